@@ -258,6 +258,7 @@ class TextFile {
   friend void Flush(TextFile&);
   friend const std::string& TextFileName(const TextFile&);
   int Fill();
+  void Open(int flags, int mode);
   std::string FName;
   int FHandle = -1;
   int FMode = 0;  // 0 closed, 1 reading, 2 writing
