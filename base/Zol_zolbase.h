@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/platform/Zol_classes.h"
+#include "base/platform/Zol_graphics.h"
 #include "base/platform/Zol_sysutils.h"
 
 namespace zol {
@@ -131,5 +133,201 @@ extern const char* const ISO639_2Char[NumLanguages];      // "??", "en", "de", "
 extern const char* const ISO639_3Char[NumLanguages];      // "???", "eng", "ger", "fre", "spa"
 // HTML Latin-1 entity of code points 160..255 ("&nbsp;" .. "&yuml;"); empty below 160.
 extern const char* const HTMLLat1Entities[256];
+
+// ---------------------------------------------------------------- date/time labels
+// How a scale labels date and time ticks.  The separators, YearLength, MonthName
+// and DateForTime fire OnChange only when the value changes; DateOrder and
+// TimeFormat always fire it.
+class TDTLabel : public TPersistent {
+ public:
+  TDTLabel() = default;
+  void Assign(const TPersistent& Source) override;
+
+  char DateSeparator() const { return FDateSeparator; }
+  void SetDateSeparator(char v);
+  char TimeSeparator() const { return FTimeSeparator; }
+  void SetTimeSeparator(char v);
+  TYearLength YearLength() const { return FYearLength; }
+  void SetYearLength(TYearLength v);
+  bool MonthName() const { return FMonthName; }
+  void SetMonthName(bool v);
+  TDateOrder DateOrder() const { return FDateOrder; }
+  void SetDateOrder(TDateOrder v);
+  void SetDAteOrder(TDateOrder v) { SetDateOrder(v); }  // the historical spelling
+  TDateForTime DateForTime() const { return FDateForTime; }
+  void SetDateForTime(TDateForTime v);
+  TTimeFormat TimeFormat() const { return FTimeFormat; }
+  void SetTimeFormat(TTimeFormat v);
+
+  TNotifyEvent OnChange;
+
+ protected:
+  void Changed();
+
+ private:
+  // The defaults every owning scale sets.
+  char FDateSeparator = '-';
+  char FTimeSeparator = ':';
+  TYearLength FYearLength = ylYYYY;
+  bool FMonthName = true;
+  TDateOrder FDateOrder = doDDMMYY;
+  TDateForTime FDateForTime = dtOnePerDay;
+  TTimeFormat FTimeFormat = tfHHMMSS;
+};
+
+// Horizontal text alignment (the order of xmlAlignment).
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// ---------------------------------------------------------------- crosshairs
+// A crosshair of a chart: position in world coordinates of its layer, colour,
+// mode, pen style and width.  Every setter stores the value and fires OnChange
+// (no comparison with the old value).
+class TCrossHair : public TPersistent {
+ public:
+  TCrossHair() = default;
+  void Assign(const TPersistent& Source) override;
+
+  double PosX() const { return FPosX; }
+  void SetPosX(double v);
+  double PosY() const { return FPosY; }
+  void SetPosY(double v);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor v);
+  TCrossHMode Mode() const { return FMode; }
+  void SetMode(TCrossHMode v);
+  TPenStyle LineType() const { return FLineType; }
+  void SetLineType(TPenStyle v);
+  int LineWid() const { return FLineWid; }
+  void SetLineWid(int v);
+  int Layer() const { return FLayer; }
+  void SetLayer(int v);  // clamped to 1..2
+
+  TNotifyEvent OnChange;
+
+ protected:
+  void Changed();
+
+ private:
+  double FPosX = 0.0;
+  double FPosY = 0.0;
+  TColor FColor = clBlack;
+  TCrossHMode FMode = chOff;
+  TPenStyle FLineType = psSolid;
+  int FLineWid = 1;
+  int FLayer = 1;
+};
+
+// ---------------------------------------------------------------- text labels
+// A text label of a chart.  Each setter stores its value and calls Changed,
+// which fires OnChange.  The label stores itself as the tagged-text record
+// "custtextlbl" (WriteToOpenXMLFile / ReadFromOpenXMLFile).
+class TCustomTextLabel : public TPersistent {
+ public:
+  TCustomTextLabel();
+  ~TCustomTextLabel() override;
+  TCustomTextLabel(const TCustomTextLabel&) = delete;
+  TCustomTextLabel& operator=(const TCustomTextLabel&) = delete;
+  void Assign(const TPersistent& Source) override;
+
+  double PosX() const { return FPosX; }
+  void SetTxtLblPosX(double v);
+  double PosY() const { return FPosY; }
+  void SetTxtLblPosY(double v);
+  int Layer() const { return FLayer; }
+  void SetTxtLblLayer(int v);  // 1..16; other values are ignored
+  int ShadowDx() const { return FShadowDx; }
+  void SetTxtLblShadowDx(int v);
+  int ShadowDy() const { return FShadowDy; }
+  void SetTxtLblShadowDy(int v);
+  TColor ColorShadow() const { return FColorShadow; }
+  void SetTxtLblColorShadow(TColor v);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetTxtLblAlignment(TAlignment v);
+  TVerticalAlignment VertAlignment() const { return FVertAlignment; }
+  void SetTxtLblVertAlignment(TVerticalAlignment v);
+  TTxtLblAttachMode AttachMode() const { return FAttachMode; }
+  void SetTxtLblScreenPos(TTxtLblAttachMode v);
+  TColor ColorBkg() const { return FColorBkg; }
+  void SetTxtLblColorBkg(TColor v);
+  TColor ColorBrd() const { return FColorBrd; }
+  void SetTxtLblColorBrd(TColor v);
+  bool Transparent() const { return FTransparent; }
+  void SetTxtLblTranspar(bool v);
+  // The label's own font; SetTxtLblFont copies the attributes of f.
+  TFont& Font() { return *FFont; }
+  const TFont& Font() const { return *FFont; }
+  void SetTxtLblFont(const TFont& f);
+  const std::string& Caption() const { return FCaption; }
+  // Every character below code 32 except line feed becomes a blank, so a
+  // caption may hold several lines separated by line feeds.
+  void SetTxtLblCaption(const std::string& v);
+  TTxtLblMode Mode() const { return FMode; }
+  void SetTxtLblMode(TTxtLblMode v);
+  bool Visible() const { return FVisible; }
+  void SetTxtLblVisible(bool v);
+
+  // Writes the record "custtextlbl" to a text file opened with Rewrite/Append:
+  // with WithHeader the XML declaration first; every line is indented by
+  // Indent blanks, the child elements by two more.  The caption and the font
+  // name are written with the characters < > & " escaped as entities.
+  void WriteToOpenXMLFile(TextFile& F, bool WithHeader, const std::string& ID, int Indent = 0) const;
+  // Reads the next record "custtextlbl" whose id equals ID (any record when ID
+  // is empty; ASCII case-insensitive) from a text file opened with Reset.
+  // False when no such record is found or it ends before its closing element;
+  // the label is then unchanged.  Unknown elements are skipped.
+  bool ReadFromOpenXMLFile(TextFile& F, const std::string& ID);
+
+  TNotifyEvent OnChange;
+
+ protected:
+  void Changed();
+
+ private:
+  double FPosX = 100.0;
+  double FPosY = 10.0;
+  int FLayer = 1;
+  int FShadowDx = 0;
+  int FShadowDy = 0;
+  TColor FColorShadow = RGB(128, 128, 128);
+  TAlignment FAlignment = taCenter;
+  TVerticalAlignment FVertAlignment = vaBottom;
+  TTxtLblAttachMode FAttachMode = tlamNone;
+  TColor FColorBkg = RGB(192, 192, 192);
+  TColor FColorBrd = clBlack;
+  bool FTransparent = false;
+  std::unique_ptr<TFont> FFont;
+  std::string FCaption;
+  TTxtLblMode FMode = tlsimple;
+  bool FVisible = true;
+};
+
+// ---------------------------------------------------------------- drawing routines
+// Frame of style FrameStyle on the rectangle whose corner pixels are
+// (Left, Top) and (Right, Bottom).  fsSimple: the outline in ColorSimple; the
+// 3D styles: two nested rings (outer ring on the rectangle's edge, inner ring
+// one pixel inside) in the colours of the style.  fsNone draws nothing.
+void DrawFrame(TCanvas& Canvas, TFrameStyle FrameStyle, int Left, int Top, int Right, int Bottom,
+               TColor ColorHighlight, TColor ColorLight, TColor ColorShadow, TColor ColorDarkShadow,
+               TColor ColorSimple);
+// Outline with the current pen, all four corner pixels included.
+void DrawRectangle(TCanvas& Canvas, int Left, int Top, int Right, int Bottom);
+// Mark number MarkType centred on pixel (X, Y) in the current pen colour:
+// 0..51 geometric marks (7x7 pixel patterns on raster surfaces, lines on the
+// printer's surface), 200..209 the digits "0".."9", every other code the
+// character of that code (Windows-1252) in the current font.  The brush is
+// left as it was on entry.
+void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t MarkType, int X, int Y);
+// A square bitmap of side 2*MarkSize+7 (MarkSize clamped to 0..255) filled
+// with ColorBkg and holding the mark in ColorMark at its centre.
+std::unique_ptr<TBitmap> CreateMarkAsBitmap(uint8_t MarkType, TColor ColorMark, TColor ColorBkg,
+                                            int MarkSize);
+// Sets the canvas font to Size points as if the canvas had the screen's
+// pixels per inch; the font keeps its own pixels per inch.
+void SetCanvasFontSizeScaled(TCanvas& Canvas, int Size);
+// The screen's pixels per inch used by SetCanvasFontSizeScaled.
+constexpr int ScreenPixelsPerInch = 96;
+// Whether the installed font family FontName has TrueType outlines; raises
+// EZOLError when the family is not installed.
+bool FontIsTrueType(const std::string& FontName);
 
 }  // namespace zol
