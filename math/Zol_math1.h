@@ -92,7 +92,9 @@ int ScanDecimal(const std::string& Text, int& Pos);
 // ending in the separator reads as if a 0 followed; exponent digits that would
 // raise the exponent above 4200 are dropped; the result is clamped to
 // [-1.7e308, 1.7e308].  A malformed number (a lone sign, "1e" without exponent
-// digits) gives 0.  Pos is left on the character that ended the number.
+// digits) gives 0.  Unlike the other scanners, Pos is always left on the
+// character that ended or broke off the scan (blanks in front are passed),
+// as the stream scanner leaves its stream.
 double ScanFPNum(const std::string& Text, bool AllowExp, int DecPSep, int& Pos);
 // Angle as written by DegreeToStr: decimal degrees ("12.5", "12.5°"), degrees
 // and minutes ("12° 30.5'"), or degrees, minutes and seconds ("12° 30' 15.2\"");
@@ -108,7 +110,8 @@ double ScanDegrees(const std::string& Text, int& Pos, bool AllowCompass, int& Er
 // milliseconds; a field of two letters reads two digits, of one letter one or
 // two digits.  Any other pattern character must appear as it is; a blank skips
 // any blanks.  Example: "yyyymmddHHMMSS".  A pattern without date fields gives
-// the time alone; a missing month or day counts as 1, missing time fields as 0.
+// the time alone; a missing month or day counts as 1, a missing year as 1900,
+// missing time fields as 0.
 // An invalid or unreadable text gives 0 and leaves Pos unchanged.
 TDateTime ScanDateTime(const std::string& Text, const std::string& Format, TLanguage Language,
                        int& Pos);
