@@ -349,6 +349,8 @@ class TVariant {
   TVariant(std::string v) : FKind(vkString), FStr(std::move(v)) {}
   // A currency amount (rounded to ten-thousandths).
   static TVariant Currency(double v);
+  // A currency amount given in ten-thousandths.
+  static TVariant CurrencyUnits(int64_t TenThousandths);
   static TVariant Null() { return TVariant(); }
 
   TVariantKind Kind() const { return FKind; }
