@@ -419,16 +419,37 @@ bool PieceFromBitmap(const FT_Bitmap& bm, int left, int top, TPiece& piece) {
   return true;
 }
 
-// Coverage of a filled quadrilateral given in screen coordinates.
-bool RenderQuad(FT_Library lib, const double (&xs)[4], const double (&ys)[4], TPiece& piece) {
-  const double minX = std::floor(*std::min_element(xs, xs + 4));
-  const double maxX = std::ceil(*std::max_element(xs, xs + 4));
-  const double minY = std::floor(*std::min_element(ys, ys + 4));
-  const double maxY = std::ceil(*std::max_element(ys, ys + 4));
-  const int w = int(maxX - minX), h = int(maxY - minY);
-  if (w <= 0 || h <= 0) return false;
-  piece.Left = int(minX);
-  piece.Top = int(minY);
+// Pixel box, half-open: [X0, X1) x [Y0, Y1).
+struct TBox {
+  int64_t X0 = 0, Y0 = 0, X1 = 0, Y1 = 0;
+  bool Empty() const { return X1 <= X0 || Y1 <= Y0; }
+  int64_t Area() const { return Empty() ? 0 : (X1 - X0) * (Y1 - Y0); }
+  TBox Intersect(const TBox& o) const {
+    return {std::max(X0, o.X0), std::max(Y0, o.Y0), std::min(X1, o.X1), std::min(Y1, o.Y1)};
+  }
+  TBox Union(const TBox& o) const {
+    if (Empty()) return o;
+    if (o.Empty()) return *this;
+    return {std::min(X0, o.X0), std::min(Y0, o.Y0), std::max(X1, o.X1), std::max(Y1, o.Y1)};
+  }
+};
+
+// A filled quadrilateral in screen coordinates.
+struct TQuad {
+  double Xs[4] = {}, Ys[4] = {};
+  TBox Bounds() const {
+    return {int64_t(std::floor(*std::min_element(Xs, Xs + 4))), int64_t(std::floor(*std::min_element(Ys, Ys + 4))),
+            int64_t(std::ceil(*std::max_element(Xs, Xs + 4))), int64_t(std::ceil(*std::max_element(Ys, Ys + 4)))};
+  }
+};
+
+// Coverage of the part of a quadrilateral inside a box.
+bool RenderQuad(FT_Library lib, const TQuad& q, const TBox& within, TPiece& piece) {
+  const TBox box = q.Bounds().Intersect(within);
+  if (box.Empty()) return false;
+  const int w = int(box.X1 - box.X0), h = int(box.Y1 - box.Y0);
+  piece.Left = int(box.X0);
+  piece.Top = int(box.Y0);
   piece.Width = w;
   piece.Height = h;
   piece.Alpha.assign(size_t(w) * h, 0);
@@ -436,8 +457,9 @@ bool RenderQuad(FT_Library lib, const double (&xs)[4], const double (&ys)[4], TP
   char tags[4];
   short contours[1] = {3};
   for (int i = 0; i < 4; ++i) {
-    points[i].x = FT_Pos(std::lround((xs[i] - minX) * 64.0));
-    points[i].y = FT_Pos(std::lround((maxY - ys[i]) * 64.0));
+    // the rasteriser's frame: origin at the bottom-left corner of the box, y up
+    points[i].x = FT_Pos(std::llround((q.Xs[i] - double(box.X0)) * 64.0));
+    points[i].y = FT_Pos(std::llround((double(box.Y1) - q.Ys[i]) * 64.0));
     tags[i] = FT_CURVE_TAG_ON;
   }
   FT_Outline outline{};
@@ -450,12 +472,10 @@ bool RenderQuad(FT_Library lib, const double (&xs)[4], const double (&ys)[4], TP
   FT_Bitmap bm{};
   bm.rows = unsigned(h);
   bm.width = unsigned(w);
-  bm.pitch = w;
+  bm.pitch = w;  // positive pitch: the first row of the buffer is the top row
   bm.buffer = piece.Alpha.data();
   bm.num_grays = 256;
   bm.pixel_mode = FT_PIXEL_MODE_GRAY;
-  // The rasteriser fills the bitmap from the bottom row upwards in its own (y-up) frame;
-  // a positive pitch means the first row is the top row, as in our mask.
   return FT_Outline_Get_Bitmap(lib, &outline, &bm) == 0;
 }
 
@@ -546,14 +566,106 @@ bool RenderGlyph(const TPlacedGlyph& g, const TRotation& r, double ox, double oy
   return PieceFromBitmap(slot->bitmap, int(ix) + slot->bitmap_left, int(iy) - slot->bitmap_top, piece);
 }
 
-void AddRule(FT_Library lib, const TRotation& r, int width, int top, int thickness, std::vector<TPiece>& pieces) {
-  if (width <= 0 || thickness <= 0) return;
+// Cuts a piece down to the part inside a box; false when nothing is left.
+bool CropPiece(TPiece& p, const TBox& box) {
+  const TBox pb{p.Left, p.Top, int64_t(p.Left) + p.Width, int64_t(p.Top) + p.Height};
+  const TBox in = pb.Intersect(box);
+  if (in.Empty()) return false;
+  if (in.X0 == pb.X0 && in.Y0 == pb.Y0 && in.X1 == pb.X1 && in.Y1 == pb.Y1) return true;
+  TPiece c;
+  c.Left = int(in.X0);
+  c.Top = int(in.Y0);
+  c.Width = int(in.X1 - in.X0);
+  c.Height = int(in.Y1 - in.Y0);
+  c.Alpha.resize(size_t(c.Width) * c.Height);
+  for (int y = 0; y < c.Height; ++y)
+    std::memcpy(c.Alpha.data() + size_t(y) * c.Width,
+                p.Alpha.data() + size_t(c.Top - p.Top + y) * p.Width + size_t(c.Left - p.Left), size_t(c.Width));
+  p = std::move(c);
+  return true;
+}
+
+// A rule (underline, strike-out) across the text's advance, turned with the text.
+bool MakeRule(const TRotation& r, int width, int top, int thickness, TQuad& q) {
+  if (width <= 0 || thickness <= 0) return false;
   const double ux[4] = {0, double(width), double(width), 0};
   const double uy[4] = {double(top), double(top), double(top + thickness), double(top + thickness)};
-  double xs[4], ys[4];
-  for (int i = 0; i < 4; ++i) Rotate(r, ux[i], uy[i], xs[i], ys[i]);
-  TPiece p;
-  if (RenderQuad(lib, xs, ys, p)) pieces.push_back(std::move(p));
+  for (int i = 0; i < 4; ++i) Rotate(r, ux[i], uy[i], q.Xs[i], q.Ys[i]);
+  return true;
+}
+
+// Half the side of a square around a glyph origin that holds every pixel of the glyph.
+int GlyphReach(const TFaceEntry& e, int em, bool synthBold) {
+  const FT_BBox& bb = e.Face->bbox;
+  const int64_t m = std::max({std::abs(int64_t(bb.xMin)), std::abs(int64_t(bb.xMax)), std::abs(int64_t(bb.yMin)),
+                              std::abs(int64_t(bb.yMax)), int64_t(e.UnitsPerEm)});
+  // slant and rotation stretch the box by at most a factor 1.25 * sqrt(2)
+  return int(std::ceil(double(m) * em / e.UnitsPerEm * 1.8)) + (synthBold ? SynthBoldPixels(em) : 0) + 2;
+}
+
+TGlyphMask RenderWithin(const TFontSpec& f, std::string_view utf8, const TBox* clip) {
+  TEngine& eng = TEngine::Get();
+  eng.TrimCache();
+  const int em = ClampEm(f.EmPixels);
+  const std::vector<TPlacedGlyph> glyphs = Layout(eng, f, em, utf8);
+  TGlyphMask mask;
+  if (glyphs.empty() || (clip && clip->Empty())) return mask;
+  const TRotation rot = RotationOf(f.Orientation);
+  const TResolved res = eng.Resolve(f.Name, f.Bold, f.Italic);
+  const TLineMetrics lm = LineMetricsOf(eng.Face(*res.Info, em), em, res.SynthBold);
+
+  std::vector<TPiece> pieces;
+  pieces.reserve(glyphs.size());
+  TBox bounds;
+  int64_t pieceArea = 0;
+  int pen = 0;
+  for (const auto& g : glyphs) {
+    double ox, oy;
+    Rotate(rot, pen, lm.Ascent, ox, oy);
+    pen += g.Advance;
+    if (clip) {
+      const int reach = GlyphReach(*g.Entry, em, g.SynthBold);
+      const TBox near{int64_t(std::floor(ox)) - reach, int64_t(std::floor(oy)) - reach,
+                      int64_t(std::floor(ox)) + reach + 1, int64_t(std::floor(oy)) + reach + 1};
+      if (near.Intersect(*clip).Empty()) continue;
+    }
+    TPiece p;
+    if (!RenderGlyph(g, rot, ox, oy, em, p)) continue;
+    if (clip && !CropPiece(p, *clip)) continue;
+    bounds = bounds.Union({p.Left, p.Top, int64_t(p.Left) + p.Width, int64_t(p.Top) + p.Height});
+    pieceArea += int64_t(p.Width) * p.Height;
+    if (bounds.Area() > kMaxMaskPixels || pieceArea > 2 * kMaxMaskPixels)
+      throw Exception("FontEngine.Render: text too large to render");
+    pieces.push_back(std::move(p));
+  }
+  TQuad rules[2];
+  int nRules = 0;
+  if (f.Underline && MakeRule(rot, pen, lm.UnderlineTop, lm.UnderlineThickness, rules[nRules])) ++nRules;
+  if (f.StrikeOut && MakeRule(rot, pen, lm.StrikeTop, lm.StrikeThickness, rules[nRules])) ++nRules;
+  for (int i = 0; i < nRules; ++i) bounds = bounds.Union(rules[i].Bounds());
+  if (clip) bounds = bounds.Intersect(*clip);
+  if (bounds.Empty()) return mask;
+  if (bounds.Area() > kMaxMaskPixels) throw Exception("FontEngine.Render: text too large to render");
+  for (int i = 0; i < nRules; ++i) {
+    TPiece p;
+    if (RenderQuad(eng.Library(), rules[i], bounds, p)) pieces.push_back(std::move(p));
+  }
+
+  mask.Left = int(bounds.X0);
+  mask.Top = int(bounds.Y0);
+  mask.Width = int(bounds.X1 - bounds.X0);
+  mask.Height = int(bounds.Y1 - bounds.Y0);
+  mask.Alpha.assign(size_t(mask.Width) * mask.Height, 0);
+  // Coverages of neighbouring glyphs meet along shared pixels: they add up.
+  for (const auto& p : pieces) {
+    const TBox pb = TBox{p.Left, p.Top, int64_t(p.Left) + p.Width, int64_t(p.Top) + p.Height}.Intersect(bounds);
+    for (int64_t y = pb.Y0; y < pb.Y1; ++y) {
+      uint8_t* dst = mask.Alpha.data() + size_t(y - bounds.Y0) * mask.Width + size_t(pb.X0 - bounds.X0);
+      const uint8_t* src = p.Alpha.data() + size_t(y - p.Top) * p.Width + size_t(pb.X0 - p.Left);
+      for (int64_t x = 0; x < pb.X1 - pb.X0; ++x) dst[x] = uint8_t(std::min(255, dst[x] + src[x]));
+    }
+  }
+  return mask;
 }
 
 }  // namespace
@@ -591,54 +703,13 @@ int TextWidth(const TFontSpec& f, std::string_view utf8) {
   return w;
 }
 
-TGlyphMask Render(const TFontSpec& f, std::string_view utf8) {
-  TEngine& eng = TEngine::Get();
-  eng.TrimCache();
-  const int em = ClampEm(f.EmPixels);
-  const std::vector<TPlacedGlyph> glyphs = Layout(eng, f, em, utf8);
-  TGlyphMask mask;
-  if (glyphs.empty()) return mask;
-  const TRotation rot = RotationOf(f.Orientation);
-  const TResolved res = eng.Resolve(f.Name, f.Bold, f.Italic);
-  const TLineMetrics lm = LineMetricsOf(eng.Face(*res.Info, em), em, res.SynthBold);
+TGlyphMask Render(const TFontSpec& f, std::string_view utf8) { return RenderWithin(f, utf8, nullptr); }
 
-  std::vector<TPiece> pieces;
-  pieces.reserve(glyphs.size() + 2);
-  int pen = 0;
-  for (const auto& g : glyphs) {
-    double ox, oy;
-    Rotate(rot, pen, lm.Ascent, ox, oy);
-    TPiece p;
-    if (RenderGlyph(g, rot, ox, oy, em, p)) pieces.push_back(std::move(p));
-    pen += g.Advance;
-  }
-  if (f.Underline) AddRule(eng.Library(), rot, pen, lm.UnderlineTop, lm.UnderlineThickness, pieces);
-  if (f.StrikeOut) AddRule(eng.Library(), rot, pen, lm.StrikeTop, lm.StrikeThickness, pieces);
-  if (pieces.empty()) return mask;
-
-  int x0 = pieces[0].Left, y0 = pieces[0].Top;
-  int x1 = x0 + pieces[0].Width, y1 = y0 + pieces[0].Height;
-  for (const auto& p : pieces) {
-    x0 = std::min(x0, p.Left);
-    y0 = std::min(y0, p.Top);
-    x1 = std::max(x1, p.Left + p.Width);
-    y1 = std::max(y1, p.Top + p.Height);
-  }
-  if (int64_t(x1 - x0) * int64_t(y1 - y0) > kMaxMaskPixels)
-    throw Exception("FontEngine.Render: text too large to render");
-  mask.Left = x0;
-  mask.Top = y0;
-  mask.Width = x1 - x0;
-  mask.Height = y1 - y0;
-  mask.Alpha.assign(size_t(mask.Width) * mask.Height, 0);
-  // Coverages of neighbouring glyphs meet along shared pixels: they add up.
-  for (const auto& p : pieces)
-    for (int y = 0; y < p.Height; ++y) {
-      uint8_t* dst = mask.Alpha.data() + size_t(p.Top - y0 + y) * mask.Width + (p.Left - x0);
-      const uint8_t* src = p.Alpha.data() + size_t(y) * p.Width;
-      for (int x = 0; x < p.Width; ++x) dst[x] = uint8_t(std::min(255, dst[x] + src[x]));
-    }
-  return mask;
+TGlyphMask RenderClipped(const TFontSpec& f, std::string_view utf8, int clipLeft, int clipTop, int clipWidth,
+                         int clipHeight) {
+  const TBox clip{clipLeft, clipTop, int64_t(clipLeft) + std::max(0, clipWidth),
+                  int64_t(clipTop) + std::max(0, clipHeight)};
+  return RenderWithin(f, utf8, &clip);
 }
 
 std::vector<std::string> InstalledFamilies() {

@@ -50,7 +50,13 @@ TFontMetrics Metrics(const TFontSpec& f);
 int TextWidth(const TFontSpec& f, std::string_view utf8);
 // Reference point = top-left corner of the unrotated text cell (baseline at y + Ascent); the
 // text is rotated by Orientation about that point. Underline/strike-out are part of the mask.
+// Raises Exception when the mask would exceed 64 Mi pixels; see RenderClipped.
 TGlyphMask Render(const TFontSpec& f, std::string_view utf8);
+// The part of Render's mask inside the clip rectangle (relative to the reference point, like the
+// mask); glyphs outside it are not rasterised.  A drawing surface passes its own extent here, so
+// huge or far-off text costs only what is visible.
+TGlyphMask RenderClipped(const TFontSpec& f, std::string_view utf8, int clipLeft, int clipTop, int clipWidth,
+                         int clipHeight);
 
 // Installed families (each once, sorted) followed by the aliases.
 std::vector<std::string> InstalledFamilies();

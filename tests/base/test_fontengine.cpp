@@ -2,6 +2,7 @@
 // made with fontTools, see ref/fontengine_ref.py), rule placement, rotated masks against the
 // unrotated one, and hostile input.
 #include "base/platform/Zol_fontengine.h"
+#include "base/platform/Zol_sysutils.h"
 
 #include <gtest/gtest.h>
 
@@ -374,4 +375,62 @@ TEST(FontEngine, RepeatedCallsGiveTheSamePicture) {
   EXPECT_EQ(first.Width, again.Width);
   EXPECT_EQ(first.Height, again.Height);
   EXPECT_EQ(first.Alpha, again.Alpha);
+}
+
+TEST(FontEngine, ClippedMaskIsTheMatchingPartOfTheWholeMask) {
+  for (int o : {0, 900, 300, 2100}) {
+    TFontSpec f = Spec("Times New Roman", 23, false, true, o);
+    f.Underline = true;
+    f.StrikeOut = o == 300;
+    const TGlyphMask whole = FontEngine::Render(f, "Clip this, please");
+    const int clips[][4] = {{-5, -5, 30, 12}, {whole.Left + 7, whole.Top + 3, 11, 40}, {40, -100, 200, 200},
+                            {-1000, -1000, 5000, 5000}, {whole.Left + whole.Width, 0, 10, 10}, {0, 0, 0, 7}};
+    for (const auto& c : clips) {
+      SCOPED_TRACE(std::to_string(o) + ": clip " + std::to_string(c[0]) + "," + std::to_string(c[1]) + " " +
+                   std::to_string(c[2]) + "x" + std::to_string(c[3]));
+      const TGlyphMask part = FontEngine::RenderClipped(f, "Clip this, please", c[0], c[1], c[2], c[3]);
+      ASSERT_EQ(part.Alpha.size(), size_t(part.Width) * part.Height);
+      if (part.Width > 0) {
+        EXPECT_GE(part.Left, c[0]);
+        EXPECT_GE(part.Top, c[1]);
+        EXPECT_LE(part.Left + part.Width, c[0] + c[2]);
+        EXPECT_LE(part.Top + part.Height, c[1] + c[3]);
+      }
+      // outside the whole mask both are blank; the part lies within the whole mask's box
+      if (part.Width > 0) {
+        EXPECT_GE(part.Left, whole.Left);
+        EXPECT_GE(part.Top, whole.Top);
+        EXPECT_LE(part.Left + part.Width, whole.Left + whole.Width);
+        EXPECT_LE(part.Top + part.Height, whole.Top + whole.Height);
+      }
+      long inside = 0;
+      const int x0 = std::max(c[0], whole.Left), x1 = std::min(c[0] + c[2], whole.Left + whole.Width);
+      const int y0 = std::max(c[1], whole.Top), y1 = std::min(c[1] + c[3], whole.Top + whole.Height);
+      for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+          inside += At(whole, x, y);
+          if (At(part, x, y) != At(whole, x, y)) {
+            ADD_FAILURE() << "pixel " << x << "," << y;
+            return;
+          }
+        }
+      EXPECT_EQ(Ink(part), inside);
+    }
+  }
+}
+
+TEST(FontEngine, HugeTextIsRefusedWholeAndServedClipped) {
+  TFontSpec f = Spec("Arial", 400, false, false, 450);
+  f.Underline = true;
+  const std::string text(2000, 'W');
+  EXPECT_THROW(FontEngine::Render(f, text), Exception);
+  // a window onto the middle of the turned line: about 400000 pixels along the baseline
+  const double d = 400000 / std::sqrt(2.0);
+  const int cx = int(d), cy = int(-d);
+  const TGlyphMask m = FontEngine::RenderClipped(f, text, cx - 300, cy - 300, 600, 600);
+  EXPECT_GT(Ink(m), 0);
+  EXPECT_GE(m.Left, cx - 300);
+  EXPECT_LE(m.Left + m.Width, cx + 300);
+  EXPECT_GE(m.Top, cy - 300);
+  EXPECT_LE(m.Top + m.Height, cy + 300);
 }
