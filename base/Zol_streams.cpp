@@ -71,6 +71,21 @@ class StreamSource {
   bool FEnded = false;
 };
 
+class BufferSource {
+ public:
+  BufferSource(const char* data, size_t len, size_t pos) : FData(data), FLen(len), FPos(pos) {}
+  bool Get(char& c) {
+    if (FPos >= FLen) return false;
+    c = FData[FPos++];
+    return true;
+  }
+  size_t Pos() const { return FPos; }
+
+ private:
+  const char* FData;
+  size_t FLen, FPos;
+};
+
 class FileSource {
  public:
   explicit FileSource(TextFile& f) : FFile(f) {}
@@ -188,6 +203,24 @@ int ReadNextTagInStream(TStream& Stream, const std::vector<std::string>& TagList
   int r = ReadNextTag(src, TagList, Content, Attributes);
   src.Finish();
   return r;
+}
+
+int ReadNextTagInBuffer(const char* Data, size_t Len, size_t& Pos, const std::vector<std::string>& TagList,
+                        std::string& Content, std::string& Attributes) {
+  BufferSource src(Data, Len, std::min(Pos, Len));
+  int r = ReadNextTag(src, TagList, Content, Attributes);
+  Pos = src.Pos();
+  return r;
+}
+
+int DetectNextTagInBuffer(const char* Data, size_t Len, size_t Pos, const std::vector<std::string>& TagList,
+                          size_t& TagStart) {
+  TagStart = Len;
+  BufferSource src(Data, Len, std::min(Pos, Len));
+  std::string tag;
+  if (!ReadTagText(src, tag)) return static_cast<int>(TagList.size()) - 1;
+  TagStart = src.Pos() - tag.size() - 1;
+  return TagIndex(TagList, SplitTag(tag).Name);
 }
 
 std::string ScanForXMLAttrib(const std::string& AttrText, const std::string& AttrName) {

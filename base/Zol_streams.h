@@ -65,6 +65,17 @@ int ReadNextTagInTextFile(TextFile& F, const std::vector<std::string>& TagList, 
 int ReadNextTagInStream(TStream& Stream, const std::vector<std::string>& TagList, std::string& Content,
                         std::string& Attributes);
 
+// In-memory form of the tag reader (used by ReadNextTagInString of the string
+// utilities): reads from Data[Pos..Len) with the rules above and moves Pos
+// (0-based) behind the bytes read.
+int ReadNextTagInBuffer(const char* Data, size_t Len, size_t& Pos, const std::vector<std::string>& TagList,
+                        std::string& Content, std::string& Attributes);
+// Finds the next tag at or after Pos without reading its content: the list
+// index of its name as above; TagStart receives the offset of its '<' (or Len
+// when no complete tag follows, the result then being the highest index).
+int DetectNextTagInBuffer(const char* Data, size_t Len, size_t Pos, const std::vector<std::string>& TagList,
+                          size_t& TagStart);
+
 // Value of the attribute AttrName (case-insensitive) in an attribute text such as
 // `x=12 name="a b" col=$FF00`; quoted values are returned without their quotes,
 // bare values end at the next blank.  The empty text when the attribute is

@@ -130,7 +130,7 @@ std::string ExtractWordFromString(const std::string& s, int Pos, int& First, int
 // The n-th (0-based) field between delimiters; empty when there are fewer.
 std::string ExtractSubString(const std::string& s, int n, char Delimiter);
 // Splits at every delimiter into at most 100 tokens of at most 255 bytes; the
-// 100th holds the rest.  Returns the count (an empty s gives one empty token).
+// 100th holds the rest.  Returns the count (0 for an empty s).
 constexpr int MaxTokens = 100;
 int Tokenize(const std::string& s, char Delimiter, std::vector<std::string>& Tokens);
 // Reads the line starting at Pos and advances Pos behind its line end;
@@ -247,7 +247,7 @@ class TGrep : public TComponent {
   int FMatchEnd = 0;
   std::vector<TGrepToken> FTokens;
   std::string FSubject;
-  long FSteps = 0;
+  std::vector<bool> FFailed;  // (token, position) pairs known not to match
 };
 
 }  // namespace zol
