@@ -682,8 +682,8 @@ void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t MarkType, int X, int Y) {
       break;
     case 1: case 2: case 3: {
       const int a = MarkType;
-      if (printer) {
-        Plus(c, X, Y, -(a + 1), a + 1);
+      if (printer) {  // lines from -(a+1) to +(a+1), both ends included
+        Plus(c, X, Y, -(a + 1), a + 2);
       } else {
         for (int i = -a; i <= a; ++i) {
           c.SetPixel(X + i, Y, penColor);
@@ -695,8 +695,8 @@ void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t MarkType, int X, int Y) {
     case 4: case 5: case 6: {
       const int a = MarkType - 3;
       if (printer) {
-        Line(c, X - a - 1, Y - a - 1, X + a + 1, Y + a + 1);
-        Line(c, X - a - 1, Y + a + 1, X + a + 1, Y - a - 1);
+        Line(c, X - a - 1, Y - a - 1, X + a + 2, Y + a + 2);
+        Line(c, X - a - 1, Y + a + 1, X + a + 2, Y - a - 2);
       } else {
         for (int i = -a; i <= a; ++i) {
           c.SetPixel(X + i, Y + i, penColor);
