@@ -51,8 +51,8 @@ constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, cl
 // "No colour" and "the default colour of the context"; ColorToRGB maps them to black.
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
-// What Pixels() answers for a point outside the surface (and what ColorToRGB
-// gives for it): all bits set, -1 when read as a signed number.
+// What Pixels() answers for a point outside the surface or the clip
+// rectangle: all bits set, -1 when read as a signed number.
 constexpr TColor clOutside = 0xFFFFFFFF;
 
 // System colours: 0x80000000 + palette index.
@@ -73,7 +73,8 @@ constexpr TColor clScrollBar = 0x80000000, clBackground = 0x80000001,
                  clMenuBar = 0x8000001E;
 // Resolves system colours through the platform palette (see docs/DESIGN.md);
 // clNone and clDefault give black; other values are returned with the high
-// byte cleared.  An unknown system index gives black.
+// byte cleared.  An unknown system index gives black.  The result has the
+// high byte 0.
 TColor ColorToRGB(TColor c);
 
 // ---------------------------------------------------------------- geometry
@@ -125,9 +126,14 @@ class TCanvas;
 class TGraphicsObject : public TPersistent {
  public:
   TNotifyEvent OnChange;
+  // Counts the changes (the canvas uses it to notice brush changes).
+  uint32_t ChangeCount() const { return FChangeCount; }
 
  protected:
   void Changed();
+
+ private:
+  uint32_t FChangeCount = 0;
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
@@ -307,7 +313,7 @@ class TCanvas : public TPersistent {
   // the brush sets it: OPAQUE for a solid brush, TRANSPARENT otherwise;
   // SetBkMode overrides it until the next brush change.  The background
   // colour is the brush colour.
-  int BkMode() const { return FBkMode; }
+  int BkMode() const;
   virtual void SetBkMode(int mode);
   int StretchBltMode() const { return FStretchBltMode; }
   virtual void SetStretchBltMode(int mode);
@@ -394,8 +400,6 @@ class TCanvas : public TPersistent {
   void SetPrinterCanvasFlag(bool v) { FPrinterCanvas = v; }
   // The default clip rectangle (the surface); set again by ResetClip.
   virtual TRect SurfaceRect() const { return Rect(0, 0, Width(), Height()); }
-  // Called when the brush changed (resets the background mode).
-  virtual void BrushChanged();
 
   std::unique_ptr<TPen> FPen;
   std::unique_ptr<TBrush> FBrush;
@@ -403,6 +407,7 @@ class TCanvas : public TPersistent {
   TPoint FPenPos;
   unsigned FTextAlign = TA_LEFT | TA_TOP;
   int FBkMode = OPAQUE;
+  uint32_t FBkModeStamp = 0;  // brush change count when SetBkMode was called
   int FStretchBltMode = COLORONCOLOR;
   TCopyMode FCopyMode = cmSrcCopy;
   TRect FClipRect;
