@@ -75,6 +75,9 @@ constexpr const char* kFallbackFamily = "DejaVu Sans";
 constexpr FT_Fixed kObliqueShear = 0x0366A;
 // Faces kept open before the cache is emptied.
 constexpr size_t kMaxCachedFaces = 48;
+// Rendered glyphs kept per face, and the largest em size whose glyphs are kept.
+constexpr size_t kMaxCachedGlyphs = 1024;
+constexpr int kMaxCachedGlyphEm = 100;
 // Largest coverage mask Render builds (pixels).
 constexpr int64_t kMaxMaskPixels = int64_t(1) << 26;
 
@@ -145,11 +148,20 @@ struct TFaceInfo {
   int Slant = FC_SLANT_ROMAN;
 };
 
+// Coverage of one glyph or rule at its screen position.
+struct TPiece {
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  std::vector<uint8_t> Alpha;
+};
+
 // An open FreeType face at one em size.
 struct TFaceEntry {
   FT_Face Face = nullptr;
   int UnitsPerEm = 0;
   std::unordered_map<FT_UInt, int> DesignAdvance;  // glyph index -> advance in font units
+  // Glyphs rendered with their origin on a pixel corner, placed relative to the origin; keyed
+  // by glyph index, synthesised style and orientation (see GlyphKey).
+  std::unordered_map<uint64_t, TPiece> Rendered;
   TFaceEntry() = default;
   TFaceEntry(const TFaceEntry&) = delete;
   TFaceEntry& operator=(const TFaceEntry&) = delete;
@@ -170,12 +182,6 @@ struct TPlacedGlyph {
   FT_UInt Index = 0;
   bool SynthBold = false, SynthItalic = false;
   int Advance = 0;  // pixels
-};
-
-// Coverage of one glyph or rule at its screen position.
-struct TPiece {
-  int Left = 0, Top = 0, Width = 0, Height = 0;
-  std::vector<uint8_t> Alpha;
 };
 
 class TEngine {
@@ -369,6 +375,7 @@ std::vector<TPlacedGlyph> Layout(TEngine& eng, const TFontSpec& f, int em, std::
 struct TRotation {
   double Cos = 1, Sin = 0;
   bool Identity = true;
+  int Tenths = 0;  // 0 <= Tenths < 3600
 };
 
 TRotation RotationOf(int orientation) {
@@ -387,6 +394,7 @@ TRotation RotationOf(int orientation) {
     }
   }
   r.Identity = (o == 0);
+  r.Tenths = o;
   return r;
 }
 
@@ -566,6 +574,29 @@ bool RenderGlyph(const TPlacedGlyph& g, const TRotation& r, double ox, double oy
   return PieceFromBitmap(slot->bitmap, int(ix) + slot->bitmap_left, int(iy) - slot->bitmap_top, piece);
 }
 
+// A glyph's coverage with its origin at (ox, oy).  Origins on a pixel corner (all of them for
+// unrotated text and quarter turns) always give the same picture, which is kept with the face.
+bool GlyphPiece(const TPlacedGlyph& g, const TRotation& r, int orientation, double ox, double oy, int em,
+                TPiece& piece) {
+  const double ix = std::floor(ox), iy = std::floor(oy);
+  if (ix != ox || iy != oy || em > kMaxCachedGlyphEm) return RenderGlyph(g, r, ox, oy, em, piece);
+  const uint64_t key = uint64_t(g.Index) | (uint64_t(g.SynthBold) << 32) | (uint64_t(g.SynthItalic) << 33) |
+                       (uint64_t(orientation) << 34);
+  auto& cache = g.Entry->Rendered;
+  auto it = cache.find(key);
+  if (it == cache.end()) {
+    TPiece rel;
+    if (!RenderGlyph(g, r, 0, 0, em, rel)) rel = TPiece();
+    if (cache.size() >= kMaxCachedGlyphs) cache.clear();
+    it = cache.emplace(key, std::move(rel)).first;
+  }
+  if (it->second.Width == 0) return false;
+  piece = it->second;
+  piece.Left += int(ix);
+  piece.Top += int(iy);
+  return true;
+}
+
 // Cuts a piece down to the part inside a box; false when nothing is left.
 bool CropPiece(TPiece& p, const TBox& box) {
   const TBox pb{p.Left, p.Top, int64_t(p.Left) + p.Width, int64_t(p.Top) + p.Height};
@@ -630,7 +661,7 @@ TGlyphMask RenderWithin(const TFontSpec& f, std::string_view utf8, const TBox* c
       if (near.Intersect(*clip).Empty()) continue;
     }
     TPiece p;
-    if (!RenderGlyph(g, rot, ox, oy, em, p)) continue;
+    if (!GlyphPiece(g, rot, rot.Tenths, ox, oy, em, p)) continue;
     if (clip && !CropPiece(p, *clip)) continue;
     bounds = bounds.Union({p.Left, p.Top, int64_t(p.Left) + p.Width, int64_t(p.Top) + p.Height});
     pieceArea += int64_t(p.Width) * p.Height;
