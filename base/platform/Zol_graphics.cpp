@@ -1095,8 +1095,8 @@ struct TBitmapCanvas::Impl {
     if (kind != 0) {
       // Interior: pie = sector, chord = the part on the arc's side of the chord.
       double mx = e3.X + 0.5, my = e3.Y + 0.5, nx = e4.X + 0.5, ny = e4.Y + 0.5;
-      double midA = a3 + sweep / 2;
-      double sx = cx + std::cos(midA), sy = cy - std::sin(midA);
+      TPoint em = endPoint(a3 + sweep / 2);  // a point of the arc itself
+      double sx = em.X + 0.5, sy = em.Y + 0.5;
       auto side = [&](double px, double py) { return (nx - mx) * (py - my) - (ny - my) * (px - mx); };
       double ref = side(sx, sy);
       bool full = sweep >= twoPi;
@@ -1154,9 +1154,12 @@ struct TBitmapCanvas::Impl {
     }
     double ang = spec.Orientation / 10.0 * std::numbers::pi / 180.0;
     double cs = std::cos(ang), sn = std::sin(ang);
-    if (spec.Orientation % 3600 == 0) {
-      cs = 1;
-      sn = 0;
+    switch (((spec.Orientation % 3600) + 3600) % 3600) {  // exact quarter turns
+      case 0: cs = 1; sn = 0; break;
+      case 900: cs = 0; sn = 1; break;
+      case 1800: cs = -1; sn = 0; break;
+      case 2700: cs = 0; sn = -1; break;
+      default: break;
     }
     int rx = x + static_cast<int>(std::lround(ox * cs + oy * sn));
     int ry = y + static_cast<int>(std::lround(-ox * sn + oy * cs));
