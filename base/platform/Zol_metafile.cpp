@@ -79,23 +79,16 @@ void ApplyState(TCanvas& c, const TMetaState& s, double penScale, double fontSca
   c.SetCopyMode(s.CopyMode);
 }
 
-// The em size in pixels of a font height: a negative height is the em size,
-// a positive one the cell height (ascent + descent).
-int EmPixelsOf(const std::string& name, bool bold, bool italic, int height) {
-  if (height < 0) return std::min(-height, FontEngine::MaxEmPixels);
-  if (height == 0) return 13;
-  TFontSpec probe;
-  probe.Name = name;
-  probe.Bold = bold;
-  probe.Italic = italic;
-  probe.EmPixels = 1000;
-  TFontMetrics m = FontEngine::Metrics(probe);
-  int cell = m.Ascent + m.Descent;
-  if (cell <= 0) return std::min(height, FontEngine::MaxEmPixels);
-  int em = static_cast<int>(std::lround(double(height) * 1000.0 / cell));
-  return std::clamp(em, 1, FontEngine::MaxEmPixels);
+// a * b / c rounded half away from zero (c > 0).
+int MulDivRound(int a, int b, int c) {
+  int64_t n = int64_t(a) * b;
+  int64_t q = (std::llabs(n) * 2 + c) / (2 * int64_t(c));
+  return static_cast<int>(n < 0 ? -q : q);
 }
 
+// The font engine's description of a font, as every canvas makes it: a
+// negative height is the em size, a positive one the cell height, 0 the
+// default size of 8 points.
 TFontSpec SpecOf(const TMetaState& s) {
   TFontSpec f;
   f.Name = s.FontName;
@@ -104,7 +97,17 @@ TFontSpec SpecOf(const TMetaState& s) {
   f.Underline = s.FontStyle.Contains(fsUnderline);
   f.StrikeOut = s.FontStyle.Contains(fsStrikeOut);
   f.Orientation = s.FontOrientation;
-  f.EmPixels = EmPixelsOf(f.Name, f.Bold, f.Italic, s.FontHeight);
+  int h = s.FontHeight;
+  if (h < 0) {
+    f.EmPixels = -h;
+  } else if (h > 0) {
+    f.EmPixels = h;
+    TFontMetrics m = FontEngine::Metrics(f);
+    if (m.Height > 0) f.EmPixels = std::max(1, MulDivRound(h, h, m.Height));
+  } else {
+    f.EmPixels = MulDivRound(8, s.FontPixelsPerInch, 72);
+  }
+  f.EmPixels = std::clamp(f.EmPixels, 1, FontEngine::MaxEmPixels);
   return f;
 }
 
@@ -240,7 +243,7 @@ Paint MakePaint(const TMetaState& s, bool stroke, bool fill) {
     p.Stroke = true;
     p.StrokeColor = sc;
     p.StrokeWidth = std::max(1, s.PenWidth);
-    p.Dash = DashOf(s.PenStyle);
+    if (s.PenWidth <= 1) p.Dash = DashOf(s.PenStyle);  // wide pens draw solid
     p.RoundCap = s.PenWidth > 1;
     if (!p.Dash.empty() && s.BkMode == OPAQUE) {
       p.GapFill = true;
@@ -258,16 +261,33 @@ Paint MakePaint(const TMetaState& s, bool stroke, bool fill) {
   return p;
 }
 
-// Half the pen width inside the frame for psInsideFrame, else 0; the
-// centre line of a 1-pixel pen runs through the pixel centres.
-void ShapeBox(const TMetaState& s, const TRect& r, double& x0, double& y0, double& x1, double& y1) {
+// The box of the centre line of a shape's outline.  A 1-pixel pen runs
+// through the centres of the frame's edge pixels; a wide pen's band of w
+// pixels lies around the frame (inside it for psInsideFrame).  Bands of an
+// even width end on pixel edges: rectangles grow by w/2 on every side,
+// ellipses and arcs are drawn in the box one pixel smaller at the right and
+// bottom.
+void ShapeBox(const TMetaState& s, const TRect& r, bool ellipse, double& x0, double& y0, double& x1,
+              double& y1) {
+  const int w = s.PenStyle == psClear ? 1 : std::max(1, s.PenWidth);
+  if (s.PenStyle == psClear) {
+    // without an outline the fill covers the frame less its right column and bottom row
+    x0 = r.Left; y0 = r.Top; x1 = r.Right - 1; y1 = r.Bottom - 1;
+    if (x1 < x0) x1 = x0;
+    if (y1 < y0) y1 = y0;
+    return;
+  }
   x0 = r.Left + 0.5;
   y0 = r.Top + 0.5;
   x1 = r.Right - 0.5;
   y1 = r.Bottom - 0.5;
-  if (s.PenStyle == psInsideFrame && s.PenWidth > 1) {
-    double h = (s.PenWidth - 1) / 2.0;
+  if (s.PenStyle == psInsideFrame && w > 1) {
+    double h = (w - 1) / 2.0;
     x0 += h; y0 += h; x1 -= h; y1 -= h;
+  } else if (w % 2 == 0) {
+    x0 -= 0.5; y0 -= 0.5;
+    x1 += ellipse ? -0.5 : 0.5;
+    y1 += ellipse ? -0.5 : 0.5;
   }
   if (x1 < x0) x0 = x1 = (x0 + x1) / 2;
   if (y1 < y0) y0 = y1 = (y0 + y1) / 2;
@@ -276,10 +296,13 @@ void ShapeBox(const TMetaState& s, const TRect& r, double& x0, double& y0, doubl
 // The path of an arc, pie or chord.
 Path ArcPath(const TMetaState& s, const TMetaRecord& rec) {
   double x0, y0, x1, y1;
-  ShapeBox(s, rec.Rect, x0, y0, x1, y1);
+  ShapeBox(s, rec.Rect, true, x0, y0, x1, y1);
   double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2, rx = (x1 - x0) / 2, ry = (y1 - y0) / 2;
-  double t0 = RayParam(cx, cy, rx, ry, rec.Pts[0].X + 0.5, rec.Pts[0].Y + 0.5);
-  double t1 = RayParam(cx, cy, rx, ry, rec.Pts[1].X + 0.5, rec.Pts[1].Y + 0.5);
+  // the rays start at the centre of the frame
+  TRect f = Normalized(rec.Rect.Left, rec.Rect.Top, rec.Rect.Right, rec.Rect.Bottom);
+  double fx = (double(f.Left) + f.Right) / 2, fy = (double(f.Top) + f.Bottom) / 2;
+  double t0 = RayParam(fx, fy, rx, ry, rec.Pts[0].X, rec.Pts[0].Y);
+  double t1 = RayParam(fx, fy, rx, ry, rec.Pts[1].X, rec.Pts[1].Y);
   double sweep = t1 - t0;
   while (sweep <= 1e-9) sweep += 2 * kPi;
   while (sweep > 2 * kPi + 1e-9) sweep -= 2 * kPi;
@@ -297,7 +320,7 @@ Path ArcPath(const TMetaState& s, const TMetaRecord& rec) {
 
 Path RoundRectPath(const TMetaState& s, const TMetaRecord& rec) {
   double x0, y0, x1, y1;
-  ShapeBox(s, rec.Rect, x0, y0, x1, y1);
+  ShapeBox(s, rec.Rect, false, x0, y0, x1, y1);
   double rx = std::min(std::abs(rec.Pts[0].X) / 2.0, (x1 - x0) / 2);
   double ry = std::min(std::abs(rec.Pts[0].Y) / 2.0, (y1 - y0) / 2);
   Path p;
@@ -343,6 +366,7 @@ Path RectPath(double x0, double y0, double x1, double y1) {
 struct Shape {
   Path P;
   Paint Pt;
+  Path FillP;  // the fill's own path when it differs from the outline's
 };
 
 // The vector form of a shape record (lines, polygons, rectangles, ...).
@@ -361,6 +385,12 @@ bool ShapeOf(const TMetaRecord& rec, const TMetaState& s, Shape& out) {
       return pts.size() >= 2;
     case mrPolygon:
       out.P = PointsPath(pts, true);
+      // the fill covers the pixels whose centres lie inside the vertices' polygon
+      for (const TPoint& q : pts) {
+        if (out.FillP.empty()) PMove(out.FillP, q.X, q.Y);
+        else PLine(out.FillP, q.X, q.Y);
+      }
+      PClose(out.FillP);
       out.Pt = MakePaint(s, true, true);
       return pts.size() >= 2;
     case mrPolyBezier:
@@ -369,7 +399,8 @@ bool ShapeOf(const TMetaRecord& rec, const TMetaState& s, Shape& out) {
       return pts.size() >= 4;
     case mrRectangle: {
       double x0, y0, x1, y1;
-      ShapeBox(s, rec.Rect, x0, y0, x1, y1);
+      ShapeBox(s, Normalized(rec.Rect.Left, rec.Rect.Top, rec.Rect.Right, rec.Rect.Bottom), false, x0,
+               y0, x1, y1);
       out.P = RectPath(x0, y0, x1, y1);
       out.Pt = MakePaint(s, true, true);
       if (s.PenStyle == psClear || out.Pt.Skip) {
@@ -400,7 +431,8 @@ bool ShapeOf(const TMetaRecord& rec, const TMetaState& s, Shape& out) {
     }
     case mrEllipse: {
       double x0, y0, x1, y1;
-      ShapeBox(s, rec.Rect, x0, y0, x1, y1);
+      ShapeBox(s, Normalized(rec.Rect.Left, rec.Rect.Top, rec.Rect.Right, rec.Rect.Bottom), true, x0,
+               y0, x1, y1);
       PEllipse(out.P, (x0 + x1) / 2, (y0 + y1) / 2, (x1 - x0) / 2, (y1 - y0) / 2);
       out.Pt = MakePaint(s, true, true);
       return !rec.Rect.IsEmpty();
@@ -452,7 +484,7 @@ TextPlace PlaceText(const TMetaState& s, int x, int y, const std::string& text) 
   t.RefY = y;
   unsigned h = s.TextAlign & TA_HORZMASK, v = s.TextAlign & TA_VERTMASK;
   t.Dx = h == TA_RIGHT ? -t.Width : h == TA_CENTER ? -t.Width / 2 : 0;
-  t.Dy = v == TA_BASELINE ? 0 : v == TA_BOTTOM ? -t.M.Descent : t.M.Ascent;
+  t.Dy = v == TA_BASELINE ? 0 : v == TA_BOTTOM ? t.M.Ascent - t.M.Height : t.M.Ascent;
   t.Angle = s.FontOrientation / 10.0;
   return t;
 }
@@ -551,6 +583,104 @@ void ImageDest(const TMetaRecord& rec, double& x, double& y, double& w, double& 
   y = rec.Rect.Top + (clipped.Top - sr.Top) * fy;
   w = clipped.Width() * fx;
   h = clipped.Height() * fy;
+}
+
+// The image of a record ready for a vector writer, and where it goes.  A
+// nearest-pixel stretch of moderate size is done here exactly as the raster
+// canvas does it (renderers would smooth it); otherwise the source part is
+// returned with its (possibly mirrored) destination.
+std::unique_ptr<TBitmap> PreparedImage(const TMetaRecord& rec, const TMetaState& st, double& x, double& y,
+                                       double& w, double& h) {
+  const TBitmap& src = *rec.Image;
+  TRect d = rec.Rect;
+  TRect s(rec.Pts[0].X, rec.Pts[0].Y, rec.Pts[1].X, rec.Pts[1].Y);
+  bool flipX = false, flipY = false;
+  if (d.Right < d.Left) { std::swap(d.Left, d.Right); flipX = !flipX; }
+  if (d.Bottom < d.Top) { std::swap(d.Top, d.Bottom); flipY = !flipY; }
+  if (s.Right < s.Left) { std::swap(s.Left, s.Right); flipX = !flipX; }
+  if (s.Bottom < s.Top) { std::swap(s.Top, s.Bottom); flipY = !flipY; }
+  const int64_t dw = int64_t(d.Right) - d.Left, dh = int64_t(d.Bottom) - d.Top;
+  const int64_t sw = int64_t(s.Right) - s.Left, sh = int64_t(s.Bottom) - s.Top;
+  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return std::make_unique<TBitmap>();
+  const bool smooth = st.StretchBltMode == HALFTONE && !rec.Transparent && (dw != sw || dh != sh);
+  if (smooth || dw * dh > (int64_t(1) << 20)) {
+    ImageDest(rec, x, y, w, h);
+    return ImagePart(rec);
+  }
+  auto out = std::make_unique<TBitmap>();
+  out->SetSize(int(dw), int(dh));
+  out->SetPixelFormat(pf32bit);
+  const uint32_t key = TBitmap::ColorToPixel(ColorToRGB(rec.Color)) & 0xFFFFFFu;
+  for (int64_t j = 0; j < dh; ++j) {
+    int64_t jj = flipY ? dh - 1 - j : j;
+    int64_t sy = s.Top + ((2 * jj + 1) * sh) / (2 * dh);
+    uint32_t* drow = out->ScanLine(int(j));
+    const uint32_t* srow = sy >= 0 && sy < src.Height() ? src.ScanLine(int(sy)) : nullptr;
+    for (int64_t i = 0; i < dw; ++i) {
+      int64_t ii = flipX ? dw - 1 - i : i;
+      int64_t sx = s.Left + ((2 * ii + 1) * sw) / (2 * dw);
+      uint32_t p = 0;
+      if (srow && sx >= 0 && sx < src.Width()) {
+        uint32_t v = srow[sx];
+        p = v | 0xFF000000u;
+        if (rec.Param == cmNotSrcCopy) p = (~v & 0xFFFFFFu) | 0xFF000000u;
+        if (rec.Transparent && (v & 0xFFFFFFu) == key) p = 0;
+      }
+      drow[i] = p;
+    }
+  }
+  x = d.Left;
+  y = d.Top;
+  w = double(dw);
+  h = double(dh);
+  return out;
+}
+
+// A flood fill has no vector form: the drawing up to it is replayed on a
+// white raster page, the fill done there, and the pixels it changed become
+// an image record (the others transparent).  False when nothing changed.
+bool FloodAsImage(const TMetafile& mf, int index, TMetaRecord& out) {
+  const int W = mf.Width(), H = mf.Height();
+  if (W <= 0 || H <= 0 || int64_t(W) * H > (int64_t(1) << 26)) return false;
+  const TMetaRecord& rec = mf.Records(index);
+  if (rec.Pts.empty()) return false;
+  TBitmap page(W, H);
+  mf.DrawRecords(page.Canvas(), TRect(0, 0, W, H), index);
+  std::vector<uint32_t> before(page.Bits(), page.Bits() + size_t(W) * H);
+  const TMetaState& s = mf.States(rec.State);
+  TCanvas& c = page.Canvas();
+  ApplyState(c, s, 1.0, 1.0);
+  if (s.HasClip) c.SetClipRect(s.Clip);
+  c.FloodFill(rec.Pts[0].X, rec.Pts[0].Y, rec.Color, TFillStyle(rec.Param));
+  int l = W, t = H, r = -1, b = -1;
+  for (int y = 0; y < H; ++y) {
+    const uint32_t* row = page.ScanLine(y);
+    for (int x = 0; x < W; ++x)
+      if (row[x] != before[size_t(y) * W + x]) {
+        l = std::min(l, x); r = std::max(r, x);
+        t = std::min(t, y); b = std::max(b, y);
+      }
+  }
+  if (r < 0) return false;
+  const uint32_t keyPix = (TBitmap::ColorToPixel(ColorToRGB(s.BrushColor)) ^ 0x010101u) | 0xFF000000u;
+  auto img = std::make_shared<TBitmap>();
+  img->SetSize(r - l + 1, b - t + 1);
+  for (int y = t; y <= b; ++y) {
+    const uint32_t* row = page.ScanLine(y);
+    uint32_t* d = img->ScanLine(y - t);
+    for (int x = l; x <= r; ++x)
+      d[x - l] = row[x] != before[size_t(y) * W + x] ? row[x] : keyPix;
+  }
+  out = TMetaRecord();
+  out.Kind = mrImage;
+  out.State = rec.State;
+  out.Rect = TRect(l, t, r + 1, b + 1);
+  out.Pts = {TPoint(0, 0), TPoint(r - l + 1, b - t + 1)};
+  out.Param = cmSrcCopy;
+  out.Transparent = true;
+  out.Color = TBitmap::PixelToColor(keyPix);
+  out.Image = std::move(img);
+  return true;
 }
 
 // Blend and colour of an image copy mode; false for modes drawn as a plain fill.
@@ -652,7 +782,7 @@ std::string SvgWriter::HatchId(TBrushStyle st, TColor c) {
   if (ver) FDefs << "<rect x=\"0\" y=\"0\" width=\"1\" height=\"8\" fill=\"" << col << "\"/>";
   for (int i = 0; i < 8; ++i) {
     if (fd) FDefs << "<rect x=\"" << i << "\" y=\"" << i << "\" width=\"1\" height=\"1\" fill=\"" << col << "\"/>";
-    if (bd) FDefs << "<rect x=\"" << 7 - i << "\" y=\"" << i << "\" width=\"1\" height=\"1\" fill=\"" << col << "\"/>";
+    if (bd) FDefs << "<rect x=\"" << (8 - i) % 8 << "\" y=\"" << i << "\" width=\"1\" height=\"1\" fill=\"" << col << "\"/>";
   }
   FDefs << "</pattern>\n";
   FHatches.emplace(key, id);
@@ -675,7 +805,7 @@ void SvgWriter::WriteShape(const Shape& sh) {
                                : " stroke-linecap=\"butt\" stroke-linejoin=\"miter\"");
   }
   if (p.FillKind != 0) {
-    FBody << "<path d=\"" << d << "\" fill=\"" << fill << "\""
+    FBody << "<path d=\"" << (sh.FillP.empty() ? d : PathData(sh.FillP)) << "\" fill=\"" << fill << "\""
           << (p.EvenOdd ? " fill-rule=\"evenodd\"" : "") << " stroke=\"none\"" << blend << "/>\n";
   }
   if (p.Stroke) {
@@ -721,7 +851,7 @@ void SvgWriter::WriteText(const TMetaRecord& rec, const TMetaState& s) {
       tr = " transform=\"rotate(" + Num(-t.Angle) + " " + Num(t.RefX) + " " + Num(t.RefY) + ")\"";
     if (s.BkMode == OPAQUE && rec.Kind == mrTextOut) {
       FBody << "<rect x=\"" << Num(t.RefX + t.Dx) << "\" y=\"" << Num(t.RefY + t.Dy - t.M.Ascent)
-            << "\" width=\"" << t.Width << "\" height=\"" << t.M.Ascent + t.M.Descent << "\" fill=\""
+            << "\" width=\"" << t.Width << "\" height=\"" << t.M.Height << "\" fill=\""
             << Hex(s.BrushColor) << "\"" << tr << "/>\n";
     }
     std::string deco;
@@ -750,13 +880,12 @@ void SvgWriter::WriteImage(const TMetaRecord& rec, const TMetaState& s) {
     return;
   }
   if (!rec.Image || rec.Pts.size() < 2) return;
-  auto part = ImagePart(rec);
+  double x, y, w, h;
+  auto part = PreparedImage(rec, s, x, y, w, h);
   if (part->Empty()) return;
   TMemoryStream ms;
   part->SavePNGToStream(ms);
   std::string png(reinterpret_cast<const char*>(ms.Memory()), size_t(ms.Size()));
-  double x, y, w, h;
-  ImageDest(rec, x, y, w, h);
   // a negative extent mirrors the image
   std::string tr;
   if (w < 0 || h < 0) {
@@ -784,11 +913,11 @@ std::string SvgWriter::Run() {
       case mrTextOut:
       case mrTextRect: WriteText(rec, s); break;
       case mrImage: WriteImage(rec, s); break;
-      case mrFloodFill:
-        // a flood fill depends on the pixels already drawn and has no vector form
-        FBody << "<!-- flood fill at " << (rec.Pts.empty() ? 0 : rec.Pts[0].X) << ","
-              << (rec.Pts.empty() ? 0 : rec.Pts[0].Y) << " left out -->\n";
+      case mrFloodFill: {
+        TMetaRecord img;
+        if (FloodAsImage(FMf, i, img)) WriteImage(img, s);
         break;
+      }
       default:
         if (ShapeOf(rec, s, sh)) WriteShape(sh);
     }
@@ -970,8 +1099,11 @@ void TMetafile::AddRecord(TMetaRecord rec, const TMetaState& state) {
 
 void TMetafile::Play(TCanvas& c, int x, int y) const { Draw(c, Bounds(x, y, FWidth, FHeight)); }
 
-void TMetafile::Draw(TCanvas& c, const TRect& r) const {
-  if (FRecords.empty()) return;
+void TMetafile::Draw(TCanvas& c, const TRect& r) const { DrawRecords(c, r, RecordCount()); }
+
+void TMetafile::DrawRecords(TCanvas& c, const TRect& r, int count) const {
+  count = std::clamp(count, 0, RecordCount());
+  if (count == 0) return;
   const bool scaled = FWidth > 0 && FHeight > 0 && (r.Width() != FWidth || r.Height() != FHeight);
   const double sx = scaled ? double(r.Width()) / FWidth : 1.0;
   const double sy = scaled ? double(r.Height()) / FHeight : 1.0;
@@ -994,7 +1126,8 @@ void TMetafile::Draw(TCanvas& c, const TRect& r) const {
 
   int lastState = -1;
   std::vector<TPoint> pts;
-  for (const TMetaRecord& rec : FRecords) {
+  for (int index = 0; index < count; ++index) {
+    const TMetaRecord& rec = FRecords[size_t(index)];
     const TMetaState& s = FStates[size_t(rec.State)];
     if (rec.State != lastState) {
       ApplyState(c, s, penScale, fontScale);
@@ -1535,28 +1668,25 @@ void AddPath(cairo_t* cr, const Path& p) {
   }
 }
 
-// An 8 x 8 repeating hatch of one-pixel lines.
+// An 8 x 8 repeating hatch of one-pixel squares, kept as vectors.
 cairo_pattern_t* HatchPattern(TBrushStyle st, TColor c) {
-  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
-  cairo_surface_flush(img);
-  unsigned char* data = cairo_image_surface_get_data(img);
-  int stride = cairo_image_surface_get_stride(img);
-  uint32_t px = TBitmap::ColorToPixel(ColorToRGB(c));
-  for (int y = 0; y < 8; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+  cairo_rectangle_t ext = {0, 0, 8, 8};
+  cairo_surface_t* rs = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &ext);
+  cairo_t* pc = cairo_create(rs);
+  SetColor(pc, c);
+  for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) {
       bool on = ((st == bsHorizontal || st == bsCross) && y == 0) ||
                 ((st == bsVertical || st == bsCross) && x == 0) ||
                 ((st == bsFDiagonal || st == bsDiagCross) && x == y) ||
-                ((st == bsBDiagonal || st == bsDiagCross) && x == 7 - y);
-      row[x] = on ? px : 0;
+                ((st == bsBDiagonal || st == bsDiagCross) && ((x + y) & 7) == 0);
+      if (on) cairo_rectangle(pc, x, y, 1, 1);
     }
-  }
-  cairo_surface_mark_dirty(img);
-  cairo_pattern_t* pat = cairo_pattern_create_for_surface(img);
-  cairo_surface_destroy(img);
+  cairo_fill(pc);
+  cairo_destroy(pc);
+  cairo_pattern_t* pat = cairo_pattern_create_for_surface(rs);
+  cairo_surface_destroy(rs);
   cairo_pattern_set_extend(pat, CAIRO_EXTEND_REPEAT);
-  cairo_pattern_set_filter(pat, CAIRO_FILTER_NEAREST);
   return pat;
 }
 
@@ -1566,7 +1696,7 @@ void CairoShape(cairo_t* cr, const Shape& sh) {
   cairo_save(cr);
   SetBlend(cr, p.Mode);
   if (p.FillKind != 0) {
-    AddPath(cr, sh.P);
+    AddPath(cr, sh.FillP.empty() ? sh.P : sh.FillP);
     cairo_set_fill_rule(cr, p.EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     if (p.FillKind == 1) {
       SetColor(cr, p.FillColor);
@@ -1616,7 +1746,7 @@ void CairoText(cairo_t* cr, const TMetaRecord& rec, const TMetaState& s) {
     cairo_translate(cr, t.RefX, t.RefY);
     if (t.Angle != 0) cairo_rotate(cr, -t.Angle * kPi / 180.0);
     if (s.BkMode == OPAQUE && rec.Kind == mrTextOut) {
-      cairo_rectangle(cr, t.Dx, t.Dy - t.M.Ascent, t.Width, t.M.Ascent + t.M.Descent);
+      cairo_rectangle(cr, t.Dx, t.Dy - t.M.Ascent, t.Width, t.M.Height);
       SetColor(cr, s.BrushColor);
       cairo_fill(cr);
     }
@@ -1675,7 +1805,8 @@ void CairoImage(cairo_t* cr, const TMetaRecord& rec, const TMetaState& s) {
     return;
   }
   if (!rec.Image || rec.Pts.size() < 2) return;
-  auto part = ImagePart(rec);
+  double x, y, w, h;
+  auto part = PreparedImage(rec, s, x, y, w, h);
   if (part->Empty()) return;
   int iw = part->Width(), ih = part->Height();
   cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, iw, ih);
@@ -1688,8 +1819,6 @@ void CairoImage(cairo_t* cr, const TMetaRecord& rec, const TMetaState& s) {
   int stride = cairo_image_surface_get_stride(img);
   for (int y = 0; y < ih; ++y) std::memcpy(data + y * stride, part->ScanLine(y), size_t(iw) * 4);
   cairo_surface_mark_dirty(img);
-  double x, y, w, h;
-  ImageDest(rec, x, y, w, h);
   if (w == 0 || h == 0) {
     cairo_surface_destroy(img);
     return;
@@ -1728,7 +1857,11 @@ void CairoPage(cairo_t* cr, const TMetafile& mf) {
       case mrTextOut:
       case mrTextRect: CairoText(cr, rec, s); break;
       case mrImage: CairoImage(cr, rec, s); break;
-      case mrFloodFill: break;  // no vector form
+      case mrFloodFill: {
+        TMetaRecord img;
+        if (FloodAsImage(mf, i, img)) CairoImage(cr, img, s);
+        break;
+      }
       default:
         if (ShapeOf(rec, s, sh)) CairoShape(cr, sh);
     }

@@ -120,6 +120,8 @@ class TMetafile : public TGraphic {
   void Draw(TCanvas& c, const TRect& r) const override;
   // Replays at (x, y) without scaling.
   void Play(TCanvas& c, int x = 0, int y = 0) const;
+  // Replays only the first count records, as Draw.
+  void DrawRecords(TCanvas& c, const TRect& r, int count) const;
 
   // SVG 1.1 text of the drawing.
   std::string AsSVG() const;
