@@ -39,10 +39,12 @@ void TPrinter::SetPixelsPerInch(int dpi) {
   if (dpi == FPPI) return;
   CheckNotPrinting();
   FPPI = dpi;
-  FScratch = std::make_unique<TMetafile>();
-  FScratch->SetSize(PageWidth(), PageHeight());
-  FScratch->SetPixelsPerInch(FPPI);
-  FCanvas = std::make_unique<TPrinterCanvas>(*FScratch, FPPI);
+  // the old canvas goes before the scratch page it records into
+  auto scratch = std::make_unique<TMetafile>();
+  scratch->SetSize(PageWidth(), PageHeight());
+  scratch->SetPixelsPerInch(FPPI);
+  FCanvas = std::make_unique<TPrinterCanvas>(*scratch, FPPI);
+  FScratch = std::move(scratch);
 }
 
 void TPrinter::SetPaperSizeMM(double width, double height) {
