@@ -383,9 +383,17 @@ void Split125(double x, int& k, double& m) {
   double rd = std::round(d);
   if (std::fabs(d - rd) < 1e-14) d = rd;
   k = IntNeg(d);
-  m = std::pow(10.0, d - k);
+  // |x| scaled by the exact power of ten (pow(10, d - k) would put 8 at 7.999...).
+  // Subnormal values take the scaling in two steps (10^320 is no double).
+  if (k < -300)
+    m = std::fabs(x) * 1e300 * std::pow(10.0, static_cast<double>(-k - 300));
+  else if (k < 0)
+    m = std::fabs(x) * std::pow(10.0, static_cast<double>(-k));
+  else
+    m = std::fabs(x) / std::pow(10.0, static_cast<double>(k));
 }
 double Compose125(double sign, double mant, int k) {
+  if (k < -300) return sign * (mant / 1e300 / std::pow(10.0, static_cast<double>(-k - 300)));
   double p = std::pow(10.0, static_cast<double>(std::abs(k)));
   return sign * (k >= 0 ? mant * p : mant / p);
 }
