@@ -2,6 +2,7 @@
 // date/time label settings, text labels and the frame and mark painters.
 #include "base/Zol_zolbase.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -621,11 +622,40 @@ void ClosedPath(TCanvas& c, int X, int Y, std::initializer_list<TPoint> pts) {
   c.LineTo(X + first.X, Y + first.Y);
 }
 
-void Poly(TCanvas& c, int X, int Y, std::initializer_list<TPoint> pts) {
+// A mark polygon (convex, offsets from (X, Y)).  Its outline runs through
+// the pixels of the vertices.  A filled polygon on a raster surface paints
+// every pixel whose centre lies inside or on the polygon, then the outline, so
+// the mark is symmetric and has no gap between fill and outline whatever
+// sampling the surface's own polygon fill uses; other surfaces get a polygon.
+void Poly(TCanvas& c, int X, int Y, std::initializer_list<TPoint> pts, bool fill) {
   std::vector<TPoint> v;
   v.reserve(pts.size());
   for (const TPoint& p : pts) v.push_back({X + p.X, Y + p.Y});
-  c.Polygon(v);
+  if (!fill || c.RasterBitmap() == nullptr) {
+    c.Polygon(v);
+    return;
+  }
+  int x0 = v[0].X, x1 = v[0].X, y0 = v[0].Y, y1 = v[0].Y;
+  for (const TPoint& p : v) {
+    x0 = std::min(x0, p.X); x1 = std::max(x1, p.X);
+    y0 = std::min(y0, p.Y); y1 = std::max(y1, p.Y);
+  }
+  const size_t n = v.size();
+  const TColor col = c.Pen().Color();
+  for (int y = y0; y <= y1; ++y)
+    for (int x = x0; x <= x1; ++x) {
+      bool pos = false, neg = false;
+      for (size_t i = 0; i < n; ++i) {
+        const TPoint& a = v[i];
+        const TPoint& b = v[(i + 1) % n];
+        const long cross = static_cast<long>(b.X - a.X) * (y - a.Y) - static_cast<long>(b.Y - a.Y) * (x - a.X);
+        if (cross > 0) pos = true;
+        if (cross < 0) neg = true;
+      }
+      if (!(pos && neg)) c.SetPixel(x, y, col);
+    }
+  c.MoveTo(v[0].X, v[0].Y);
+  for (size_t i = 1; i <= n; ++i) c.LineTo(v[i % n].X, v[i % n].Y);
 }
 
 void Plus(TCanvas& c, int X, int Y, int from, int to) {
@@ -642,6 +672,7 @@ std::string MarkChar(uint8_t code) {
   unsigned cp = code;
   if (code >= 0x80 && code < 0xA0) cp = cp1252[code - 0x80];
   std::string s;
+  if (cp == 0x7F || (cp >= 0x80 && cp < 0xA0)) return s;  // no character in the code page
   if (cp < 0x80) {
     s += static_cast<char>(cp);
   } else if (cp < 0x800) {
@@ -662,6 +693,7 @@ void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t MarkType, int X, int Y) {
   if (MarkType >= 52) {
     std::string ch = (MarkType >= 200 && MarkType <= 209) ? std::string(1, static_cast<char>('0' + MarkType - 200))
                                                            : MarkChar(MarkType);
+    if (ch.empty()) return;
     const TSize ext = c.TextExtent(ch);
     c.TextOut(X - ext.cx / 2, Y - ext.cy / 2, ch);
     return;
@@ -723,7 +755,7 @@ void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t MarkType, int X, int Y) {
     case 14: case 15: {
       const int a = MarkType - 12;
       filled();
-      Poly(c, X, Y, {{-a, 0}, {0, a}, {a, 0}, {0, -a}});
+      Poly(c, X, Y, {{-a, 0}, {0, a}, {a, 0}, {0, -a}}, true);
       break;
     }
     case 16:
@@ -789,16 +821,16 @@ void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t MarkType, int X, int Y) {
     case 29: case 30: case 31: case 32: {
       const int a = (MarkType == 29 || MarkType == 31) ? 2 : 3;
       if (MarkType <= 30) filled(); else open();
-      Poly(c, X, Y, {{-a, 0}, {0, a}, {a, 0}});
+      Poly(c, X, Y, {{-a, 0}, {0, a}, {a, 0}}, MarkType <= 30);
       break;
     }
     case 33: case 34:
       if (MarkType == 34) filled(); else open();
-      Poly(c, X, Y, {{-4, -3}, {0, 4}, {4, -3}});
+      Poly(c, X, Y, {{-4, -3}, {0, 4}, {4, -3}}, MarkType == 34);
       break;
     case 35: case 36:
       if (MarkType == 36) filled(); else open();
-      Poly(c, X, Y, {{-4, 3}, {0, -4}, {4, 3}});
+      Poly(c, X, Y, {{-4, 3}, {0, -4}, {4, 3}}, MarkType == 36);
       break;
     case 37:
       Line(c, X - 3, Y, X + 4, Y);
@@ -816,19 +848,19 @@ void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t MarkType, int X, int Y) {
       break;
     case 40: case 41:
       if (MarkType == 41) filled(); else open();
-      Poly(c, X, Y, {{3, -2}, {-2, 0}, {3, 2}});
+      Poly(c, X, Y, {{3, -2}, {-2, 0}, {3, 2}}, MarkType == 41);
       break;
     case 42: case 43:
       if (MarkType == 43) filled(); else open();
-      Poly(c, X, Y, {{4, -3}, {-3, 0}, {4, 3}});
+      Poly(c, X, Y, {{4, -3}, {-3, 0}, {4, 3}}, MarkType == 43);
       break;
     case 44: case 45:
       if (MarkType == 45) filled(); else open();
-      Poly(c, X, Y, {{-3, -2}, {2, 0}, {-3, 2}});
+      Poly(c, X, Y, {{-3, -2}, {2, 0}, {-3, 2}}, MarkType == 45);
       break;
     case 46: case 47:
       if (MarkType == 47) filled(); else open();
-      Poly(c, X, Y, {{-4, -3}, {3, 0}, {-4, 3}});
+      Poly(c, X, Y, {{-4, -3}, {3, 0}, {-4, 3}}, MarkType == 47);
       break;
     case 48:
       open();
