@@ -8,6 +8,7 @@
 
 #include "base/Zol_streams.h"
 #include "base/platform/Zol_fontengine.h"
+#include "base/platform/Zol_printers.h"
 
 namespace zol {
 
@@ -919,6 +920,12 @@ void SetCanvasFontSizeScaled(TCanvas& Canvas, int Size) {
   } else {
     f.SetSize(Size);
   }
+}
+
+void PrintBitmap(const TBitmap& Bitmap, int X, int Y) {
+  if (Bitmap.Empty()) return;
+  const int w = Bitmap.Width(), h = Bitmap.Height();
+  Printer().Canvas().StretchBitmap(Rect(X, Y, X + w, Y + h), Bitmap, Rect(0, 0, w, h), cmSrcCopy);
 }
 
 bool FontIsTrueType(const std::string& FontName) {

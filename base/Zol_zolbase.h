@@ -326,6 +326,9 @@ std::unique_ptr<TBitmap> CreateMarkAsBitmap(uint8_t MarkType, TColor ColorMark, 
 void SetCanvasFontSizeScaled(TCanvas& Canvas, int Size);
 // The screen's pixels per inch used by SetCanvasFontSizeScaled.
 constexpr int ScreenPixelsPerInch = 96;
+// Sends the bitmap to the current page of the global printer at (X, Y) in
+// printer pixels, at the bitmap's own width and height (source copy).
+void PrintBitmap(const TBitmap& Bitmap, int X, int Y);
 // Whether the installed font family FontName has TrueType outlines; raises
 // EZOLError when the family is not installed.
 bool FontIsTrueType(const std::string& FontName);

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "base/Zol_zolbase.h"
+#include "base/platform/Zol_printers.h"
 
 using namespace zol;
 
@@ -752,4 +753,43 @@ TEST(ZolBaseFonts, TrueTypeQueryAndUnknownFont) {
   } catch (const EZOLError& e) {
     EXPECT_NE(std::string(e.what()).find("FontIsTrueType"), std::string::npos);
   }
+}
+
+// ---------------------------------------------------------------- printing
+
+TEST(ZolBasePrint, BitmapGoesToTheOpenPageAtItsOwnSize) {
+  auto old = SetPrinter(std::make_unique<TPrinter>());
+  TBitmap b(7, 5);
+  b.Canvas().SetPixel(2, 3, clRed);
+  Printer().BeginDoc();
+  PrintBitmap(b, 100, 200);
+  const TMetafile& page = Printer().Page(0);
+  ASSERT_EQ(page.RecordCount(), 1);
+  const TMetaRecord& r = page.Records(0);
+  EXPECT_EQ(r.Kind, mrImage);
+  EXPECT_EQ(r.Rect, Rect(100, 200, 107, 205));
+  EXPECT_EQ(r.Param, cmSrcCopy);
+  ASSERT_TRUE(r.Image);
+  EXPECT_EQ(r.Image->Width(), 7);
+  EXPECT_EQ(r.Image->GetPixel(2, 3), clRed);
+  Printer().Abort();
+  SetPrinter(std::move(old));
+}
+
+TEST(ZolBasePrint, PatternMarksBecomeLinesOnThePrinterPage) {
+  auto old = SetPrinter(std::make_unique<TPrinter>());
+  Printer().BeginDoc();
+  ASSERT_TRUE(Printer().Canvas().IsPrinterCanvas());
+  for (uint8_t code : {1, 2, 3, 4, 5, 6, 18, 25}) DrawMarkOnCanvas(Printer().Canvas(), code, 50, 50);
+  const TMetafile& page = Printer().Page(0);
+  ASSERT_GT(page.RecordCount(), 0);
+  for (int i = 0; i < page.RecordCount(); ++i)
+    EXPECT_TRUE(page.Records(i).Kind == mrLineTo || page.Records(i).Kind == mrPolyline) << i;
+  // Filled polygons stay polygons there.
+  const int before = page.RecordCount();
+  DrawMarkOnCanvas(Printer().Canvas(), 15, 50, 50);
+  ASSERT_EQ(page.RecordCount(), before + 1);
+  EXPECT_EQ(page.Records(before).Kind, mrPolygon);
+  Printer().Abort();
+  SetPrinter(std::move(old));
 }
