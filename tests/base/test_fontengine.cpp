@@ -29,6 +29,13 @@ struct TMetricRef {
   int Em, Ascent, Descent, ExternalLeading, AveCharWidth, MaxCharWidth;
   int UnderlineTop, UnderlineThickness, StrikeTop, StrikeThickness;
 };
+struct TInkRef {
+  const char* Name;
+  bool Bold, Italic;
+  int Em;
+  const char* Text;
+  double Area, CentreX, CentreY;
+};
 #include "data/fontengine_ref.inc"
 
 TFontSpec Spec(const std::string& name, int em, bool bold = false, bool italic = false, int orientation = 0) {
@@ -240,6 +247,22 @@ TEST(FontEngine, UnrotatedMaskStaysInTheCell) {
   // capital height of Liberation Sans is 1409/2048 em
   const TGlyphMask h = FontEngine::Render(f, "H");
   EXPECT_NEAR(h.Height, 1409.0 * 40 / 2048, 1.0);
+}
+
+TEST(FontEngine, CoverageMatchesTheOutlines) {
+  // Anti-aliased coverage is the covered area of each pixel: summed, it is the outline's area,
+  // and its centre is the outline's centre (moved by the pen and turned with the text).
+  for (const auto& r : kInkRefs)
+    for (int o : {0, 900, 300, 2250}) {
+      SCOPED_TRACE(std::string(r.Name) + " \"" + r.Text + "\" orientation " + std::to_string(o));
+      const TGlyphMask m = FontEngine::Render(Spec(r.Name, r.Em, r.Bold, r.Italic, o), r.Text);
+      EXPECT_NEAR(Ink(m) / 255.0, r.Area, 0.006 * r.Area);
+      double cx, cy;
+      Centroid(m, cx, cy);
+      const double a = o * std::numbers::pi / 1800.0;
+      EXPECT_NEAR(cx, r.CentreX * std::cos(a) + r.CentreY * std::sin(a), 0.06);
+      EXPECT_NEAR(cy, -r.CentreX * std::sin(a) + r.CentreY * std::cos(a), 0.06);
+    }
 }
 
 TEST(FontEngine, QuarterTurnsMoveEveryPixel) {

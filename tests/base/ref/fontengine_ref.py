@@ -13,6 +13,7 @@ Rules the values follow (the text engine's documented behaviour):
 
 Usage:  /usr/bin/python3 tests/base/ref/fontengine_ref.py > tests/base/data/fontengine_ref.inc
 """
+from fontTools.pens.statisticsPen import StatisticsPen
 from fontTools.ttLib import TTFont
 
 LIB = "/usr/share/fonts/truetype/liberation2/"
@@ -171,6 +172,40 @@ def metrics(name, bold, italic, em):
         st_thick=max(1, scale(os2.yStrikeoutSize, em, upem)))
 
 
+INK_CASES = [
+    ("Arial", False, False, 48, "Hg@"), ("Times New Roman", True, False, 40, "Quiz"),
+    ("Courier New", False, True, 36, "{x}"), ("DejaVu Sans", False, True, 44, "Ink"),
+    ("Verdana", False, False, 60, "O"),
+]
+SHEAR = 0x0366A / 65536.0  # slant of synthesised italics (tan 12 degrees)
+
+
+def ink(name, bold, italic, em, text):
+    """Outline area in square pixels and its centre relative to the text's reference point
+    (the top-left corner of the cell, y downward), with whole-pixel pen advances."""
+    path = file_of(name, bold, italic)
+    f = font(path)
+    upem = f["head"].unitsPerEm
+    synth_italic = italic and ("Italic" not in path and "Oblique" not in path)
+    ascent = scale(f["OS/2"].usWinAscent, em, upem)
+    gs, cmap = f.getGlyphSet(), f.getBestCmap()
+    area = sx = sy = 0.0
+    pen_x = 0
+    for ch in text:
+        g = cmap[ord(ch)]
+        st = StatisticsPen(glyphset=gs)
+        gs[g].draw(st)
+        a = abs(st.area) * (em / upem) ** 2
+        mx, my = st.meanX * em / upem, st.meanY * em / upem
+        if synth_italic:
+            mx += SHEAR * my
+        area += a
+        sx += a * (pen_x + mx)
+        sy += a * (ascent - my)
+        pen_x += scale(f["hmtx"][g][0], em, upem)
+    return area, sx / area, sy / area
+
+
 def b(v):
     return "true" if v else "false"
 
@@ -192,6 +227,12 @@ def main():
         print('    {"%s", %s, %s, %d, %d, %d, %d, %d, %d, %d, %d, %d, %d},' % (
             name, b(bold), b(italic), em, m["asc"], m["desc"], m["ext"], m["ave"], m["maxw"],
             m["ul_top"], m["ul_thick"], m["st_top"], m["st_thick"]))
+    print("};")
+    print("// {request, bold, italic, em, text, outline area (px^2), centre x, centre y}")
+    print("static const TInkRef kInkRefs[] = {")
+    for name, bold, italic, em, text in INK_CASES:
+        area, cx, cy = ink(name, bold, italic, em, text)
+        print('    {"%s", %s, %s, %d, "%s", %.3f, %.4f, %.4f},' % (name, b(bold), b(italic), em, text, area, cx, cy))
     print("};")
 
 
