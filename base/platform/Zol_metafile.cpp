@@ -1760,26 +1760,61 @@ void CairoText(cairo_t* cr, const TMetaRecord& rec, const TMetaState& s) {
       cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_NONE);
       cairo_set_font_options(cr, fo);
       cairo_font_options_destroy(fo);
-      // Glyphs placed with advances rounded to whole pixels, as the font engine measures them.
-      std::vector<cairo_glyph_t> glyphs;
-      std::vector<cairo_text_cluster_t> clusters;
+      // Glyphs placed with advances rounded to whole pixels, as the font engine measures them;
+      // a character the font lacks comes from DejaVu Sans when that has it.  Runs of one face
+      // are shown together.
+      TFontSpec fbSpec = t.Spec;
+      fbSpec.Name = "DejaVu Sans";
+      FT_Face fbFt = nullptr;
+      cairo_font_face_t* fbFace = nullptr;
+      bool fbTried = false;
       std::string utf8 = IsValidUtf8(rec.Text) ? rec.Text : BytesToUtf8(rec.Text);
-      double x = t.Dx;
-      const double upm = ft->units_per_EM > 0 ? ft->units_per_EM : 1000;
-      for (size_t i = 0; i < utf8.size();) {
-        size_t len = 1;
-        uint32_t cp = NextCodePoint(utf8, i, len);
-        FT_UInt gi = FT_Get_Char_Index(ft, cp);
-        FT_Fixed adv = 0;
-        FT_Get_Advance(ft, gi, FT_LOAD_NO_SCALE, &adv);
-        glyphs.push_back({gi, x, t.Dy});
-        clusters.push_back({int(len), 1});
-        x += std::lround(double(adv) * t.Spec.EmPixels / upm);
-        i += len;
-      }
       SetColor(cr, s.FontColor);
-      cairo_show_text_glyphs(cr, utf8.data(), int(utf8.size()), glyphs.data(), int(glyphs.size()),
-                             clusters.data(), int(clusters.size()), cairo_text_cluster_flags_t(0));
+      double x = t.Dx;
+      size_t i = 0;
+      while (i < utf8.size()) {
+        std::vector<cairo_glyph_t> glyphs;
+        std::vector<cairo_text_cluster_t> clusters;
+        size_t runStart = i;
+        FT_Face runFt = nullptr;
+        cairo_font_face_t* runFace = nullptr;
+        while (i < utf8.size()) {
+          size_t len = 1;
+          uint32_t cp = NextCodePoint(utf8, i, len);
+          FT_Face useFt = ft;
+          cairo_font_face_t* useFace = face;
+          FT_UInt gi = FT_Get_Char_Index(ft, cp);
+          if (gi == 0 && cp >= 32) {
+            if (!fbTried) {
+              fbFace = FaceFor(fbSpec, fbFt);
+              fbTried = true;
+            }
+            FT_UInt fg = fbFt ? FT_Get_Char_Index(fbFt, cp) : 0;
+            if (fg != 0) {
+              useFt = fbFt;
+              useFace = fbFace;
+              gi = fg;
+            }
+          }
+          if (runFace && useFace != runFace) break;
+          runFace = useFace;
+          runFt = useFt;
+          FT_Fixed adv = 0;
+          FT_Get_Advance(useFt, gi, FT_LOAD_NO_SCALE, &adv);
+          const double upm = useFt->units_per_EM > 0 ? useFt->units_per_EM : 1000;
+          glyphs.push_back({gi, x, t.Dy});
+          clusters.push_back({int(len), 1});
+          x += std::floor(double(adv) * t.Spec.EmPixels / upm + 0.5);
+          i += len;
+        }
+        if (glyphs.empty() || !runFace) break;
+        cairo_set_font_face(cr, runFace);
+        (void)runFt;
+        cairo_show_text_glyphs(cr, utf8.data() + runStart, int(i - runStart), glyphs.data(),
+                               int(glyphs.size()), clusters.data(), int(clusters.size()),
+                               cairo_text_cluster_flags_t(0));
+      }
+      const double upm = ft->units_per_EM > 0 ? ft->units_per_EM : 1000;
       double thick = std::max(1.0, ft->underline_thickness * t.Spec.EmPixels / upm);
       if (t.Spec.Underline) {
         double pos = -ft->underline_position * t.Spec.EmPixels / upm;

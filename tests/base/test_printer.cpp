@@ -221,6 +221,9 @@ TEST(Printer, PdfPagesSizeTitleTextAndFonts) {
   p.Canvas().Font().SetName("Times New Roman");
   p.Canvas().Font().SetSize(14);
   p.Canvas().TextOut(300, 300, "Second page");
+  // a character the font lacks comes from DejaVu Sans, as on the raster canvas
+  p.Canvas().Font().SetName("Arial");
+  p.Canvas().TextOut(300, 500, "King \xE2\x99\x94!");
   p.EndDoc();
   std::string info = RunTool("pdfinfo '" + path + "'");
   EXPECT_EQ(InfoField(info, "Pages"), "2");
@@ -232,6 +235,8 @@ TEST(Printer, PdfPagesSizeTitleTextAndFonts) {
   std::string fonts = RunTool("pdffonts '" + path + "'");
   EXPECT_NE(fonts.find("LiberationSans-Bold"), std::string::npos) << fonts;
   EXPECT_NE(fonts.find("LiberationSerif"), std::string::npos) << fonts;
+  EXPECT_NE(fonts.find("DejaVuSans"), std::string::npos) << fonts;
+  EXPECT_NE(text.find("King \xE2\x99\x94!"), std::string::npos) << text;
   DeleteFile(path);
 
   p.SetOrientation(poLandscape);
