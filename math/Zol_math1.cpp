@@ -23,7 +23,7 @@ constexpr const char* kDegSign = "\xC2\xB0";  // U+00B0 in UTF-8
 constexpr int kDegSteps[12] = {1, 2, 3, 5, 10, 15, 20, 30, 60, 90, 180, 360};
 constexpr double kFPClamp = 1.7e308;
 
-// Pascal's Int: the integer part, truncated towards zero.
+// The integer part, truncated towards zero.
 long double IntPart(long double x) { return std::trunc(x); }
 
 std::string PadLeft(const std::string& s, int width) {
@@ -273,8 +273,7 @@ std::string DigitsOf(uint32_t v, int ndig, int bitsPerDigit) {
 }
 
 int ScanBased(const std::string& Text, int& Pos, int base, const char* prefix) {
-  if (Pos < 1) Pos = 1;
-  size_t i = static_cast<size_t>(Pos - 1);
+  size_t i = Pos < 1 ? 0 : static_cast<size_t>(Pos - 1);
   while (i < Text.size() && IsBlank(Text[i])) ++i;
   if (i < Text.size() && prefix && Text[i] == prefix[0]) {
     if (i + 1 < Text.size() && DigitVal(Text[i + 1], base) >= 0) ++i;
@@ -322,13 +321,14 @@ void CalcScalePars(int NTicks, long double Low, long double High, long double& F
   }
   const long double s = Low < High ? 1.0L : -1.0L;
   const long double span = std::fabs(High - Low);
-  if (NTicks < 0) NTicks = -NTicks;
+  // A negative tick count is taken by its magnitude.
+  const long double nTicks = std::fabs(static_cast<long double>(NTicks));
   if (NTicks == 0) {
     // Unit steps, in the direction of the axis so that the ticks run towards High.
     Distance = s;
     NrSubTicks = span > 10 ? 1 : 5;
   } else {
-    long double g = std::log(span / NTicks) / std::log(10.0L);
+    long double g = std::log(span / nTicks) / std::log(10.0L);
     long double h = g - IntPart(g);
     if (std::fabs(h) < 1e-10L || std::fabs(h) > 0.9999999999L) {
       g = std::round(g);
@@ -752,8 +752,7 @@ int ScanOctal(const std::string& Text, int& Pos) { return ScanBased(Text, Pos, 8
 int ScanBin(const std::string& Text, int& Pos) { return ScanBased(Text, Pos, 2, "%"); }
 
 int ScanDecimal(const std::string& Text, int& Pos) {
-  if (Pos < 1) Pos = 1;
-  size_t i = static_cast<size_t>(Pos - 1);
+  size_t i = Pos < 1 ? 0 : static_cast<size_t>(Pos - 1);
   while (i < Text.size() && IsBlank(Text[i])) ++i;
   bool neg = false;
   if (i < Text.size() && (Text[i] == '+' || Text[i] == '-')) {
@@ -829,8 +828,7 @@ double ScanFPNum(const std::string& Text, bool AllowExp, int DecPSep, int& Pos) 
 
 double ScanDegrees(const std::string& Text, int& Pos, bool AllowCompass, int& ErrCode) {
   ErrCode = 1;
-  if (Pos < 1) Pos = 1;
-  size_t i = static_cast<size_t>(Pos - 1);
+  size_t i = Pos < 1 ? 0 : static_cast<size_t>(Pos - 1);
   auto skipBlanks = [&](size_t& k) {
     while (k < Text.size() && IsBlank(Text[k])) ++k;
   };

@@ -44,7 +44,7 @@ int IntNeg(double x);  // largest integer <= x (clamped to the int range; NaN gi
 
 // ---------------------------------------------------------------- number to text
 // Fixed notation with Decimals digits after the point, right-aligned in Width
-// characters (never cut).  Decimals = -2: scientific notation with a two-digit
+// characters (never cut; fields wider than 4096 are filled to 4096).  Decimals = -2: scientific notation with a two-digit
 // exponent in Width characters ("*" throughout when the exponent needs more
 // digits).  Other negative Decimals: scientific notation with a four-digit
 // exponent in Width characters.
@@ -76,9 +76,10 @@ long double HexToExtended(const std::string& s);
 int StrToIntDefault(const std::string& s, int Default);
 
 // ---------------------------------------------------------------- text scanning and validation
-// The scanners read at the 1-based byte position Pos and leave Pos on the first
-// byte they did not use.  Blanks and tabs in front of the number are skipped.
-// When no digit is found the result is 0 and Pos is left unchanged.
+// The scanners read at the 1-based byte position Pos (a position below 1 reads
+// from the start) and leave Pos on the first byte they did not use.  Blanks and
+// tabs in front of the number are skipped.  When no digit is found the result
+// is 0 and Pos is left unchanged.
 //
 // Hexadecimal integer, optionally introduced by "$" or "0x"; the lowest 32 bits
 // are kept, so "FFFFFFFF" gives -1 (colour values round-trip).

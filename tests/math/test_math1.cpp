@@ -60,6 +60,11 @@ TEST(Math1CalcScalePars, DocumentedLayouts) {
   EXPECT_DOUBLE_EQ(t.first, 0);
   EXPECT_EQ(t.sub, 5);
 
+  t = Calc(-5, 0, 10);  // a negative count by its magnitude
+  EXPECT_DOUBLE_EQ(t.dist, 2);
+  t = Calc(std::numeric_limits<int>::min(), 0, 1);
+  EXPECT_GT(t.dist, 0);
+
   t = Calc(4, 3, 3);
   EXPECT_EQ(t.dist, 0);
   EXPECT_EQ(t.sub, 1);
@@ -593,8 +598,7 @@ TEST(Math1Scanners, FuzzNeverCrashesOrHangs) {
       const int pStart = std::max(start, 1);
       p = start;
       ScanHex(s, p);
-      ASSERT_GE(p, 1);
-      ASSERT_TRUE(p == start || p >= pStart) << s;
+      ASSERT_TRUE(p == start || (p > pStart && p <= len + 1)) << s;
       p = start;
       ScanOctal(s, p);
       p = start;
