@@ -10,6 +10,14 @@ namespace zol {
 
 namespace {
 
+// Calls a copy of the handler: the handler may free the control that holds it.
+template <class F, class... A>
+void Fire(const F& handler, A&&... args) {
+  if (!handler) return;
+  F copy = handler;
+  copy(std::forward<A>(args)...);
+}
+
 // Copies src onto dst with its top-left corner at (x, y), clipped to dst.
 void Blit(TBitmap& dst, int x, int y, const TBitmap& src) {
   int x0 = std::max(0, x), x1 = std::min(dst.Width(), x + src.Width());
@@ -299,11 +307,11 @@ void TControl::PaintNow() {
 }
 
 void TControl::Paint() {
-  if (OnPaint) OnPaint(this);
+  Fire(OnPaint, this);
 }
 
 void TControl::Resize() {
-  if (OnResize) OnResize(this);
+  Fire(OnResize, this);
 }
 
 void TControl::ComposeInto(TBitmap& Target) {
@@ -378,29 +386,29 @@ bool TControl::MouseInClient() const {
 }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+  Fire(OnMouseDown, this, Button, Shift, X, Y);
 }
 
 void TControl::MouseMove(TShiftState Shift, int X, int Y) {
-  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+  Fire(OnMouseMove, this, Shift, X, Y);
 }
 
 void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+  Fire(OnMouseUp, this, Button, Shift, X, Y);
 }
 
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  Fire(OnClick, this);
 }
 
 void TControl::DblClick() {
-  if (OnDblClick) OnDblClick(this);
+  Fire(OnDblClick, this);
 }
 
 bool TControl::MouseWheel(TShiftState Shift, int WheelDelta, int X, int Y) {
   bool handled = false;
   TPoint p(X, Y);
-  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, p, handled);
+  Fire(OnMouseWheel, this, Shift, WheelDelta, p, handled);
   if (!handled) {
     if (WheelDelta < 0 && OnMouseWheelDown)
       OnMouseWheelDown(this, Shift, p, handled);
@@ -411,27 +419,27 @@ bool TControl::MouseWheel(TShiftState Shift, int WheelDelta, int X, int Y) {
 }
 
 void TControl::MouseEnter() {
-  if (OnMouseEnter) OnMouseEnter(this);
+  Fire(OnMouseEnter, this);
 }
 
 void TControl::MouseLeave() {
-  if (OnMouseLeave) OnMouseLeave(this);
+  Fire(OnMouseLeave, this);
 }
 
 void TControl::KeyDown(uint16_t& Key, TShiftState Shift) {
-  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+  Fire(OnKeyDown, this, Key, Shift);
 }
 
 void TControl::KeyUp(uint16_t& Key, TShiftState Shift) {
-  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+  Fire(OnKeyUp, this, Key, Shift);
 }
 
 void TControl::KeyPress(char& Key) {
-  if (OnKeyPress) OnKeyPress(this, Key);
+  Fire(OnKeyPress, this, Key);
 }
 
 void TControl::KeyPressText(std::string& Text) {
-  if (OnKeyPressText) OnKeyPressText(this, Text);
+  Fire(OnKeyPressText, this, Text);
   if (Text.size() == 1) {
     char c = Text[0];
     KeyPress(c);
@@ -443,11 +451,11 @@ void TControl::KeyPressText(std::string& Text) {
 }
 
 void TControl::DoEnter() {
-  if (OnEnter) OnEnter(this);
+  Fire(OnEnter, this);
 }
 
 void TControl::DoExit() {
-  if (OnExit) OnExit(this);
+  Fire(OnExit, this);
 }
 
 // ---------------------------------------------------------------- TWinControl

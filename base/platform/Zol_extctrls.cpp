@@ -29,7 +29,10 @@ void TTimer::UpdateTimer() {
 
 void TTimer::Fire() {
   ++FFireCount;
-  if (OnTimer) OnTimer(this);
+  if (OnTimer) {
+    TNotifyEvent handler = OnTimer;  // the handler may free the timer
+    handler(this);
+  }
 }
 
 }  // namespace zol

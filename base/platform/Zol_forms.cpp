@@ -640,11 +640,13 @@ void TApplication::DispatchText(const std::string& Utf8Char) {
 void TApplication::SetCaptureControl(TControl* c) { FCapture = c; }
 
 void TApplication::FocusControl(TWinControl* c) {
+  uint64_t request = ++FFocusRequests;
   if (c == FFocused) return;
   TWinControl* old = FFocused;
   if (old) {
     old->DispatchExit();
-    if (FFocused != old) return;  // the handler moved the focus itself
+    // The exit handler asked for the focus itself (or freed controls): its wish wins.
+    if (request != FFocusRequests || FFocused != old) return;
   }
   FFocused = c;
   if (c) {

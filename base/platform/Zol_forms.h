@@ -362,6 +362,7 @@ class TApplication : public TComponent,
   std::vector<TForm*> FReleased;
   std::vector<TForm*> FShownOrder;
   TWinControl* FFocused = nullptr;
+  uint64_t FFocusRequests = 0;
   TControl* FCapture = nullptr;
   TControl* FHover = nullptr;
   TControl* FClickCandidate = nullptr;

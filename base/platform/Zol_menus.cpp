@@ -102,7 +102,10 @@ bool TMenuItem::Clickable() const {
 
 void TMenuItem::Click() {
   if (FAutoCheck) SetChecked(FRadioItem ? true : !FChecked);
-  if (OnClick) OnClick(this);
+  if (OnClick) {
+    TNotifyEvent handler = OnClick;  // the handler may free the item
+    handler(this);
+  }
 }
 
 TMenuItem* NewItem(TComponent* AOwner, const std::string& Caption, bool Checked, bool Enabled,
