@@ -49,9 +49,10 @@ std::string FixedText(double x, int dec) {
 // The platform's scientific conversion into a field of `width` characters:
 // sign or blank, one digit, ".", the fraction digits (at least 1, at most 16),
 // "E", the exponent sign and four exponent digits; padded on the left.
-std::string SciText(double x, int width) {
+// fullPrecision asks for all 17 significant digits whatever the width.
+std::string SciText(double x, int width, bool fullPrecision = false) {
   if (!std::isfinite(x)) return PadLeft(NonFiniteText(x), width);
-  int frac = std::clamp(width - 9, 1, 16);
+  int frac = fullPrecision ? 16 : std::clamp(width - 9, 1, 16);
   char buf[64];
   auto r = std::to_chars(buf, buf + sizeof(buf), x, std::chars_format::scientific, frac);
   std::string t(buf, r.ptr);
@@ -505,7 +506,7 @@ std::string strf(double x, int Width, int Decimals) {
     if (!fits) t.assign(t.size(), '*');
     return t;
   }
-  if (Decimals < 0) return SciText(x, Width);
+  if (Decimals < 0) return SciText(x, Width, true);
   if (!std::isfinite(x)) return PadLeft(NonFiniteText(x), Width);
   return PadLeft(FixedText(x, Decimals), Width);
 }

@@ -46,8 +46,9 @@ int IntNeg(double x);  // largest integer <= x (clamped to the int range; NaN gi
 // Fixed notation with Decimals digits after the point, right-aligned in Width
 // characters (never cut; fields wider than 4096 are filled to 4096).  Decimals = -2: scientific notation with a two-digit
 // exponent in Width characters ("*" throughout when the exponent needs more
-// digits).  Other negative Decimals: scientific notation with a four-digit
-// exponent in Width characters.
+// digits); the field width sets the number of mantissa digits.  Other negative
+// Decimals: scientific notation at full precision (17 significant digits) with
+// a four-digit exponent, right-aligned in Width characters.
 std::string strf(double x, int Width, int Decimals);
 // Engineering notation with an SI prefix letter (a f p n u m k M G T):
 // |NDig| significant digits; NDig < -1 puts the prefix in place of the point

@@ -282,8 +282,9 @@ TEST(Math1Strf, ShortScientific) {
 }
 
 TEST(Math1Strf, LongScientificForOtherNegativeDecimals) {
-  EXPECT_EQ(strf(12345.678, 14, -1), " 1.23457E+0004");
-  EXPECT_EQ(strf(-1e-300, 12, -1), "-1.000E-0300");
+  EXPECT_EQ(strf(0.1, 1, -1), " 1.0000000000000001E-0001");
+  EXPECT_EQ(strf(-0.5, 30, -1), "     -5.0000000000000000E-0001");
+  EXPECT_EQ(strf(1e300, 22, -1), " 1.0000000000000001E+0300");
 }
 
 TEST(Math1EEngStr, PrefixLetters) {
