@@ -44,8 +44,8 @@ int IntNeg(double x);  // largest integer <= x (clamped to the int range; NaN gi
 
 // ---------------------------------------------------------------- number to text
 // Fixed notation with Decimals digits after the point, right-aligned in Width
-// characters (never cut; fields wider than 4096 are filled to 4096).  Decimals = -2: scientific notation with a two-digit
-// exponent in Width characters ("*" throughout when the exponent needs more
+// characters (never cut; fields wider than 4096 are filled to 4096).
+// Decimals = -2: scientific notation with a two-digit exponent in Width characters ("*" throughout when the exponent needs more
 // digits); the field width sets the number of mantissa digits.  Other negative
 // Decimals: scientific notation at full precision (17 significant digits) with
 // a four-digit exponent, right-aligned in Width characters.
@@ -131,7 +131,9 @@ double AngleToXAxis(double dx, double dy);  // radians in [0, 2*pi]
 double CanonicalAngleRadians(double x);     // into [-pi, pi]
 double CanonicalAngleDegrees(double x);     // into [-180, 180]
 // Converts between decimal degrees, degrees + decimal minutes and degrees +
-// minutes + seconds.  Min and Sec must lie in [0, 60] (EZOLMath1Error).
+// minutes + seconds.  Min and Sec must lie in [0, 60] (EZOLMath1Error).  The
+// sign of the angle is carried by Deg alone and applies to the whole angle; an
+// angle between -1 and 0 degrees has Deg = -0.0 (std::signbit tells).
 void ConvertDegrees(double& Deg, double& Min, double& Sec, TDegreeFormat SourceFormat,
                     TDegreeFormat TargetFormat);
 double EuclideanDistance(double x1, double y1, double x2, double y2);

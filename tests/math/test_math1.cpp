@@ -530,6 +530,8 @@ TEST(Math1ScanFPNum, StateMachine) {
   p = 1;
   EXPECT_DOUBLE_EQ(ScanFPNum(",25", true, 2, p), 0.25);
   p = 1;
+  EXPECT_DOUBLE_EQ(ScanFPNum("1.e5", true, 1, p), 1e5);
+  p = 1;
   EXPECT_DOUBLE_EQ(ScanFPNum("1.5-2", true, 1, p), 1.5);
   EXPECT_EQ(p, 4);
   // Malformed numbers give 0.
