@@ -664,7 +664,7 @@ void Plus(TCanvas& c, int X, int Y, int from, int to) {
   Line(c, X, Y + from, X, Y + to);
 }
 
-// Windows-1252 text of a mark character as UTF-8.
+// Code page 1252 text of a mark character as UTF-8.
 std::string MarkChar(uint8_t code) {
   static const char16_t cp1252[32] = {
       0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,

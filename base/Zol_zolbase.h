@@ -314,7 +314,7 @@ void DrawRectangle(TCanvas& Canvas, int Left, int Top, int Right, int Bottom);
 // Mark number MarkType centred on pixel (X, Y) in the current pen colour:
 // 0..51 geometric marks (7x7 pixel patterns on raster surfaces, lines on the
 // printer's surface), 200..209 the digits "0".."9", every other code the
-// character of that code (Windows-1252) in the current font.  The brush is
+// character of that code (code page 1252) in the current font.  The brush is
 // left as it was on entry.
 void DrawMarkOnCanvas(TCanvas& Canvas, uint8_t MarkType, int X, int Y);
 // A square bitmap of side 2*MarkSize+7 (MarkSize clamped to 0..255) filled
