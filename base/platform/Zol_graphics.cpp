@@ -1141,6 +1141,8 @@ struct TBitmapCanvas::Impl {
       x = c.PenPos().X;
       y = c.PenPos().Y;
     }
+    x = ClampCoord(x);
+    y = ClampCoord(y);
     double ox = 0, oy = 0;
     switch (al & TA_HORZMASK) {
       case TA_RIGHT: ox = -width; break;
@@ -1189,7 +1191,8 @@ struct TBitmapCanvas::Impl {
       }
       p.PaintRop2(cell, bk, pmCopy);
     }
-    TGlyphMask g = FontEngine::Render(spec, text);
+    // Only the part of the text inside the clip rectangle is rasterised.
+    TGlyphMask g = FontEngine::RenderClipped(spec, text, cl.Left - rx, cl.Top - ry, cl.Width(), cl.Height());
     uint32_t fc = TBitmap::ColorToPixel(ColorToRGB(c.Font().Color()));
     for (int j = 0; j < g.Height; ++j) {
       int yy = ry + g.Top + j;
