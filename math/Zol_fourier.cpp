@@ -97,44 +97,90 @@ void TFastFourier::ApplyWindow() {
   }
 }
 
-// Radix-2 decimation in time on the interleaved array: bit-reversal, then the
-// butterflies for block lengths 2, 4, …, N with twiddles advanced by the
-// trigonometric recurrence (w += w·(−2 sin²(θ/2)) + i·w·sin θ).
+// Decimation in time on the interleaved array: bit-reversal reordering, then
+// the radix-2 butterflies for block lengths 2, 4, …, N, two stages per pass.  The twiddle
+// factors e^(±2πik/N) come from a table computed directly with cos/sin (more
+// accurate than advancing them by a recurrence, and the same for both signs).
 void TFastFourier::Fft(int sign) {
+  const size_t n = static_cast<size_t>(FN);
   double* d = FData.data();
-  const size_t n = 2 * static_cast<size_t>(FN);
-  size_t j = 1;
-  for (size_t i = 1; i < n; i += 2) {
-    if (j > i) {
-      std::swap(d[j - 1], d[i - 1]);
-      std::swap(d[j], d[i]);
-    }
-    size_t m = n >> 1;
-    while (m >= 2 && j > m) {
-      j -= m;
-      m >>= 1;
-    }
-    j += m;
-  }
-  for (size_t mmax = 2; n > mmax; mmax <<= 1) {
-    const size_t step = mmax << 1;
-    const double theta = sign * (2 * std::numbers::pi / static_cast<double>(mmax));
-    const double wtemp = std::sin(0.5 * theta);
-    const double wpr = -2.0 * wtemp * wtemp, wpi = std::sin(theta);
-    double wr = 1.0, wi = 0.0;
-    for (size_t m = 1; m < mmax; m += 2) {
-      for (size_t i = m; i <= n; i += step) {
-        const size_t k = i + mmax;
-        const double tr = wr * d[k - 1] - wi * d[k];
-        const double ti = wr * d[k] + wi * d[k - 1];
-        d[k - 1] = d[i - 1] - tr;
-        d[k] = d[i] - ti;
-        d[i - 1] += tr;
-        d[i] += ti;
+  if (FTwiddle.size() != n) {
+    // The pairs exchanged by the bit-reversal reordering, computed once per size.
+    FSwaps.clear();
+    for (size_t i = 0, j = 0; i < n; ++i) {
+      if (j > i) {
+        FSwaps.push_back(static_cast<uint32_t>(i));
+        FSwaps.push_back(static_cast<uint32_t>(j));
       }
-      const double w0 = wr;
-      wr = w0 * wpr - wi * wpi + wr;
-      wi = wi * wpr + w0 * wpi + wi;
+      size_t bit = n >> 1;
+      while (bit && (j & bit)) {
+        j ^= bit;
+        bit >>= 1;
+      }
+      j |= bit;
+    }
+  }
+  for (size_t k = 0; k < FSwaps.size(); k += 2) {
+    const size_t i = FSwaps[k], j = FSwaps[k + 1];
+    std::swap(d[2 * i], d[2 * j]);
+    std::swap(d[2 * i + 1], d[2 * j + 1]);
+  }
+  if (FTwiddle.size() != n) {
+    FTwiddle.assign(n, 0.0);  // cos, sin of 2πk/N for k < N/2
+    for (size_t k = 0; k < n / 2; ++k) {
+      const double a = 2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(n);
+      FTwiddle[2 * k] = std::cos(a);
+      FTwiddle[2 * k + 1] = std::sin(a);
+    }
+  }
+  const double* tw = FTwiddle.data();
+  const double s = sign >= 0 ? 1.0 : -1.0;
+  // Stages are done two at a time (block lengths 2q and 4q in one pass over
+  // the data); with an odd number of stages the first, multiplication-free
+  // stage of block length 2 is done alone.
+  size_t q = 1;
+  int stages = 0;
+  for (size_t m = n; m > 1; m >>= 1) ++stages;
+  if (stages % 2) {
+    for (size_t a = 0; a + 1 < n; a += 2) {
+      const double tr = d[2 * a + 2], ti = d[2 * a + 3];
+      d[2 * a + 2] = d[2 * a] - tr;
+      d[2 * a + 3] = d[2 * a + 1] - ti;
+      d[2 * a] += tr;
+      d[2 * a + 1] += ti;
+    }
+    q = 2;
+  }
+  for (; 4 * q <= n; q <<= 2) {
+    const size_t len = 4 * q, stride2 = n / len;
+    for (size_t start = 0; start < n; start += len) {
+      double* x0 = d + 2 * start;
+      double* x1 = x0 + 2 * q;
+      double* x2 = x1 + 2 * q;
+      double* x3 = x2 + 2 * q;
+      for (size_t j = 0; j < q; ++j) {
+        // W2 = w^(j·stride2) of the block length 4q, W1 = W2² of the length 2q.
+        const double w2r = tw[2 * j * stride2], w2i = s * tw[2 * j * stride2 + 1];
+        const double w1r = tw[4 * j * stride2], w1i = s * tw[4 * j * stride2 + 1];
+        const size_t re = 2 * j, im = 2 * j + 1;
+        double tr = w1r * x1[re] - w1i * x1[im], ti = w1r * x1[im] + w1i * x1[re];
+        const double b0r = x0[re] + tr, b0i = x0[im] + ti, b1r = x0[re] - tr, b1i = x0[im] - ti;
+        tr = w1r * x3[re] - w1i * x3[im];
+        ti = w1r * x3[im] + w1i * x3[re];
+        const double b2r = x2[re] + tr, b2i = x2[im] + ti, b3r = x2[re] - tr, b3i = x2[im] - ti;
+        const double ur = w2r * b2r - w2i * b2i, ui = w2r * b2i + w2i * b2r;
+        // W2·w^(q·stride2) = W2·(s·i).
+        const double pr = w2r * b3r - w2i * b3i, pi = w2r * b3i + w2i * b3r;
+        const double vr = -s * pi, vi = s * pr;
+        x0[re] = b0r + ur;
+        x0[im] = b0i + ui;
+        x2[re] = b0r - ur;
+        x2[im] = b0i - ui;
+        x1[re] = b1r + vr;
+        x1[im] = b1i + vi;
+        x3[re] = b1r - vr;
+        x3[im] = b1i - vi;
+      }
     }
   }
   FExtremesValid = false;

@@ -6,6 +6,7 @@
 // line k (no scaling); the inverse uses e^(-2 pi i jk/N) and divides by N.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "base/Zol_zolbase.h"
@@ -81,6 +82,8 @@ class TFastFourier : public TComponent {
   TFastFourierWgtWin FWindow = fwRectangle;
   std::vector<double> FData;  // interleaved re, im of elements 1..N
   std::vector<double> FWeights;
+  std::vector<double> FTwiddle;  // cos, sin of 2πk/N, k < N/2
+  std::vector<uint32_t> FSwaps;  // index pairs of the bit-reversal reordering
   mutable bool FExtremesValid = false;
   mutable double FMaxPower = 0, FMaxMagni = 0, FMaxReal = 0, FMaxImag = 0, FMinReal = 0, FMinImag = 0;
 };
