@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <sstream>
 
@@ -22,6 +23,17 @@ namespace zol {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+
+// The vector writers limit coordinates to +-2^26, as the raster canvas does
+// for most shapes, so sizes computed from them never overflow.  Records keep
+// the coordinates as given: replay passes them on unchanged.
+constexpr int kCoordLimit = 1 << 26;
+int ClampCoord(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -kCoordLimit, kCoordLimit)); }
+TPoint ClampPt(const TPoint& p) { return TPoint(ClampCoord(p.X), ClampCoord(p.Y)); }
+TRect ClampRect(const TRect& r) {
+  return TRect(ClampCoord(r.Left), ClampCoord(r.Top), ClampCoord(r.Right), ClampCoord(r.Bottom));
+}
+
 
 // ---------------------------------------------------------------- state helpers
 TMetaState StateOf(const TCanvas& c) {
@@ -109,6 +121,21 @@ TFontSpec SpecOf(const TMetaState& s) {
   }
   f.EmPixels = std::clamp(f.EmPixels, 1, FontEngine::MaxEmPixels);
   return f;
+}
+
+// Copies for the vector writers with coordinates limited (corner sizes of
+// rounded rectangles are limited the same way).
+TMetaRecord Limited(const TMetaRecord& r) {
+  TMetaRecord c = r;
+  c.Rect = ClampRect(c.Rect);
+  for (TPoint& p : c.Pts) p = ClampPt(p);
+  return c;
+}
+TMetaState Limited(const TMetaState& s) {
+  TMetaState c = s;
+  c.Clip = ClampRect(c.Clip);
+  c.PenWidth = std::clamp(c.PenWidth, 1, kCoordLimit);
+  return c;
 }
 
 TRect Normalized(int x1, int y1, int x2, int y2) {
@@ -904,8 +931,8 @@ void SvgWriter::WriteImage(const TMetaRecord& rec, const TMetaState& s) {
 
 std::string SvgWriter::Run() {
   for (int i = 0; i < FMf.RecordCount(); ++i) {
-    const TMetaRecord& rec = FMf.Records(i);
-    const TMetaState& s = FMf.States(rec.State);
+    const TMetaRecord rec = Limited(FMf.Records(i));
+    const TMetaState s = Limited(FMf.States(rec.State));
     std::string clip = ClipAttr(s);
     if (!clip.empty()) FBody << "<g" << clip << ">\n";
     Shape sh;
@@ -1055,8 +1082,8 @@ TMetafile::~TMetafile() = default;
 void TMetafile::SetWidth(int v) { SetSize(v, FHeight); }
 void TMetafile::SetHeight(int v) { SetSize(FWidth, v); }
 void TMetafile::SetSize(int w, int h) {
-  w = std::max(0, w);
-  h = std::max(0, h);
+  w = std::clamp(w, 0, kCoordLimit);
+  h = std::clamp(h, 0, kCoordLimit);
   if (w == FWidth && h == FHeight) return;
   FWidth = w;
   FHeight = h;
@@ -1107,13 +1134,16 @@ void TMetafile::DrawRecords(TCanvas& c, const TRect& r, int count) const {
   const bool scaled = FWidth > 0 && FHeight > 0 && (r.Width() != FWidth || r.Height() != FHeight);
   const double sx = scaled ? double(r.Width()) / FWidth : 1.0;
   const double sy = scaled ? double(r.Height()) / FHeight : 1.0;
-  auto X = [&](int v) { return scaled ? r.Left + static_cast<int>(std::lround(v * sx)) : r.Left + v; };
-  auto Y = [&](int v) { return scaled ? r.Top + static_cast<int>(std::lround(v * sy)) : r.Top + v; };
+  auto Fit = [](int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  };
+  auto X = [&](int v) { return Fit(scaled ? r.Left + std::llround(std::clamp(v * sx, -4e9, 4e9)) : int64_t(r.Left) + v); };
+  auto Y = [&](int v) { return Fit(scaled ? r.Top + std::llround(std::clamp(v * sy, -4e9, 4e9)) : int64_t(r.Top) + v); };
   auto P = [&](const TPoint& p) { return TPoint(X(p.X), Y(p.Y)); };
   auto R = [&](const TRect& q) { return TRect(X(q.Left), Y(q.Top), X(q.Right), Y(q.Bottom)); };
   // Relative sizes (corner sizes) scale without the offset.
-  auto SX = [&](int v) { return scaled ? static_cast<int>(std::lround(v * sx)) : v; };
-  auto SY = [&](int v) { return scaled ? static_cast<int>(std::lround(v * sy)) : v; };
+  auto SX = [&](int v) { return scaled ? Fit(std::llround(std::clamp(v * sx, -4e9, 4e9))) : v; };
+  auto SY = [&](int v) { return scaled ? Fit(std::llround(std::clamp(v * sy, -4e9, 4e9))) : v; };
   const double penScale = scaled ? (std::abs(sx) + std::abs(sy)) / 2 : 1.0;
   const double fontScale = scaled ? std::abs(sy) : 1.0;
 
@@ -1253,7 +1283,8 @@ bool TMetafile::LoadRecordingFromStream(TStream& s) {
   char magic[8];
   if (!r.Bytes(magic, 8) || std::memcmp(magic, kMagic, 8) != 0) return false;
   int w = r.I32(), h = r.I32(), mmw = r.I32(), mmh = r.I32(), ppi = r.I32();
-  if (w < 0 || h < 0 || mmw < 0 || mmh < 0 || ppi < 1) return false;
+  if (w < 0 || h < 0 || mmw < 0 || mmh < 0 || ppi < 1 || w > kCoordLimit || h > kCoordLimit)
+    return false;
   uint32_t ns = r.U32();
   if (ns > r.Left() / 40) return false;  // a state takes at least 40 bytes
   std::vector<TMetaState> states(ns);
@@ -1271,7 +1302,10 @@ bool TMetafile::LoadRecordingFromStream(TStream& s) {
     uint32_t np = r.U32();
     if (!r.Ok() || np > r.Left() / 8) return false;
     rec.Pts.resize(np);
-    for (auto& p : rec.Pts) { p.X = r.I32(); p.Y = r.I32(); }
+    for (auto& p : rec.Pts) {
+      p.X = r.I32();
+      p.Y = r.I32();
+    }
     rec.Text = r.Str();
     rec.Color = r.U32();
     rec.Param = r.U32();
@@ -1380,10 +1414,12 @@ int TMetafileCanvas::GetDeviceCaps(int index) const {
 TMetaState TMetafileCanvas::CurrentState() const { return StateOf(*this); }
 
 void TMetafileCanvas::Extend(int x1, int y1, int x2, int y2) {
-  int pad = std::max(1, Pen().Width());
-  FMaxX = std::max({FMaxX, x1 + pad, x2 + pad});
-  FMaxY = std::max({FMaxY, y1 + pad, y2 + pad});
+  int pad = std::clamp(Pen().Width(), 1, 1024);
+  FMaxX = ClampCoord(std::max<int64_t>({FMaxX, int64_t(x1) + pad, int64_t(x2) + pad}));
+  FMaxY = ClampCoord(std::max<int64_t>({FMaxY, int64_t(y1) + pad, int64_t(y2) + pad}));
 }
+
+void TMetafileCanvas::AddRaw(TMetaRecord rec) { FMetafile->AddRecord(std::move(rec), CurrentState()); }
 
 void TMetafileCanvas::Record(TMetaRecord rec) {
   Changing();
@@ -1453,7 +1489,7 @@ void TMetafileCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerW, int
   // the corner size is no position: keep it out of the extent
   Changing();
   Extend(x1, y1, x2, y2);
-  FMetafile->AddRecord(std::move(r), CurrentState());
+  AddRaw(std::move(r));
   Changed();
 }
 void TMetafileCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
@@ -1461,7 +1497,7 @@ void TMetafileCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4
   r.Pts = {TPoint(x3, y3), TPoint(x4, y4)};
   Changing();
   Extend(x1, y1, x2, y2);
-  FMetafile->AddRecord(std::move(r), CurrentState());
+  AddRaw(std::move(r));
   Changed();
 }
 void TMetafileCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
@@ -1469,7 +1505,7 @@ void TMetafileCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4
   r.Pts = {TPoint(x3, y3), TPoint(x4, y4)};
   Changing();
   Extend(x1, y1, x2, y2);
-  FMetafile->AddRecord(std::move(r), CurrentState());
+  AddRaw(std::move(r));
   Changed();
 }
 void TMetafileCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
@@ -1477,7 +1513,7 @@ void TMetafileCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int 
   r.Pts = {TPoint(x3, y3), TPoint(x4, y4)};
   Changing();
   Extend(x1, y1, x2, y2);
-  FMetafile->AddRecord(std::move(r), CurrentState());
+  AddRaw(std::move(r));
   Changed();
 }
 
@@ -1510,12 +1546,14 @@ void TMetafileCanvas::TextOut(int x, int y, const std::string& text) {
     unsigned h = TextAlign() & TA_HORZMASK;
     double a = Font().Orientation() / 10.0 * kPi / 180.0;
     int adv = h == TA_CENTER ? 0 : h == TA_RIGHT ? -ext.cx : ext.cx;
-    FPenPos = TPoint(start.X + static_cast<int>(std::lround(adv * std::cos(a))),
-                     start.Y - static_cast<int>(std::lround(adv * std::sin(a))));
+    auto fit = [](int64_t v) {
+      return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    };
+    FPenPos = TPoint(fit(start.X + std::llround(adv * std::cos(a))), fit(start.Y - std::llround(adv * std::sin(a))));
   }
   Changing();
-  Extend(start.X, start.Y, start.X + ext.cx, start.Y + ext.cy);
-  FMetafile->AddRecord(std::move(r), CurrentState());
+  Extend(start.X, start.Y, ClampCoord(int64_t(start.X) + ext.cx), ClampCoord(int64_t(start.Y) + ext.cy));
+  AddRaw(std::move(r));
   Changed();
 }
 
@@ -1527,7 +1565,7 @@ void TMetafileCanvas::TextRect(const TRect& q, int x, int y, const std::string& 
   r.Text = text;
   Changing();
   Extend(q.Left, q.Top, q.Right, q.Bottom);
-  FMetafile->AddRecord(std::move(r), CurrentState());
+  AddRaw(std::move(r));
   Changed();
 }
 
@@ -1559,7 +1597,7 @@ void TMetafileCanvas::StretchBitmap(const TRect& dest, const TBitmap& src, const
   r.Image = std::move(copy);
   Changing();
   Extend(dest.Left, dest.Top, dest.Right, dest.Bottom);
-  FMetafile->AddRecord(std::move(r), CurrentState());
+  AddRaw(std::move(r));
   Changed();
 }
 
@@ -1880,8 +1918,8 @@ void CairoPage(cairo_t* cr, const TMetafile& mf) {
   cairo_clip(cr);
   cairo_push_group(cr);  // blend modes combine with this page only
   for (int i = 0; i < mf.RecordCount(); ++i) {
-    const TMetaRecord& rec = mf.Records(i);
-    const TMetaState& s = mf.States(rec.State);
+    const TMetaRecord rec = Limited(mf.Records(i));
+    const TMetaState s = Limited(mf.States(rec.State));
     cairo_save(cr);
     if (s.HasClip) {
       cairo_rectangle(cr, s.Clip.Left, s.Clip.Top, std::max(0, s.Clip.Width()), std::max(0, s.Clip.Height()));

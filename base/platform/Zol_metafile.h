@@ -194,6 +194,7 @@ class TMetafileCanvas : public TCanvas {
   void SetTarget(TMetafile& mf) { FMetafile = &mf; }
   TMetaState CurrentState() const;
   void Record(TMetaRecord rec);
+  void AddRaw(TMetaRecord rec);  // without growing the extent
   void Extend(int x1, int y1, int x2, int y2);  // grows the drawn extent
 
  private:

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "base/platform/Zol_graphics.h"
@@ -409,6 +410,43 @@ TEST(Metafile, SizeFromDrawnExtentWhenUnset) {
   mf.Clear();
   EXPECT_TRUE(mf.Empty());
   EXPECT_EQ(mf.RecordCount(), 0);
+}
+
+TEST(Metafile, ExtremeCoordinatesStayDefined) {
+  const int M = std::numeric_limits<int>::max(), m = std::numeric_limits<int>::min();
+  auto pic = [&](TCanvas& c) {
+    c.Brush().SetColor(clRed);
+    c.Rectangle(m, m, 50, 40);
+    c.Pen().SetWidth(3);
+    c.MoveTo(m, 20);
+    c.LineTo(M, 25);
+    c.Brush().SetStyle(bsClear);
+    c.Ellipse(10, 10, M, M);
+    c.RoundRect(m, 30, 60, 90, M, M);
+    c.Font().SetHeight(-12);
+    c.TextOut(M, 5, "x");
+    c.SetClipRect(Rect(m, m, M, M));
+    c.Pie(m, m, M, M, 0, 0, 1, 1);
+  };
+  TBitmap direct(80, 60);
+  pic(direct.Canvas());
+  TMetafile mf;
+  mf.SetSize(80, 60);
+  {
+    TMetafileCanvas mc(mf);
+    pic(mc);
+  }
+  TBitmap replay(80, 60);
+  replay.Canvas().Draw(0, 0, mf);
+  EXPECT_EQ(FirstDifference(direct, replay), "");
+  TBitmap shifted(80, 60);
+  shifted.Canvas().Draw(M - 10, m + 10, mf);
+  shifted.Canvas().StretchDraw(Rect(0, 0, 80000, 3), mf);
+  EXPECT_FALSE(mf.AsSVG().empty());
+  std::string path = TempPath("extreme.pdf");
+  mf.SaveToPDFFile(path);
+  EXPECT_TRUE(FileExists(path));
+  DeleteFile(path);
 }
 
 // ---------------------------------------------------------------- recording format
