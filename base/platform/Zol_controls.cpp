@@ -125,7 +125,10 @@ void TControl::SetAlign(TAlign v) {
 bool TControl::Showing() const {
   if (!FVisible) return false;
   if (FParent) return FParent->Showing();
-  return dynamic_cast<const TForm*>(this) != nullptr;
+  // A form shows when visible; another windowed control without a parent is
+  // a top-level window of its own once its window exists.
+  if (dynamic_cast<const TForm*>(this)) return true;
+  return IsWindowed() && static_cast<const TWinControl*>(this)->HandleAllocated();
 }
 
 void TControl::SetVisible(bool v) {
@@ -559,6 +562,12 @@ void TWinControl::HandleNeeded() {
   FHandleAllocated = true;
   CreateWnd();
   Invalidate();
+  // The windows of the showing children follow.
+  if (Showing()) {
+    std::vector<TControl*> kids = FControls;
+    for (TControl* c : kids)
+      if (c->IsWindowed()) static_cast<TWinControl*>(c)->UpdateShowing();
+  }
 }
 
 void TWinControl::CreateWnd() {}

@@ -145,7 +145,9 @@ class TControl : public TComponent {
   virtual void SetVisible(bool v);
   void Show() { SetVisible(true); }
   void Hide() { SetVisible(false); }
-  // Visible, and every parent visible up to a top-level control that is shown.
+  // Visible, and every parent visible up to a top-level control that is
+  // shown: a visible form, or a windowed control without a parent whose
+  // window exists (HandleNeeded).
   bool Showing() const;
   bool Enabled() const { return FEnabled; }
   virtual void SetEnabled(bool v);

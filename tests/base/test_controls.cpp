@@ -254,6 +254,33 @@ TEST_F(Controls, WindowIsCreatedOnceWhenShowing) {
   EXPECT_EQ(inner->Created, 1);
 }
 
+TEST_F(Controls, AParentlessControlIsAWindowOnceItsWindowExists) {
+  TApplication* app = Application();
+  auto top = std::make_unique<TSwatch>(nullptr);
+  top->SetBounds(0, 0, 50, 40);
+  auto* kid = new TSwatch(top.get());
+  kid->SetParent(top.get());
+  kid->SetBounds(10, 10, 10, 10);
+  int clicks = 0;
+  kid->OnClick = [&](TObject*) { ++clicks; };
+  app->Click(top.get(), 12, 12);
+  app->ProcessMessages();
+  EXPECT_EQ(clicks, 0) << "no window yet: input is dropped";
+  EXPECT_FALSE(top->Showing());
+  top->HandleNeeded();
+  EXPECT_TRUE(top->Showing());
+  EXPECT_EQ(kid->Created, 1) << "the children's windows follow";
+  app->Click(top.get(), 12, 12);
+  app->ProcessMessages();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(top->PaintCount(), 1);
+  EXPECT_EQ(kid->PaintCount(), 1);
+  kid->SetFocus();
+  EXPECT_TRUE(kid->Focused());
+  top->Hide();
+  EXPECT_FALSE(kid->Focused());
+}
+
 // ---------------------------------------------------------------- repainting
 TEST_F(Controls, InvalidateRepaintsOnceOnTheNextProcessMessages) {
   TApplication* app = Application();

@@ -298,6 +298,12 @@ TEST_F(Host, FocusRules) {
   a->OnExit = [&](TObject*) { a->SetFocus(); };
   b->SetFocus();
   EXPECT_TRUE(a->Focused());
+  // A queued focus change; one to a control that cannot take the focus is ignored.
+  a->OnExit = nullptr;
+  app->PostFocus(b);
+  app->PostFocus(h);
+  app->ProcessMessages();
+  EXPECT_TRUE(b->Focused());
 }
 
 TEST_F(Host, KeysGoToTheFocusedControlAndFormPreview) {
