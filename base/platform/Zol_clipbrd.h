@@ -59,11 +59,6 @@ class TMemoryClipboardStore : public TClipboardStore {
 // store); the clipboard owns it.
 void SetClipboardStore(std::unique_ptr<TClipboardStore> Store);
 
-// Raised when a clipboard entry cannot be read or written.
-class EClipboardException : public Exception {
-  using Exception::Exception;
-};
-
 // The clipboard.  Every setter replaces the whole contents, except between
 // Open and Close: there the first setter clears the clipboard and the
 // following ones add their formats, so one copy can offer a bitmap and a

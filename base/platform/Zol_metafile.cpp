@@ -952,10 +952,11 @@ std::string SvgWriter::Run() {
   }
   std::ostringstream out;
   int w = std::max(1, FMf.Width()), h = std::max(1, FMf.Height());
+  auto mm = [](int v) { return Num(std::max(1, v) / 100.0); };
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\""
-      << " version=\"1.1\" width=\"" << Num(FMf.MMWidth() / 100.0) << "mm\" height=\""
-      << Num(FMf.MMHeight() / 100.0) << "mm\" viewBox=\"0 0 " << w << " " << h << "\">\n";
+      << " version=\"1.1\" width=\"" << mm(FMf.MMWidth()) << "mm\" height=\"" << mm(FMf.MMHeight())
+      << "mm\" viewBox=\"0 0 " << w << " " << h << "\">\n";
   std::string defs = FDefs.str();
   if (!defs.empty()) out << "<defs>\n" << defs << "</defs>\n";
   out << "<g style=\"isolation:isolate\">\n" << FBody.str() << "</g>\n</svg>\n";
@@ -1384,7 +1385,10 @@ TMetafileCanvas::TMetafileCanvas(TMetafile& mf, TCanvas* reference) : FMetafile(
 TMetafileCanvas::TMetafileCanvas(TMetafile& mf, int pixelsPerInch, bool printer)
     : FMetafile(&mf), FPPI(std::max(1, pixelsPerInch)) {
   SetPrinterCanvasFlag(printer);
+  // the default font keeps its size in points on the device
+  const int points = Font().Size();
   Font().SetPixelsPerInch(FPPI);
+  Font().SetSize(points);
   if (mf.Empty()) mf.SetPixelsPerInch(FPPI);
 }
 

@@ -149,7 +149,7 @@ class TMetafile : public TGraphic {
 // vector paths, text as real text in the font engine's font files, images
 // embedded.  A page measures Width x Height pixels at the metafile's
 // PixelsPerInch (72 points per inch).  Raises EFCreateError when the file
-// cannot be written.
+// cannot be created and EWriteError when writing fails.
 void SaveMetafilesAsPDF(const std::vector<const TMetafile*>& pages, const std::string& fileName,
                         const std::string& title = std::string());
 

@@ -131,7 +131,9 @@ TEST(Printer, DeviceGeometry) {
   EXPECT_EQ(c.GetDeviceCaps(HORZRES), 2480);
   EXPECT_EQ(c.GetDeviceCaps(VERTRES), 3508);
   EXPECT_EQ(c.GetDeviceCaps(HORZSIZE), 210);
-  // a font size in points becomes printer pixels
+  // the default font is 8 points on the printer too; sizes in points become printer pixels
+  EXPECT_EQ(c.Font().Size(), 8);
+  EXPECT_EQ(c.Font().Height(), -33);
   c.Font().SetSize(12);
   EXPECT_EQ(c.Font().Height(), -50);
   p.SetOrientation(poLandscape);
