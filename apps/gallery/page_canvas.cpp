@@ -2,6 +2,8 @@
 #include <string>
 
 #include "apps/gallery/Gallery.h"
+#include "base/platform/Zol_metafile.h"
+#include "base/platform/Zol_printers.h"
 
 using namespace zol;
 
@@ -142,4 +144,25 @@ ZOL_GALLERY_PAGE("canvas", "Drawing surface", 10) {
   TBitmap bmp(w, h);
   DrawCanvasSheet(bmp.Canvas(), w, h);
   page.AddImage("sheet", bmp, "Pen styles and modes, shapes, rotated text, stretched bitmaps");
+
+  // The same sheet recorded into a metafile and saved as SVG.
+  TMetafile mf;
+  mf.SetSize(w, h);
+  {
+    TMetafileCanvas mc(mf);
+    DrawCanvasSheet(mc, w, h);
+  }
+  mf.SaveToFile(page.FilePath("sheet.svg"));
+  page.AddLink("sheet.svg", "The sheet as SVG (recorded through the metafile canvas)");
+
+  // And printed as a one-page PDF at screen resolution, the paper cut to the sheet.
+  TPrinter& prn = Printer();
+  prn.SetPixelsPerInch(96);
+  prn.SetPaperSizeMM(w * 25.4 / 96, h * 25.4 / 96);
+  prn.SetTitle("Drawing surface");
+  prn.SetOutputFile(page.FilePath("sheet.pdf"));
+  prn.BeginDoc();
+  DrawCanvasSheet(prn.Canvas(), w, h);
+  prn.EndDoc();
+  page.AddLink("sheet.pdf", "The sheet as a one-page PDF (printed through the printer canvas)");
 }
