@@ -278,13 +278,17 @@ std::exception_ptr OutOfMemory() { return std::make_exception_ptr(EOutOfMemory("
 
 // ---------------------------------------------------------------- CRC tables
 struct CRC32Table {
-  uint32_t t[256];
+  // t[0] is the byte table of the reflected polynomial; t[k] advances a byte
+  // that is followed by k more bytes (eight bytes per step, one lookup each).
+  uint32_t t[8][256];
   constexpr CRC32Table() : t() {
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i;
       for (int k = 0; k < 8; ++k) c = (c & 1) ? (0xEDB88320u ^ (c >> 1)) : (c >> 1);
-      t[i] = c;
+      t[0][i] = c;
     }
+    for (int k = 1; k < 8; ++k)
+      for (uint32_t i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
   }
 };
 constexpr CRC32Table kCRC32;
@@ -1781,14 +1785,26 @@ int TAssocArray::AddXMLAttributes(const std::string& AttrText) {
 }
 
 // ==================================================================== checksums
-uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) { return kCRC32.t[(crc ^ b) & 0xFF] ^ (crc >> 8); }
+uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) { return kCRC32.t[0][(crc ^ b) & 0xFF] ^ (crc >> 8); }
+
+namespace {
+uint32_t CRC32Update(uint32_t crc, const uint8_t* p, size_t n) {
+  const auto& t = kCRC32.t;
+  while (n >= 8) {
+    uint32_t lo = crc ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+    crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^ t[3][p[4]] ^
+          t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+    p += 8;
+    n -= 8;
+  }
+  while (n--) crc = t[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
+  return crc;
+}
+}  // namespace
 
 uint32_t CRC32ofBuffer(const void* Buf, size_t NumBytes) {
-  const uint8_t* p = static_cast<const uint8_t*>(Buf);
-  uint32_t crc = 0xFFFFFFFFu;
-  if (p)
-    for (size_t i = 0; i < NumBytes; ++i) crc = kCRC32.t[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
+  if (!Buf) return 0;
+  return ~CRC32Update(0xFFFFFFFFu, static_cast<const uint8_t*>(Buf), NumBytes);
 }
 
 uint32_t CRC32ofBuffer(const TBytes& Buf, int NumBytes) {
@@ -1806,7 +1822,7 @@ bool CalcCRC32ofFile(const std::string& FileName, uint32_t& CRC) {
       int64_t n = fs.Read(buf, sizeof buf);
       if (n < 0) return false;
       if (n == 0) break;
-      for (int64_t i = 0; i < n; ++i) crc = kCRC32.t[(crc ^ buf[i]) & 0xFF] ^ (crc >> 8);
+      crc = CRC32Update(crc, buf, static_cast<size_t>(n));
     }
     CRC = ~crc;
     return true;
@@ -1949,28 +1965,18 @@ void TSHA1Context::Block(const uint8_t* p) {
            uint32_t(p[4 * i + 3]);
   for (int i = 16; i < 80; ++i) w[i] = Rol(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
   uint32_t a = FState[0], b = FState[1], c = FState[2], d = FState[3], e = FState[4];
-  for (int i = 0; i < 80; ++i) {
-    uint32_t f, k;
-    if (i < 20) {
-      f = (b & c) | (~b & d);
-      k = 0x5A827999u;
-    } else if (i < 40) {
-      f = b ^ c ^ d;
-      k = 0x6ED9EBA1u;
-    } else if (i < 60) {
-      f = (b & c) | (b & d) | (c & d);
-      k = 0x8F1BBCDCu;
-    } else {
-      f = b ^ c ^ d;
-      k = 0xCA62C1D6u;
-    }
-    uint32_t t = Rol(a, 5) + f + e + k + w[i];
+  auto step = [&](uint32_t f, uint32_t k, uint32_t wi) {
+    uint32_t t = Rol(a, 5) + f + e + k + wi;
     e = d;
     d = c;
     c = Rol(b, 30);
     b = a;
     a = t;
-  }
+  };
+  for (int i = 0; i < 20; ++i) step((b & c) | (~b & d), 0x5A827999u, w[i]);
+  for (int i = 20; i < 40; ++i) step(b ^ c ^ d, 0x6ED9EBA1u, w[i]);
+  for (int i = 40; i < 60; ++i) step((b & c) | (b & d) | (c & d), 0x8F1BBCDCu, w[i]);
+  for (int i = 60; i < 80; ++i) step(b ^ c ^ d, 0xCA62C1D6u, w[i]);
   FState[0] += a;
   FState[1] += b;
   FState[2] += c;
