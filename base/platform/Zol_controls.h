@@ -81,6 +81,9 @@ constexpr uint16_t VK_LBUTTON = 0x01, VK_RBUTTON = 0x02, VK_CANCEL = 0x03, VK_MB
 // Placement of a control inside its parent's client area.
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
+// Whether a press starts dragging the control (stored for the controls that publish it).
+enum TDragMode { dmManual, dmAutomatic };
+
 // ---------------------------------------------------------------- events
 using TMouseEvent =
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
@@ -178,6 +181,10 @@ class TControl : public TComponent {
   void SetParentShowHint(bool v);
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* m);
+  TDragMode DragMode() const { return FDragMode; }
+  void SetDragMode(TDragMode v) { FDragMode = v; }
+  TCursor DragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor v) { FDragCursor = v; }
 
   // Repainting.  Invalidate marks the control for repainting by the host's
   // next ProcessMessages; Update paints it now when it is marked and showing;
@@ -306,6 +313,8 @@ class TControl : public TComponent {
   std::string FHint;
   bool FShowHint = false, FParentShowHint = true;
   TPopupMenu* FPopupMenu = nullptr;
+  TDragMode FDragMode = dmManual;
+  TCursor FDragCursor = crDrag;
   bool FInvalid = true;
   bool FEverPainted = false;
   int FPaintCount = 0;

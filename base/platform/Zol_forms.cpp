@@ -956,12 +956,17 @@ void TApplication::FormShown(TForm* f) {
     std::vector<TWinControl*> tabs = f->TabList();
     c = tabs.empty() ? nullptr : tabs.front();
   }
-  if (c) FocusControl(c);
+  // Without a tab stop the form itself takes the keys (KeyTarget).
+  FocusControl(c);
 }
 
 void TApplication::FormHidden(TForm* f) {
   FShownOrder.erase(std::remove(FShownOrder.begin(), FShownOrder.end(), f), FShownOrder.end());
   if (FWindowService) FWindowService->WindowHidden(f);
+  // The form shown before gets its active control back.
+  if (FFocused && !InSubtree(f, FFocused)) return;
+  TForm* prev = ActiveForm();
+  if (prev && prev->FActiveControl && prev->FActiveControl->CanFocus()) FocusControl(prev->FActiveControl);
 }
 
 void TApplication::ReleaseForm(TForm* f) {

@@ -245,6 +245,8 @@ class TApplication : public TComponent,
   TControl* CaptureControl() const { return FCapture; }
   void SetCaptureControl(TControl* c);
   TControl* HoverControl() const { return FHover; }
+  // The last pointer position the host saw, in screen coordinates.
+  TPoint CursorPos() const { return FMouseScreen; }
   // The key target: the focused control, else the active form.
   TWinControl* KeyTarget() const;
   // Focus change (used by TWinControl::SetFocus): DoExit on the old control, DoEnter on the new.

@@ -354,6 +354,7 @@ TEST_F(Host, TypedTextArrivesOneCharacterAtATime) {
 }
 
 TEST_F(Host, ShowingAFormFocusesItsFirstTabStop) {
+  a->SetFocus();
   TForm f2(nullptr);
   auto* x = new TCustomControl(&f2);
   x->SetParent(&f2);
@@ -365,6 +366,16 @@ TEST_F(Host, ShowingAFormFocusesItsFirstTabStop) {
   EXPECT_EQ(Screen()->ActiveForm(), &f2);
   f2.Hide();
   EXPECT_EQ(Screen()->ActiveForm(), form.get());
+  EXPECT_TRUE(a->Focused()) << "the form shown before gets its focus back";
+  // A form without tab stops takes the keys itself.
+  TForm plain(nullptr);
+  uint16_t seen = 0;
+  plain.OnKeyDown = [&](TObject*, uint16_t& k, TShiftState) { seen = k; };
+  plain.Show();
+  EXPECT_EQ(app->FocusedControl(), nullptr);
+  app->PressKey(VK_F5);
+  app->ProcessMessages();
+  EXPECT_EQ(seen, VK_F5);
 }
 
 // ---------------------------------------------------------------- timers
