@@ -2,10 +2,12 @@
 #include "base/Zol_dstruct.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -762,7 +764,18 @@ void TStringArray::UnSort() {
 void TStringArray::CommitSorting() {
   bool identity = true;
   for (int i = 0; i < FNrRows && identity; ++i) identity = FSortOrder[i] == i + 1;
+  // An order that SetSortOrder left without being a permutation is dropped:
+  // moving by it would give two cells the same string.
+  bool permutation = true;
   if (!identity) {
+    std::vector<bool> seen(static_cast<size_t>(FNrRows) + 1, false);
+    for (int i = 0; i < FNrRows && permutation; ++i) {
+      int p = FSortOrder[i];
+      permutation = p >= 1 && p <= FNrRows && !seen[p];
+      if (permutation) seen[p] = true;
+    }
+  }
+  if (!identity && permutation) {
     std::vector<uint32_t> tmp(static_cast<size_t>(FNrRows));
     for (int c = 0; c <= FNrCols; ++c) {
       for (int i = 0; i < FNrRows; ++i) tmp[i] = FCells[c][FSortOrder[i] - 1];

@@ -492,6 +492,16 @@ TEST(DStructStringArray, SortSmallCases) {
   EXPECT_EQ(sa.GetString(1, 1), "c");
   sa.UnSort();
   EXPECT_EQ(sa.GetString(1, 1), "A");
+  // an order that is not a permutation is not committed (no shared strings)
+  sa.SetSortOrder(2, 1);
+  sa.SetSortOrder(3, 1);
+  EXPECT_EQ(sa.GetString(1, 3), "A");
+  sa.CommitSorting();
+  sa.SetString(1, 1, "X");
+  sa.GarbageCollection();
+  EXPECT_EQ(sa.GetString(1, 1), "X");
+  EXPECT_EQ(sa.GetString(1, 2), "b");
+  EXPECT_EQ(sa.GetString(1, 3), "c");
 
   // secondary key and the sort-key hook
   sa.Resize(2, 4);
@@ -670,6 +680,22 @@ TEST(DStructStringArray, XMLRoundTripAndRecordSelection) {
   EXPECT_EQ(rd.GetString(1, 1), "the other record");
   EXPECT_FALSE(rd.LoadFromXMLFile(tmp.File("missing.xml"), ""));
   EXPECT_FALSE(sa.SaveAsXMLFile(tmp.File("no/such/folder/x.xml"), "x"));
+}
+
+TEST(DStructStringArray, ReadsHandWrittenRecords) {
+  // CR LF line ends, attributes in another order, an unknown element, upper-case names
+  TempDir tmp;
+  const std::string fn = tmp.File("hand.xml");
+  WriteBytes(fn, "<?xml version=\"1.0\"?>\r\n<root>\r\n  <STRARRAY sig=\"ZOLCSuite\" vers=\"1.0\" id=\" T1 \">\r\n"
+                 "    <NumRows>2</NumRows>\r\n    <numcols>2</numcols>\r\n    <future flag=1 />\r\n"
+                 "    <cell row=2 col=\"2\">&#x48;i &amp; bye</cell>\r\n    <CELL Col=0 Row=1>k</CELL>\r\n"
+                 "  </strarray>\r\n</root>\r\n");
+  TStringArray sa(nullptr);
+  ASSERT_TRUE(sa.LoadFromXMLFile(fn, "t1"));
+  EXPECT_EQ(sa.NrOfColumns(), 2);
+  EXPECT_EQ(sa.NrOfRows(), 2);
+  EXPECT_EQ(sa.GetString(2, 2), "Hi & bye");
+  EXPECT_EQ(sa.GetString(0, 1), "k");
 }
 
 // ==================================================================== readers on hostile input
