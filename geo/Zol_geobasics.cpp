@@ -1,0 +1,410 @@
+#include "geo/Zol_geobasics.h"
+
+#include <cmath>
+#include <limits>
+
+namespace zol {
+
+namespace {
+constexpr double kPi = 3.1415926535897932385;
+constexpr double kDegToRad = kPi / 180.0;
+constexpr double kRadToDeg = 180.0 / kPi;
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kUTMScale = 0.9996;
+constexpr double kUPSScale = 0.994;
+}  // namespace
+
+const char* const GeoEllipsoidId[GeoEllipsoidCount] = {
+    "gelWGS84",        "gelWGS72",       "gelWGS66",        "gelWGS60",         "gelClrk80RGS",
+    "gelClrk66",       "gelBess41",      "gelBess41Jap",    "gelBess41Nam",     "gelNewInt67",
+    "gelInt24",        "gelEver69",      "gelEver56",       "gelEver48",        "gelEver30Ind",
+    "gelEverPak",      "gelEverest",     "gelGRS80",        "gelAiry30",        "gelModifAiry",
+    "gelFish68",       "gelFish60",      "gelModifFish60",  "gelAuNat65",       "gelKrass40",
+    "gelHough60",      "gelSphere",      "gelIndo74",       "gelHelm06",        "gelSGS85",
+    "gelSAm69",        "gelATS77",       "gelAuthSph",      "gelBesselMod",     "gelCGCS2000",
+    "gelClrk58",       "gelClrk66Mich",  "gelClrk80",       "gelClrk80Arc",     "gelClrk80Benoit",
+    "gelClrk80IGN",    "gelClrk80intfoot", "gelClrk80SGA22", "gelDan76",        "gelEver30",
+    "gelEver75",       "gelGEM10C",      "gelGRS67",        "gelGRS67Mod",      "gelHughes80",
+    "gelIAG75",        "gelInt24AuthSph", "gelOSU86F",      "gelOSU91A",        "gelPlessis17",
+    "gelPopVisSphere", "gelPZ90",        "gelStruve60",     "gelWarOffice",     "gelHongKong63",
+    "gelNahrwan29"};
+
+const char* const GeoEllipsoidName[GeoEllipsoidCount] = {
+    "WGS 1984", "WGS 1972", "WGS 1966", "WGS 1960", "Clarke 1880 RGS", "Clarke 1866",
+    "Bessel 1841", "Bessel 1841 (Japan)", "Bessel 1841 (Namibia)", "New International 1967",
+    "International 1924", "Everest 1969 (Malaysia)", "Everest 1956 (India)", "Everest 1948",
+    "Everest 1830 (India 1937 adj.)", "Everest (Pakistan)", "Everest (1967 Definition)",
+    "GRS 1980", "Airy 1830", "Modified Airy", "Fisher 1968", "Fisher 1960",
+    "Modified Fisher 1960", "Australian Nat 1965", "Krassovsky 1940", "Hough 1960",
+    "Normal Sphere", "Indonesian 1974", "Helmert 1906", "SGS 1985", "South American 1969",
+    "ATS77", "Authalic Sphere", "Bessel Modified", "CGCS2000", "Clarke 1858",
+    "Clarke 1866 Michigan", "Clarke 1880", "Clarke 1880 (Arc)", "Clarke 1880 (Benoit)",
+    "Clarke 1880 (IGN)", "Clarke 1880 (international foot)", "Clarke 1880 (SGA 1922)",
+    "Danish 1876", "Everest (1830 Definition)", "Everest 1830 (1975 Definition)", "GEM 10C",
+    "GRS 1967", "GRS 1967 Modified", "Hughes 1980", "IAG 1975",
+    "International 1924 Authalic Sphere", "OSU86F", "OSU91A", "Plessis 1817",
+    "Popular Visualisation Sphere", "PZ-90", "Struve 1860", "War Office", "Hong Kong 1963",
+    "Nahrwan 1929"};
+
+const TEllipsoidAxes GeoEllipsoidData[GeoEllipsoidCount] = {
+    {6378137.0, 6356752.314245},   {6378135.0, 6356750.519915},   {6378145.0, 6356759.769356},
+    {6378165.0, 6356783.286959},   {6378249.145, 6356514.86955},  {6378206.4, 6356583.8},
+    {6377397.155, 6356078.96284},  {6377397.155, 6356078.963},    {6377483.865, 6356165.382966},
+    {6378157.5, 6356772.2},        {6378388.0, 6356911.94613},    {6377295.664, 6356094.667915},
+    {6377301.243, 6356100.228368}, {6377304.063, 6356103.039},    {6377276.3452, 6356075.4133},
+    {6377309.613, 6356108.570542}, {6377298.556, 6356097.550301}, {6378137.0, 6356752.31414},
+    {6377563.396, 6356256.91},     {6377340.189, 6356034.448},    {6378150.0, 6356768.337303},
+    {6378166.0, 6356784.283666},   {6378155.0, 6356773.3205},     {6378160.0, 6356774.719},
+    {6378245.0, 6356863.0188},     {6378270.0, 6356794.343479},   {6370997.0, 6370997.0},
+    {6378160.0, 6356774.504086},   {6378200.0, 6356818.169628},   {6378136.0, 6356751.301569},
+    {6378160.0, 6356774.719},      {6378135.0, 6356750.304922},   {6371000.0, 6371000.0},
+    {6377492.018, 6356173.508713}, {6378137.0, 6356752.31414},    {6378293.6452, 6356617.987671},
+    {6378450.0475, 6356826.62144}, {6378249.1448, 6356514.966196}, {6378249.145, 6356514.966399},
+    {6378300.789, 6356566.435},    {6378249.2, 6356515.0},        {6378306.3696, 6356571.996},
+    {6378249.2, 6356514.996942},   {6377019.2567, 6355762.525844}, {6377299.3656, 6356098.35901},
+    {6377299.151, 6356098.14512},  {6378137.0, 6356752.314245},   {6378160.0, 6356774.516091},
+    {6378160.0, 6356774.719195},   {6378273.0, 6356889.449},      {6378140.0, 6356755.288158},
+    {6371228.0, 6371228.0},        {6378136.2, 6356751.516927},   {6378136.3, 6356751.616592},
+    {6376523.0, 6355862.933256},   {6378137.0, 6378137.0},        {6378136.0, 6356751.361746},
+    {6378298.3, 6356657.14267},    {6378300.0, 6356751.689189},   {6378235.6, 6356560.13971},
+    {6378300.782, 6356566.42744}};
+
+// The datum and country catalogues, generated by scripts/geo/make_tables.py.
+#include "geo/Zol_geobasics_tables.inc"
+
+const TDatumRec* GeoDatum(int Ix) {
+  if (Ix < 1 || Ix > DatumCount) return nullptr;
+  return &DatumData[Ix - 1];
+}
+
+bool GeoDatumKnown(int Ix) {
+  const TDatumRec* d = GeoDatum(Ix);
+  return d && !std::isnan(d->dX) && !std::isnan(d->dY) && !std::isnan(d->dZ) &&
+         !std::isnan(d->Scale) && !std::isnan(d->RotX) && !std::isnan(d->RotY) &&
+         !std::isnan(d->RotZ);
+}
+
+namespace {
+inline double MajorOf(TGeoEllipsoid e) { return GeoEllipsoidData[static_cast<int>(e) % GeoEllipsoidCount].MajorAxis; }
+inline double MinorOf(TGeoEllipsoid e) { return GeoEllipsoidData[static_cast<int>(e) % GeoEllipsoidCount].MinorAxis; }
+}  // namespace
+
+// ---------------------------------------------------------------- ellipsoid arithmetic
+double GeoEllEccSquared(TGeoEllipsoid Ellipsoid) {
+  const double a = MajorOf(Ellipsoid), b = MinorOf(Ellipsoid);
+  return 1.0 - (b * b) / (a * a);
+}
+
+double GeoEllEccSquared(double Axis1, double Axis2) {
+  double large = std::fabs(Axis1), small = std::fabs(Axis2);
+  if (small > large) std::swap(large, small);
+  if (large == 0.0) return 0.0;
+  return 1.0 - (small * small) / (large * large);
+}
+
+double GeoEllEccSquared(double RecipFlattening) {
+  if (RecipFlattening == 0.0) return 0.0;
+  const double f = 1.0 / RecipFlattening;
+  return 2.0 * f - f * f;
+}
+
+double RecipFlattening(TGeoEllipsoid Ellipsoid) {
+  return RecipFlattening(MajorOf(Ellipsoid), MinorOf(Ellipsoid));
+}
+
+double RecipFlattening(double MajorAxis, double MinorAxis) {
+  if (MajorAxis == MinorAxis || MajorAxis == 0.0) return 0.0;
+  return 1.0 / (1.0 - MinorAxis / MajorAxis);
+}
+
+double RecipFlattening(double EccSquared) {
+  if (!(EccSquared >= 0.0 && EccSquared <= 1.0))
+    throw EZOLGeoBasicsError("RecipFlattening: invalid eccentricity");
+  if (EccSquared == 0.0) return 0.0;
+  return 1.0 / (1.0 - std::sqrt(1.0 - EccSquared));
+}
+
+double EllipsoidMinAxFlat(double MajorAxis, double RecipFlattening) {
+  if (RecipFlattening == 0.0) return MajorAxis;
+  // A reciprocal flattening up to 1 would make the minor axis zero or negative.
+  if (!(RecipFlattening > 1.0))
+    throw EZOLGeoBasicsError("EllipsoidMinAxFlat: invalid reciprocal flattening");
+  return MajorAxis * (1.0 - 1.0 / RecipFlattening);
+}
+
+double EllipsoidMinAxEcc(double MajorAxis, double EccSquared) {
+  if (!(EccSquared >= 0.0 && EccSquared <= 1.0))
+    throw EZOLGeoBasicsError("EllipsoidMinAxEcc: invalid eccentricity");
+  return MajorAxis * std::sqrt(1.0 - EccSquared);
+}
+
+// ---------------------------------------------------------------- cartesian
+void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid Ellipsoid, double& X,
+                    double& Y, double& Z) {
+  const double a = MajorOf(Ellipsoid);
+  const double e2 = GeoEllEccSquared(Ellipsoid);
+  const double phi = Lat * kDegToRad, lam = Long * kDegToRad;
+  const double sphi = std::sin(phi), cphi = std::cos(phi);
+  const double N = a / std::sqrt(1.0 - e2 * sphi * sphi);
+  X = (N + Height) * cphi * std::cos(lam);
+  Y = (N + Height) * cphi * std::sin(lam);
+  Z = (N * (1.0 - e2) + Height) * sphi;
+}
+
+void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid, double& Lat,
+                    double& Long, double& Height) {
+  const double a = MajorOf(Ellipsoid), b = MinorOf(Ellipsoid);
+  const double e2 = GeoEllEccSquared(Ellipsoid);
+  const double f = 1.0 - b / a;  // zero on a sphere, so no division by the reciprocal
+  const double p = std::hypot(X, Y);
+  const double r = std::hypot(p, Z);
+  if (r == 0.0) {  // the centre of the earth
+    Lat = 0.0;
+    Long = 0.0;
+    Height = -a;
+    return;
+  }
+  // atan2 keeps the quadrant: the longitude covers the whole circle, and the poles
+  // (p = 0) need no special case.
+  const double u = std::atan2(Z * ((1.0 - f) + e2 * a / r), p);
+  const double su = std::sin(u), cu = std::cos(u);
+  const double phi = std::atan2(Z * (1.0 - f) + e2 * a * su * su * su,
+                                (1.0 - f) * (p - e2 * a * cu * cu * cu));
+  Long = std::atan2(Y, X) * kRadToDeg;
+  const double sphi = std::sin(phi);
+  Height = p * std::cos(phi) + Z * sphi - a * std::sqrt(1.0 - e2 * sphi * sphi);
+  Lat = phi * kRadToDeg;
+}
+
+// ---------------------------------------------------------------- Helmert
+int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, int TargetDatum,
+                     double& LatOut, double& LongOut, double& HeightOut) {
+  int status = 0;
+  if (SourceDatum < 1 || SourceDatum > DatumCount) status = -1;
+  if (TargetDatum < 1 || TargetDatum > DatumCount) status = -2;
+  if (Lat < -90.0 || Lat > 90.0) status = -3;
+  if (Long < -180.0 || Long > 180.0) status = -4;
+  const TDatumRec* src = GeoDatum(SourceDatum);
+  const TDatumRec* dst = GeoDatum(TargetDatum);
+  if (!src || !dst) {  // the outputs are left undefined as NaN
+    LatOut = LongOut = HeightOut = NaN;
+    return status;
+  }
+  if (!GeoDatumKnown(SourceDatum) || !GeoDatumKnown(TargetDatum)) {
+    LatOut = LongOut = HeightOut = NaN;
+    return status != 0 ? status : -5;
+  }
+  double X, Y, Z;
+  GeoToCartesian(Lat, Long, Height, src->Ellipsoid, X, Y, Z);
+  constexpr double kSecToRad = kPi / 180.0 / 3600.0;
+  // source datum -> WGS 84 (position vector rotations)
+  double s = 1.0 + src->Scale * 1e-6;
+  double rx = src->RotX * kSecToRad, ry = src->RotY * kSecToRad, rz = src->RotZ * kSecToRad;
+  const double X1 = s * (X - Y * rz + Z * ry) + src->dX;
+  const double Y1 = s * (Y + X * rz - Z * rx) + src->dY;
+  const double Z1 = s * (Z - X * ry + Y * rx) + src->dZ;
+  // WGS 84 -> target datum
+  const double t = 1.0 - dst->Scale * 1e-6;
+  rx = dst->RotX * kSecToRad;
+  ry = dst->RotY * kSecToRad;
+  rz = dst->RotZ * kSecToRad;
+  const double X2 = t * (X1 + Y1 * rz - Z1 * ry) - dst->dX;
+  const double Y2 = t * (Y1 - X1 * rz + Z1 * rx) - dst->dY;
+  const double Z2 = t * (Z1 + X1 * ry - Y1 * rx) - dst->dZ;
+  CartesianToGeo(X2, Y2, Z2, dst->Ellipsoid, LatOut, LongOut, HeightOut);
+  return status;
+}
+
+// ---------------------------------------------------------------- meridian arc, TM
+double ArcLengthOfMeridian(double Phi, TGeoEllipsoid Ellipsoid) {
+  const double a = MajorOf(Ellipsoid), b = MinorOf(Ellipsoid);
+  const double n = (a - b) / (a + b);
+  const double n2 = n * n, n3 = n2 * n, n4 = n3 * n, n5 = n4 * n;
+  const double alpha = ((a + b) / 2.0) * (1.0 + n2 / 4.0 + n4 / 64.0);
+  const double beta = -3.0 * n / 2.0 + 9.0 * n3 / 16.0 - 3.0 * n5 / 32.0;
+  const double gamma = 15.0 * n2 / 16.0 - 15.0 * n4 / 32.0;
+  const double delta = -35.0 * n3 / 48.0 + 105.0 * n5 / 256.0;
+  const double epsilon = 315.0 * n4 / 512.0;
+  return alpha * (Phi + beta * std::sin(2.0 * Phi) + gamma * std::sin(4.0 * Phi) +
+                  delta * std::sin(6.0 * Phi) + epsilon * std::sin(8.0 * Phi));
+}
+
+namespace {
+double FootpointLatitude(double y, double a, double b) {
+  const double n = (a - b) / (a + b);
+  const double n2 = n * n, n3 = n2 * n, n4 = n3 * n, n5 = n4 * n;
+  const double alpha = ((a + b) / 2.0) * (1.0 + n2 / 4.0 + n4 / 64.0);
+  const double yy = y / alpha;
+  const double beta = 3.0 * n / 2.0 - 27.0 * n3 / 32.0 + 269.0 * n5 / 512.0;
+  const double gamma = 21.0 * n2 / 16.0 - 55.0 * n4 / 32.0;
+  const double delta = 151.0 * n3 / 96.0 - 417.0 * n5 / 128.0;
+  const double epsilon = 1097.0 * n4 / 512.0;
+  return yy + beta * std::sin(2.0 * yy) + gamma * std::sin(4.0 * yy) +
+         delta * std::sin(6.0 * yy) + epsilon * std::sin(8.0 * yy);
+}
+}  // namespace
+
+void LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid Ellipsoid, double& X,
+                 double& Y) {
+  const double a = MajorOf(Ellipsoid), b = MinorOf(Ellipsoid);
+  const double ep2 = (a * a - b * b) / (b * b);
+  const double c = std::cos(Phi);
+  const double nu2 = ep2 * c * c;
+  const double N = a * a / (b * std::sqrt(1.0 + nu2));
+  const double t = std::tan(Phi);
+  const double t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
+  const double l = Lambda - Lambda0;
+  const double l3coef = 1.0 - t2 + nu2;
+  const double l4coef = 5.0 - t2 + 9.0 * nu2 + 4.0 * nu2 * nu2;
+  const double l5coef = 5.0 - 18.0 * t2 + t4 + 14.0 * nu2 - 58.0 * t2 * nu2;
+  const double l6coef = 61.0 - 58.0 * t2 + t4 + 270.0 * nu2 - 330.0 * t2 * nu2;
+  const double l7coef = 61.0 - 479.0 * t2 + 179.0 * t4 - t6;
+  const double l8coef = 1385.0 - 3111.0 * t2 + 543.0 * t4 - t6;
+  const double c2 = c * c, c3 = c2 * c, c4 = c3 * c, c5 = c4 * c, c6 = c5 * c, c7 = c6 * c,
+               c8 = c7 * c;
+  const double l2 = l * l, l3 = l2 * l, l4 = l3 * l, l5 = l4 * l, l6 = l5 * l, l7 = l6 * l,
+               l8 = l7 * l;
+  X = N * c * l + (N / 6.0) * c3 * l3coef * l3 + (N / 120.0) * c5 * l5coef * l5 +
+      (N / 5040.0) * c7 * l7coef * l7;
+  Y = ArcLengthOfMeridian(Phi, Ellipsoid) + (t / 2.0) * N * c2 * l2 +
+      (t / 24.0) * N * c4 * l4coef * l4 + (t / 720.0) * N * c6 * l6coef * l6 +
+      (t / 40320.0) * N * c8 * l8coef * l8;
+}
+
+void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid, double& Phi,
+                 double& Lambda) {
+  const double a = MajorOf(Ellipsoid), b = MinorOf(Ellipsoid);
+  const double phif = FootpointLatitude(Y, a, b);
+  const double ep2 = (a * a - b * b) / (b * b);
+  const double cf = std::cos(phif);
+  const double nuf2 = ep2 * cf * cf;
+  const double Nf = a * a / (b * std::sqrt(1.0 + nuf2));
+  const double tf = std::tan(phif);
+  const double tf2 = tf * tf, tf4 = tf2 * tf2, tf6 = tf4 * tf2;
+  double Nfpow = Nf;
+  const double x1frac = 1.0 / (Nfpow * cf);
+  Nfpow *= Nf;
+  const double x2frac = tf / (2.0 * Nfpow);
+  Nfpow *= Nf;
+  const double x3frac = 1.0 / (6.0 * Nfpow * cf);
+  Nfpow *= Nf;
+  const double x4frac = tf / (24.0 * Nfpow);
+  Nfpow *= Nf;
+  const double x5frac = 1.0 / (120.0 * Nfpow * cf);
+  Nfpow *= Nf;
+  const double x6frac = tf / (720.0 * Nfpow);
+  Nfpow *= Nf;
+  const double x7frac = 1.0 / (5040.0 * Nfpow * cf);
+  Nfpow *= Nf;
+  const double x8frac = tf / (40320.0 * Nfpow);
+  const double x2poly = -1.0 - nuf2;
+  const double x3poly = -1.0 - 2.0 * tf2 - nuf2;
+  const double x4poly = 5.0 + 3.0 * tf2 + 6.0 * nuf2 - 6.0 * tf2 * nuf2 - 3.0 * nuf2 * nuf2 -
+                        9.0 * tf2 * nuf2 * nuf2;
+  const double x5poly = 5.0 + 28.0 * tf2 + 24.0 * tf4 + 6.0 * nuf2 + 8.0 * tf2 * nuf2;
+  const double x6poly = -61.0 - 90.0 * tf2 - 45.0 * tf4 - 107.0 * nuf2 + 162.0 * tf2 * nuf2;
+  const double x7poly = -61.0 - 662.0 * tf2 - 1320.0 * tf4 - 720.0 * tf6;
+  const double x8poly = 1385.0 + 3633.0 * tf2 + 4095.0 * tf4 + 1575.0 * tf6;
+  const double X2 = X * X, X3 = X2 * X, X4 = X3 * X, X5 = X4 * X, X6 = X5 * X, X7 = X6 * X,
+               X8 = X7 * X;
+  Phi = phif + x2frac * x2poly * X2 + x4frac * x4poly * X4 + x6frac * x6poly * X6 +
+        x8frac * x8poly * X8;
+  Lambda = Lambda0 + x1frac * X + x3frac * x3poly * X3 + x5frac * x5poly * X5 +
+           x7frac * x7poly * X7;
+}
+
+// ---------------------------------------------------------------- UTM
+double UTMCentralMeridian(int Zone) {
+  if (Zone < 1 || Zone > 60) return 0.0;
+  return (6.0 * Zone - 183.0) * kDegToRad;
+}
+
+void GeoToUTMZone(double Lat, double Long, int& Zone, char& Letter) {
+  if (!(Lat >= -80.0 && Lat <= 84.0 && Long >= -180.0 && Long < 180.0)) {
+    Zone = 0;
+    Letter = ' ';
+    return;
+  }
+  const int fl = static_cast<int>(std::floor(Lat + 80.0));
+  int ix = fl / 8;
+  if (fl > 47) ++ix;  // no "I"
+  if (ix > 11) ++ix;  // no "O"
+  Letter = ix < 21 ? static_cast<char>('C' + ix) : 'X';
+  Zone = static_cast<int>(std::floor((Long + 180.0) / 6.0)) + 1;
+  if (Zone > 60) Zone = 60;  // guards a rounding of Long + 180 up to 360
+  if (Letter == 'V' && Long >= 3.0 && Long < 12.0) Zone = 32;
+  if (Letter == 'X' && Long >= 0.0 && Long < 42.0)
+    Zone = static_cast<int>(std::floor((Long + 3.0) / 12.0)) * 2 + 31;
+}
+
+std::string GeoToUTMZone(double Lat, double Long) {
+  int zone;
+  char letter;
+  GeoToUTMZone(Lat, Long, zone, letter);
+  if (zone == 0) return std::string();
+  return std::to_string(zone) + letter;
+}
+
+void LatLongToUTM(double Lat, double Long, TGeoEllipsoid Ellipsoid, int& Zone, double& Easting,
+                  double& Northing) {
+  char letter;
+  GeoToUTMZone(Lat, Long, Zone, letter);
+  double x, y;
+  LatLongToTM(Lat * kDegToRad, Long * kDegToRad, UTMCentralMeridian(Zone), Ellipsoid, x, y);
+  Easting = kUTMScale * x + 500000.0;
+  Northing = kUTMScale * y;
+  if (Northing < 0.0) Northing += 10000000.0;
+}
+
+void UTMToLatLong(double Easting, double Northing, int Zone, bool SouthHemi,
+                  TGeoEllipsoid Ellipsoid, double& Lat, double& Long) {
+  const double x = (Easting - 500000.0) / kUTMScale;
+  const double y = SouthHemi ? (Northing - 10000000.0) / kUTMScale : Northing / kUTMScale;
+  double phi, lam;
+  TMToLatLong(x, y, UTMCentralMeridian(Zone), Ellipsoid, phi, lam);
+  Lat = phi * kRadToDeg;
+  Long = lam * kRadToDeg;
+}
+
+// ---------------------------------------------------------------- UPS
+void LatLongToUPS(double Lat, double Long, TGeoEllipsoid Ellipsoid, double& X, double& Y) {
+  const double a = MajorOf(Ellipsoid), b = MinorOf(Ellipsoid);
+  const double e = std::sqrt(std::fabs(1.0 - (b / a) * (b / a)));
+  const double c = (Lat >= 0.0 ? 90.0 - Lat : Lat + 90.0) * kDegToRad;
+  const double rho = a * kUPSScale * 2.0 * std::tan(c / 2.0) * std::exp(e * std::atanh(e * std::cos(c))) /
+                     (std::sqrt(1.0 - e * e) * std::exp(e * std::atanh(e)));
+  if (Long >= 180.0) Long -= 360.0;
+  else if (Long < -180.0) Long += 360.0;
+  const double lam = Long * kDegToRad;
+  X = Long == -180.0 ? 0.0 : rho * std::sin(lam);
+  Y = std::fabs(Long) == 90.0 ? 0.0 : rho * std::cos(lam);
+  if (Lat >= 0.0) Y = -Y;
+  X += 2000000.0;
+  Y += 2000000.0;
+}
+
+void UPSToLatLong(double X, double Y, bool SouthHemi, TGeoEllipsoid Ellipsoid, double& Lat,
+                  double& Long) {
+  const double a = MajorOf(Ellipsoid), b = MinorOf(Ellipsoid);
+  const double e = std::sqrt(std::fabs(1.0 - (b / a) * (b / a)));
+  const double e2 = e * e;
+  const double x = X - 2000000.0, y = Y - 2000000.0;
+  const double rho = std::hypot(x, y) * std::sqrt(1.0 - e2) * std::exp(e * std::atanh(e)) /
+                     (a * kUPSScale);
+  double c = 2.0 * std::atan(rho / 2.0);
+  const double tiny = 0.1 * std::sqrt(static_cast<double>(std::numeric_limits<double>::denorm_min()));
+  for (int step = 0; step < 6; ++step) {
+    const double E = std::exp(e * std::atanh(e * std::cos(c)));
+    const double ch = std::cos(c / 2.0);
+    const double cc = std::cos(c);
+    const double delta =
+        -(2.0 * std::tan(c / 2.0) * E - rho) / ((1.0 - e2) * E / (ch * ch * (1.0 - e2 * cc * cc)));
+    c += delta;
+    if (std::fabs(delta) < tiny) break;
+  }
+  Lat = 90.0 - c * kRadToDeg;
+  if (SouthHemi) Lat = -Lat;
+  Long = (SouthHemi ? std::atan2(x, y) : std::atan2(x, -y)) * kRadToDeg;
+}
+
+}  // namespace zol
