@@ -960,7 +960,6 @@ std::string TGrep::ErrorText(int Code) {
 }
 
 void TGrep::SetRegExp(const std::string& v) {
-  FRegExp = v;
   const int err = CompileRegExp(v);
   if (err != 0 && FStopOnError)
     throw EZOLStringlError(ComponentMsg("error in regular expression - " + ErrorText(err)));
@@ -975,6 +974,7 @@ void TGrep::SetIgnoreCase(bool v) {
 void TGrep::SetSearchStartPos(int v) { FSearchStartPos = std::max(1, v); }
 
 int TGrep::CompileRegExp(const std::string& Pattern) {
+  if (&Pattern != &FRegExp) FRegExp = Pattern;
   FTokens.clear();
   FErrorCode = 0;
   // Hex escapes: "\#41" (blanks and a '$' may precede the digits) becomes the

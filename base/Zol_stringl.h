@@ -220,7 +220,8 @@ class TGrep : public TComponent {
   int MatchEnd() const { return FMatchEnd; }
   int NrTokens() const { return static_cast<int>(FTokens.size()); }
 
-  // Builds the token table; returns the error code (0 = no error).
+  // Makes Pattern the current pattern and builds the token table; returns the
+  // error code (0 = no error).  A pattern with an error matches nothing.
   int CompileRegExp(const std::string& Pattern);
   // True when the subject matches; Pos and MatchStart receive the first matched
   // position, MatchEnd the last (MatchEnd = MatchStart - 1 for an empty match).

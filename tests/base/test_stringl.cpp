@@ -554,6 +554,12 @@ TEST(StringlGrep, CaseAndStartPosition) {
   EXPECT_FALSE(g->MatchString("abxab", pos));
   g->SetSearchStartPos(-3);
   EXPECT_EQ(g->SearchStartPos(), 1);
+  // A pattern compiled directly becomes the current one and survives a change of IgnoreCase.
+  g->CompileRegExp("X+");
+  EXPECT_EQ(g->RegExp(), "X+");
+  g->SetIgnoreCase(true);
+  EXPECT_TRUE(g->MatchString("axxb", pos));
+  EXPECT_EQ(g->MatchEnd(), 3);
 }
 
 TEST(StringlGrep, BacktrackingStaysPolynomial) {
