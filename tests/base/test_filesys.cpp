@@ -247,7 +247,9 @@ TEST(Password, ShapeAndCharacterSets) {
     letters.erase(at, 2);
     // Odd lengths start with a vowel; then consonant-vowel pairs.
     size_t i = 0;
-    if (clamped % 2) EXPECT_NE(vowels.find(letters[i++]), std::string::npos) << p;
+    if (clamped % 2) {
+      EXPECT_NE(vowels.find(letters[i++]), std::string::npos) << p;
+    }
     for (; i < letters.size(); i += 2) {
       EXPECT_NE(consonants.find(letters[i]), std::string::npos) << p;
       EXPECT_NE(vowels.find(letters[i + 1]), std::string::npos) << p;
