@@ -718,6 +718,8 @@ bool FindXmlRecord(NextTagFn NextTag, const std::function<bool()>& AtEnd, const 
             if (!s.empty() && !ParseInt64(s, cell.idx[q])) okc = false;
           }
           if (!ParseNum(c2, cell.v)) okc = false;
+          // a cell cut off by the end of the input has no end tag
+          if (pos < 7 || !SameText(content.substr(pos - 7, 7), "</cell>")) okc = false;
           if (okc) out.cells.push_back(cell);
           break;
         }
@@ -725,14 +727,21 @@ bool FindXmlRecord(NextTagFn NextTag, const std::function<bool()>& AtEnd, const 
           break;
       }
     }
-    // the element count is bounded by the record's length (every cell is
-    // written), so hostile dimensions cannot force a huge allocation
+    // every element has its cell: the count is bounded by the record's
+    // length (hostile dimensions cannot force a huge allocation) and a
+    // truncated record is refused
     int64_t total = 1;
     for (int q = 0; q < 4; ++q) {
       total *= std::max<int64_t>(out.dims[q], 1);
       if (total > static_cast<int64_t>(content.size()) + 1) return false;
     }
-    return true;
+    int64_t inside = 0;
+    for (const auto& cell : out.cells) {
+      bool in = true;
+      for (int q = 0; q < 4; ++q) in = in && cell.idx[q] >= 1 && cell.idx[q] <= std::max<int64_t>(out.dims[q], 1);
+      if (in) ++inside;
+    }
+    return inside >= total;
   }
   return false;
 }
