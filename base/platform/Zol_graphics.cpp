@@ -413,7 +413,7 @@ void TBitmap::SetSize(int width, int height) {
                        " pixels is too large");
   std::vector<uint32_t> px(size_t(width) * size_t(height), 0xFFFFFFFFu);
   int cw = std::min(width, FWidth), ch = std::min(height, FHeight);
-  for (int y = 0; y < ch; ++y)
+  for (int y = 0; cw > 0 && y < ch; ++y)
     std::memcpy(px.data() + size_t(y) * width, FPixels.data() + size_t(y) * FWidth, size_t(cw) * 4);
   FPixels.swap(px);
   FWidth = width;
@@ -820,22 +820,27 @@ void FillPolygonSpans(const std::vector<PtD>& pts, SpanSet& out) {
 // its centre is closer than w/2; at exactly w/2 only the top/left half counts,
 // matching the half-open band of a wide line.
 void AddDisc(int cx, int cy, int w, SpanSet& out) {
-  int64_t w2 = int64_t(w) * w;
-  int r = w / 2 + 1;
-  for (int dy = -r; dy <= r; ++dy) {
-    int y = cy + dy;
-    if (!out.RowVisible(y)) continue;
-    int lo = 1, hi = 0;
-    bool any = false;
-    for (int dx = -r; dx <= r; ++dx) {
-      int64_t d = 4 * (int64_t(dx) * dx + int64_t(dy) * dy);
-      bool in = d < w2 || (d == w2 && (dy < 0 || (dy == 0 && dx < 0)));
-      if (!in) continue;
-      if (!any) lo = dx;
-      hi = dx;
-      any = true;
+  const int64_t w2 = int64_t(w) * w;
+  const int r = w / 2 + 1;
+  const int yFrom = std::max(cy - r, out.Clip().Top), yTo = std::min(cy + r, out.Clip().Bottom - 1);
+  for (int y = yFrom; y <= yTo; ++y) {
+    int64_t dy = y - cy;
+    int64_t rem = w2 - 4 * dy * dy;  // 4 dx^2 < rem, or == rem on the top/left half
+    if (rem < 0 || (rem == 0 && dy > 0)) continue;
+    int64_t k = static_cast<int64_t>(std::sqrt(double(rem) / 4.0)) + 1;
+    while (k > 0 && 4 * k * k >= rem) --k;  // largest k with 4 k^2 < rem (0 when none)
+    if (4 * k * k >= rem) {
+      // Not even dx = 0 is strictly inside: only the tie point (dy < 0, dx = 0) can count.
+      if (rem == 0 && dy < 0) out.Add(y, cx, cx);
+      continue;
     }
-    if (any) out.Add(y, cx + lo, cx + hi);
+    int64_t lo = -k, hi = k;
+    if (4 * (k + 1) * (k + 1) == rem && (dy < 0 || dy == 0)) {
+      // Points exactly on the circle: above the centre both ends count, on the centre row only the left.
+      lo = -(k + 1);
+      if (dy < 0) hi = k + 1;
+    }
+    out.Add(y, static_cast<int>(cx + lo), static_cast<int>(cx + hi));
   }
 }
 
@@ -1531,20 +1536,23 @@ void TBitmapCanvas::StretchBitmap(const TRect& dest, const TBitmap& srcIn, const
       int64_t idx;
       double wgt;
     };
-    auto taps = [](int64_t i, int64_t dn, int64_t sn, int64_t s0, bool flip) {
+    auto taps = [](int64_t i, int64_t dn, int64_t sn, int64_t s0, bool flip, int64_t limit) {
       if (flip) i = dn - 1 - i;
       double a = double(i) * sn / dn, b = double(i + 1) * sn / dn;
       std::vector<Tap> t;
-      for (int64_t k = static_cast<int64_t>(std::floor(a)); k < b; ++k) {
+      // Only source pixels that exist can contribute (the weights are normalised later).
+      int64_t kFrom = std::max<int64_t>(static_cast<int64_t>(std::floor(a)), -s0 - 1);
+      double kEnd = std::min(b, double(limit - s0 + 1));
+      for (int64_t k = kFrom; k < kEnd; ++k) {
         double lo = std::max(a, double(k)), hi = std::min(b, double(k + 1));
         if (hi > lo) t.push_back({s0 + k, (hi - lo) / (b - a)});
       }
       return t;
     };
     std::vector<std::vector<Tap>> cols(size_t(cl.Width()));
-    for (int x = cl.Left; x < cl.Right; ++x) cols[size_t(x - cl.Left)] = taps(x - d.Left, dw, sw, s.Left, flipX);
+    for (int x = cl.Left; x < cl.Right; ++x) cols[size_t(x - cl.Left)] = taps(x - d.Left, dw, sw, s.Left, flipX, srcW);
     for (int y = cl.Top; y < cl.Bottom; ++y) {
-      std::vector<Tap> rows = taps(y - d.Top, dh, sh, s.Top, flipY);
+      std::vector<Tap> rows = taps(y - d.Top, dh, sh, s.Top, flipY, srcH);
       uint32_t* drow = p.Row(y);
       for (int x = cl.Left; x < cl.Right; ++x) {
         double acc[4] = {0, 0, 0, 0}, wsum = 0;
