@@ -109,7 +109,8 @@ void Gemm(int m, int n, int k, const double* A, size_t lda, const double* B, siz
 // when a row is zero or a pivot is negligible (then it is replaced by a tiny
 // value and the factorisation continues); with StopOnSingular it returns at
 // once instead.  Blocked: panels of NB columns, the trailing matrix updated
-// through Gemm.
+// through Gemm.  Every panel advances ProcStat and calls MathFeedBackProc;
+// AbortMathProc (cleared at the start) stops the factorisation (false).
 bool LUFactor(double* a, int n, std::vector<int>& perm, int& sign, bool StopOnSingular) {
   const size_t ld = static_cast<size_t>(n);
   std::vector<double> scale(n, 0.0);
@@ -125,7 +126,11 @@ bool LUFactor(double* a, int n, std::vector<int>& perm, int& sign, bool StopOnSi
   }
   const double tol = static_cast<double>(n) * 2.220446049250313e-16;
   constexpr int NB = 48;
+  AbortMathProc = false;
   for (int jb = 0; jb < n; jb += NB) {
+    ++ProcStat;
+    if (MathFeedBackProc) MathFeedBackProc(ProcStat);
+    if (AbortMathProc) return false;
     const int nb = std::min(NB, n - jb);
     // factor the panel jb..jb+nb−1 (left-looking inside the panel)
     for (int j = jb; j < jb + nb; ++j) {
@@ -182,7 +187,6 @@ bool LUFactor(double* a, int n, std::vector<int>& perm, int& sign, bool StopOnSi
     for (int k = 0; k < nb; ++k)
       for (int i = 0; i < m2; ++i) l21[static_cast<size_t>(k) * m2 + i] = -a[(jb + k) * ld + j2 + i];
     Gemm(m2, m2, nb, l21.data(), m2, a + j2 * ld + jb, ld, a + j2 * ld + j2, ld);
-    if (AbortMathProc) return false;
   }
   return ok;
 }
@@ -251,6 +255,7 @@ bool SVD(std::vector<double>& a, int m, int n, std::vector<double>& w, std::vect
   v.assign(static_cast<size_t>(n) * n, 0.0);
   std::vector<double> rv1(n, 0.0);
   double g = 0, scale = 0, anorm = 0, s, f, h;
+  AbortMathProc = false;
   int l = 0;
   for (int i = 0; i < n; ++i) {
     l = i + 1;

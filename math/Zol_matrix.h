@@ -64,7 +64,11 @@
 // pivoting with implicit (row-scale) pivot selection.  A pivot counts as zero
 // when its magnitude, relative to its row's largest original element, is at
 // most n·2.2e-16 (or the pivot is below 1e-100); the matrix is then singular:
-// LUdecomposition and Invert return false, Determinant returns 0.
+// LUdecomposition and Invert return false, Determinant returns 0.  These and
+// the singular value decomposition are long computations: they clear
+// AbortMathProc when they start, advance ProcStat (calling MathFeedBackProc)
+// as they go and stop with the failure result once AbortMathProc is set
+// (Invert then leaves the matrix unchanged).
 #pragma once
 
 #include <cstdint>
@@ -195,6 +199,9 @@ class TMatrix : public TComponent {
   bool LUdecomposition(TMatrix* L, TMatrix* U) const;
   double Determinant() const;
   bool Invert();
+  // ntColwise: largest column sum of |a|; ntRowwise: largest row sum;
+  // ntFrobenius: √Σa²; ntSpectral: largest singular value ("near singular
+  // covariance matrix" when the decomposition does not converge or is aborted).
   double Norm(TNormType NormType) const;
   // Singular value decomposition of a copy: self (n columns × m rows) =
   // U · diag(W) · Vᵀ with U n × m, W n values, V n × n.  False when the

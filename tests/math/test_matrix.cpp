@@ -143,6 +143,27 @@ TEST(MatrixAlgebra, LargerInverseIsAccurate) {
   EXPECT_LT(worst, 1e-13);
 }
 
+TEST(MatrixAlgebra, AbortStopsLongComputations) {
+  TMatrix a(nullptr);
+  a.Resize(200, 200);
+  for (int i = 1; i <= 200; ++i) a.SetVal(i, i, 2.0);
+  const std::string before = a.CRCofData();
+  int calls = 0;
+  MathFeedBackProc = [&](int32_t) {
+    ++calls;
+    AbortMathProc = true;
+  };
+  EXPECT_FALSE(a.Invert());
+  EXPECT_EQ(a.CRCofData(), before);
+  EXPECT_EQ(a.Determinant(), 0.0);
+  EXPECT_THROW(a.Norm(ntSpectral), EZOLMatrixError);
+  EXPECT_GE(calls, 3);
+  MathFeedBackProc = nullptr;
+  EXPECT_TRUE(a.Invert());  // the flag is cleared when a computation starts
+  EXPECT_EQ(a.GetVal(7, 7), 0.5);
+  AbortMathProc = false;
+}
+
 TEST(MatrixAlgebra, SingularValuesAndPseudoInverseMatchNumpy) {
   struct Case {
     const double* a;
