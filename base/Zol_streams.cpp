@@ -45,7 +45,10 @@ class StreamSource {
   bool Get(char& c) {
     if (FPos >= FLen) {
       if (FEnded) return false;
-      FLen = static_cast<size_t>(std::max<int64_t>(0, FStream.Read(FBuf, sizeof FBuf)));
+      // Small blocks first: most calls read a short tag or line and give the
+      // rest back, larger blocks once more is needed.
+      FLen = static_cast<size_t>(std::max<int64_t>(0, FStream.Read(FBuf, static_cast<int64_t>(FChunk))));
+      FChunk = std::min(sizeof FBuf, FChunk * 2);
       FPos = 0;
       if (FLen == 0) {
         FEnded = true;
@@ -66,7 +69,8 @@ class StreamSource {
 
  private:
   TStream& FStream;
-  char FBuf[4096];
+  char FBuf[8192];
+  size_t FChunk = 128;
   size_t FPos = 0, FLen = 0;
   bool FEnded = false;
 };

@@ -116,6 +116,33 @@ TEST(StreamsTagReader, TextFileVariant) {
   Reset(tf);
   WalkRecord([&](std::string& c, std::string& a) { return ReadNextTagInTextFile(tf, kTags, c, a); });
   CloseFile(tf);
+  {
+    // A file stream: the reader gives back what it read ahead.
+    TFileStream fs(path, fmOpenRead);
+    WalkRecord([&](std::string& c, std::string& a) { return ReadNextTagInStream(fs, kTags, c, a); });
+  }
+  DeleteFile(path);
+}
+
+TEST(StreamsTagReader, LongContentAndReadAhead) {
+  const std::string big(20000, 'q');
+  const std::string path = TempPath("long.xml");
+  {
+    std::ofstream f(path, std::ios::binary);
+    f << "<caption>" << big << "</caption>\nline two\n<posxy x=5 />";
+  }
+  TFileStream fs(path, fmOpenRead);
+  std::string content, attrs;
+  EXPECT_EQ(ReadNextTagInStream(fs, kTags, content, attrs), 1);
+  EXPECT_EQ(content, big);
+  bool eos = true;
+  EXPECT_EQ(ReadLnStream(fs, eos, 0), "");
+  EXPECT_EQ(ReadLnStream(fs, eos, 0), "line two");
+  EXPECT_FALSE(eos);
+  EXPECT_EQ(fs.Position(), 20000 + 9 + 10 + 10);
+  EXPECT_EQ(ReadNextTagInStream(fs, kTags, content, attrs), 2);
+  EXPECT_EQ(attrs, "x=5");
+  EXPECT_EQ(fs.Position(), fs.Size());
   DeleteFile(path);
 }
 
@@ -378,9 +405,9 @@ TEST(StreamsBinary, ExtendedAgainstHostLongDouble) {
     ExtendedToBytes(host, back);
     ASSERT_EQ(0, std::memcmp(back, raw, 10));
   }
-  // Special values.
-  const long double specials[] = {HUGE_VALL, -HUGE_VALL, LDBL_MAX, -LDBL_MIN, LDBL_TRUE_MIN, 0.0L, -0.0L};
-  for (long double v : specials) {
+  // Infinities, extremes and zeros.
+  const long double edgeValues[] = {HUGE_VALL, -HUGE_VALL, LDBL_MAX, -LDBL_MIN, LDBL_TRUE_MIN, 0.0L, -0.0L};
+  for (long double v : edgeValues) {
     uint8_t b[10], raw[16] = {};
     std::memcpy(raw, &v, sizeof v);
     ExtendedToBytes(v, b);
@@ -389,7 +416,7 @@ TEST(StreamsBinary, ExtendedAgainstHostLongDouble) {
 }
 #endif
 
-TEST(StreamsBinary, ExtendedSpecialsAndShortStreams) {
+TEST(StreamsBinary, ExtendedOddValuesAndShortStreams) {
   uint8_t b[10];
   ExtendedToBytes(std::nanl(""), b);
   EXPECT_TRUE(std::isnan(BytesToExtended(b)));
