@@ -416,6 +416,48 @@ TEST(StreamsBinary, ExtendedAgainstHostLongDouble) {
 }
 #endif
 
+// Every double is exactly representable in the 80-bit format: its fields
+// follow from the IEEE bit pattern (exponent rebiased from 1023 to 16383, the
+// 52 fraction bits below an explicit integer bit).
+TEST(StreamsBinary, ExtendedFromIeeeDoubles) {
+  std::mt19937_64 rng(777);
+  for (int i = 0; i < 20000; ++i) {
+    uint64_t bits = rng();
+    if (i % 5 == 0) bits &= 0x800FFFFFFFFFFFFFull;  // subnormal doubles
+    const unsigned expD = static_cast<unsigned>((bits >> 52) & 0x7FF);
+    if (expD == 0x7FF) continue;
+    double d;
+    std::memcpy(&d, &bits, 8);
+    uint64_t frac = bits & 0xFFFFFFFFFFFFFull;
+    uint64_t mant = 0;
+    unsigned expE = 0;
+    if (expD != 0) {
+      mant = (1ull << 63) | (frac << 11);
+      expE = expD - 1023 + 16383;
+    } else if (frac != 0) {
+      int e = -1022;
+      while ((frac & (1ull << 52)) == 0) {
+        frac <<= 1;
+        --e;
+      }
+      mant = frac << 11;
+      expE = static_cast<unsigned>(e + 16383);
+    }
+    uint8_t expect[10];
+    for (int k = 0; k < 8; ++k) expect[k] = static_cast<uint8_t>(mant >> (8 * k));
+    const unsigned se = expE | ((bits >> 63) != 0 ? 0x8000u : 0u);
+    expect[8] = static_cast<uint8_t>(se);
+    expect[9] = static_cast<uint8_t>(se >> 8);
+    uint8_t b[10];
+    ExtendedToBytes(static_cast<long double>(d), b);
+    ASSERT_EQ(0, std::memcmp(b, expect, 10)) << i;
+    const double back = static_cast<double>(BytesToExtended(expect));
+    uint64_t backBits;
+    std::memcpy(&backBits, &back, 8);
+    ASSERT_EQ(backBits, bits) << i;
+  }
+}
+
 TEST(StreamsBinary, ExtendedOddValuesAndShortStreams) {
   uint8_t b[10];
   ExtendedToBytes(std::nanl(""), b);
