@@ -566,7 +566,7 @@ void TGeoDB::SortIxInto(TIxLLRecArray& Ix, int NumUsed, float Value, int32_t Rec
     }
   }
   int pos = NumUsed == 0 ? 0 : probe + (larger ? 1 : 0);
-  for (int k = NumUsed; k > pos; --k) Ix[k] = Ix[k - 1];
+  std::move_backward(Ix.begin() + pos, Ix.begin() + NumUsed, Ix.begin() + NumUsed + 1);
   Ix[pos] = {Value, RecIx};
 }
 
@@ -587,7 +587,7 @@ void TGeoDB::SortIxItemIDInto(TIxItemIDRecArray& Ix, int NumUsed, int32_t ItemID
     }
   }
   int pos = NumUsed == 0 ? 0 : probe + (larger ? 1 : 0);
-  for (int k = NumUsed; k > pos; --k) Ix[k] = Ix[k - 1];
+  std::move_backward(Ix.begin() + pos, Ix.begin() + NumUsed, Ix.begin() + NumUsed + 1);
   Ix[pos] = {ItemID, RecIx};
 }
 
@@ -613,14 +613,24 @@ void TGeoDB::RemoveIndexEntries(int RecNo) {
 }
 
 void TGeoDB::RecalcIndexes() {
+  // Sorted at once (stable, so equal keys keep record order) rather than inserted
+  // one by one, which would cost a shift of the array per record.
   const int n = NumEntries();
-  FIxItemID.clear();
-  for (auto& a : FIxLL) a.clear();
-  for (int i = 1; i <= n; ++i) {
-    FIxItemID.push_back({0, 0});
-    for (auto& a : FIxLL) a.push_back({0.0f, 0});
-    InsertIntoIndex(i, FData[i - 1]);
+  FIxItemID.resize(n);
+  for (auto& a : FIxLL) a.resize(n);
+  for (int i = 0; i < n; ++i) {
+    const TgdbData& d = FData[i];
+    FIxItemID[i] = {d.ItemID, i};
+    FIxLL[0][i] = {d.LatLow, i};
+    FIxLL[1][i] = {d.LatHigh, i};
+    FIxLL[2][i] = {d.LongLow, i};
+    FIxLL[3][i] = {d.LongHigh, i};
   }
+  std::stable_sort(FIxItemID.begin(), FIxItemID.end(),
+                   [](const TIxItemIDRec& a, const TIxItemIDRec& b) { return a.ItemID < b.ItemID; });
+  for (auto& a : FIxLL)
+    std::stable_sort(a.begin(), a.end(),
+                     [](const TIxLLRec& x, const TIxLLRec& y) { return x.Value < y.Value; });
   if (!FBaseName.empty() && !FLazyWrite) {
     try {
       WriteAllIndices();
