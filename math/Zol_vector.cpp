@@ -288,7 +288,7 @@ bool ReadStreamLoHi(TStream& Stream, int64_t& Lo, int64_t& Hi) {
 
 template <typename T>
 void CombSort(T* a, int Lo, int Hi, bool Ascending, const std::function<void(int, int)>& OnSwap) {
-  // a is 1-based
+  // Lo, Hi are 1-based positions of the 0-based array a
   if (Hi - Lo <= 0) return;
   int gap = Hi - Lo;
   bool swapped;
@@ -297,9 +297,11 @@ void CombSort(T* a, int Lo, int Hi, bool Ascending, const std::function<void(int
     if (gap < 1) gap = 1;
     swapped = false;
     for (int i = Lo; i + gap <= Hi; ++i) {
-      const bool out = Ascending ? (a[i] > a[i + gap]) : (a[i] < a[i + gap]);
+      T& x = a[i - 1];
+      T& y = a[i + gap - 1];
+      const bool out = Ascending ? (x > y) : (x < y);
       if (out) {
-        std::swap(a[i], a[i + gap]);
+        std::swap(x, y);
         swapped = true;
         if (OnSwap) OnSwap(i, i + gap);
       }
@@ -309,17 +311,18 @@ void CombSort(T* a, int Lo, int Hi, bool Ascending, const std::function<void(int
 
 template <typename T>
 int FindSorted(const T* a, int n, bool Ascending, double x) {
-  // a is 1-based
+  // 1-based bisection over the 0-based array a
+  auto at = [a](int i) { return static_cast<double>(a[i - 1]); };
   int lo = 1, hi = n;
   while (hi - lo > 1) {
     const int mid = (lo + hi) / 2;
-    if (static_cast<double>(a[mid]) == x) return mid;
-    if ((Ascending && x >= static_cast<double>(a[mid])) || (!Ascending && x < static_cast<double>(a[mid])))
+    if (at(mid) == x) return mid;
+    if ((Ascending && x >= at(mid)) || (!Ascending && x < at(mid)))
       lo = mid;
     else
       hi = mid;
   }
-  return std::fabs(static_cast<double>(a[hi]) - x) > std::fabs(static_cast<double>(a[lo]) - x) ? lo : hi;
+  return std::fabs(at(hi) - x) > std::fabs(at(lo) - x) ? lo : hi;
 }
 
 void ShuffleSpan(auto* a, int n) {
@@ -512,7 +515,7 @@ int TVector::Find(int Lo, int Hi, double x) const {
 }
 
 int TVector::FindInSortedVector(bool Ascending, double x) const {
-  return FindSorted(FData.data() - 1, NrOfElem(), Ascending, x);
+  return FindSorted(FData.data(), NrOfElem(), Ascending, x);
 }
 
 void TVector::SortElems(bool Ascending, int Lo, int Hi) {
@@ -520,7 +523,7 @@ void TVector::SortElems(bool Ascending, int Lo, int Hi) {
   if (Hi - Lo <= 0) return;
   std::function<void(int, int)> cb;
   if (OnSortExchange) cb = [this](int a, int b) { OnSortExchange(this, 0, a, b, 0, 0); };
-  CombSort(FData.data() - 1, Lo, Hi, Ascending, cb);
+  CombSort(FData.data(), Lo, Hi, Ascending, cb);
   Changed();
 }
 
@@ -815,7 +818,7 @@ int TIntVector::Find(int Lo, int Hi, int32_t x) const {
 }
 
 int TIntVector::FindInSortedVector(bool Ascending, int32_t x) const {
-  return FindSorted(FData.data() - 1, NrOfElem(), Ascending, static_cast<double>(x));
+  return FindSorted(FData.data(), NrOfElem(), Ascending, static_cast<double>(x));
 }
 
 void TIntVector::SortElems(bool Ascending, int Lo, int Hi) {
@@ -823,7 +826,7 @@ void TIntVector::SortElems(bool Ascending, int Lo, int Hi) {
   if (Hi - Lo <= 0) return;
   std::function<void(int, int)> cb;
   if (OnSortExchange) cb = [this](int a, int b) { OnSortExchange(this, 0, a, b, 0, 0); };
-  CombSort(FData.data() - 1, Lo, Hi, Ascending, cb);
+  CombSort(FData.data(), Lo, Hi, Ascending, cb);
   Changed();
 }
 

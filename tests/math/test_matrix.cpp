@@ -179,8 +179,9 @@ TEST(MatrixAlgebra, SingularValuesAndPseudoInverseMatchNumpy) {
     ASSERT_TRUE(a->SingularValueDecomposition(&u, &w, &v));
     std::vector<double> ws(w.Data(), w.Data() + w.NrOfElem());
     std::sort(ws.rbegin(), ws.rend());
-    if (cs.sv)
+    if (cs.sv) {
       for (int k = 0; k < std::min(cs.rows, cs.cols); ++k) EXPECT_NEAR(ws[k], cs.sv[k], 1e-12);
+    }
     // pinv = V · diag(1/w) · Uᵀ with the default threshold
     const double thr = std::max(cs.rows, cs.cols) * ws[0] * 1.2e-16;
     for (int r = 1; r <= cs.cols; ++r)
