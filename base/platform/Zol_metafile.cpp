@@ -1135,11 +1135,21 @@ void TMetafile::DrawRecords(TCanvas& c, const TRect& r, int count) const {
   const bool scaled = FWidth > 0 && FHeight > 0 && (r.Width() != FWidth || r.Height() != FHeight);
   const double sx = scaled ? double(r.Width()) / FWidth : 1.0;
   const double sy = scaled ? double(r.Height()) / FHeight : 1.0;
+  // Moved or scaled coordinates are limited to +-(2^30 - 1), so that sizes
+  // computed from them still fit an int.
   auto Fit = [](int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    constexpr int64_t lim = (int64_t(1) << 30) - 1;
+    return static_cast<int>(std::clamp<int64_t>(v, -lim, lim));
   };
-  auto X = [&](int v) { return Fit(scaled ? r.Left + std::llround(std::clamp(v * sx, -4e9, 4e9)) : int64_t(r.Left) + v); };
-  auto Y = [&](int v) { return Fit(scaled ? r.Top + std::llround(std::clamp(v * sy, -4e9, 4e9)) : int64_t(r.Top) + v); };
+  const bool moved = scaled || r.Left != 0 || r.Top != 0;
+  auto X = [&](int v) {
+    if (!moved) return v;
+    return Fit(scaled ? r.Left + std::llround(std::clamp(v * sx, -4e9, 4e9)) : int64_t(r.Left) + v);
+  };
+  auto Y = [&](int v) {
+    if (!moved) return v;
+    return Fit(scaled ? r.Top + std::llround(std::clamp(v * sy, -4e9, 4e9)) : int64_t(r.Top) + v);
+  };
   auto P = [&](const TPoint& p) { return TPoint(X(p.X), Y(p.Y)); };
   auto R = [&](const TRect& q) { return TRect(X(q.Left), Y(q.Top), X(q.Right), Y(q.Bottom)); };
   // Relative sizes (corner sizes) scale without the offset.
