@@ -188,8 +188,13 @@ std::string strff(long double x, int Width, int Decimals) {
     SciParts(x, 16, mant, e10);
     s = PadLeft((sign == '-' ? "-" : "") + mant + ExpText(e10, 4), w);
   } else {
-    char buf[512];
-    std::snprintf(buf, sizeof buf, "%.*Lf", std::min(Decimals, 100), x == 0 ? 0.0L : x);
+    // Values up to the extended range have thousands of integer digits.
+    const int dec = std::min(Decimals, 100);
+    const long double v = x == 0 ? 0.0L : x;
+    const int n = std::snprintf(nullptr, 0, "%.*Lf", dec, v);
+    std::string buf(static_cast<size_t>(std::max(n, 0)) + 1, '\0');
+    std::snprintf(buf.data(), buf.size(), "%.*Lf", dec, v);
+    buf.resize(static_cast<size_t>(std::max(n, 0)));
     s = PadLeft(buf, w);
   }
   if (Width < 0) {

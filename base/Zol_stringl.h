@@ -27,8 +27,8 @@ class EZOLStringlError : public EZOLError {
 };
 
 // ---------------------------------------------------------------- number and time formatting
-// Right-aligned fixed notation with Decimals decimals in a field of |Width|
-// characters (longer results are not cut).  Decimals -2: scientific notation
+// Right-aligned fixed notation with Decimals decimals (at most 100) in a field
+// of |Width| characters (longer results are not cut).  Decimals -2: scientific notation
 // with a two-digit exponent ("-1.2346E+03") in a field of |Width| characters,
 // the mantissa having |Width|-7 decimals (at least 1); a value whose exponent
 // needs more than two digits gives a field of '*'.  Other negative Decimals:

@@ -18,6 +18,10 @@ TEST(StringlFormat, FixedAndScientific) {
   EXPECT_EQ(strff(0, 1, 3), "0.000");
   EXPECT_EQ(strff(-0.0, 5, 1), "  0.0");
   EXPECT_EQ(strff(123456.789, 3, 1), "123456.8");  // longer results are not cut
+  const std::string huge = strff(1e400L, 1, 2);
+  EXPECT_EQ(huge.size(), 404u);
+  EXPECT_EQ(huge.substr(0, 3), "100");
+  EXPECT_EQ(huge.substr(401), ".00");
   // Zero filling moves the minus sign to the front.
   EXPECT_EQ(strff(-1.5, -6, 2), "-01.50");
   EXPECT_EQ(strff(42, -5, 0), "00042");
