@@ -623,6 +623,19 @@ TEST(StreamsFuzz, ReadersSurviveRandomInput) {
       ScanForXMLAttrib(attrs, "name");
       ASSERT_LT(++calls, 1000);
     }
+    // The in-memory reader over the same bytes.
+    size_t off = 0;
+    calls = 0;
+    while (off < input.size()) {
+      const size_t before = off;
+      size_t tagStart = 0;
+      const int d = DetectNextTagInBuffer(input.data(), input.size(), off, tags, tagStart);
+      ASSERT_LE(tagStart, input.size());
+      ASSERT_EQ(ReadNextTagInBuffer(input.data(), input.size(), off, tags, content, attrs), d);
+      ASSERT_GT(off, before);
+      ASSERT_LE(off, input.size());
+      ASSERT_LT(++calls, 1000);
+    }
     // The number scanners over the same bytes.
     TStringStream n(input);
     calls = 0;
