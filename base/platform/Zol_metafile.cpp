@@ -761,6 +761,7 @@ class SvgWriter {
   std::map<std::tuple<int, int, int, int>, std::string> FClips;
   std::map<std::pair<int, TColor>, std::string> FHatches;
   int FNextId = 1;
+  bool FBlends = false;  // a blend mode was used
 };
 
 std::string SvgWriter::PathData(const Path& p) {
@@ -821,7 +822,10 @@ void SvgWriter::WriteShape(const Shape& sh) {
   if (p.Skip || (p.FillKind == 0 && !p.Stroke)) return;
   std::string d = PathData(sh.P);
   std::string blend;
-  if (const char* b = BlendCss(p.Mode)) blend = std::string(" style=\"mix-blend-mode:") + b + "\"";
+  if (const char* b = BlendCss(p.Mode)) {
+    blend = std::string(" style=\"mix-blend-mode:") + b + "\"";
+    FBlends = true;
+  }
   std::string fill = "none";
   if (p.FillKind == 1) fill = Hex(p.FillColor);
   else if (p.FillKind == 2) fill = "url(#" + HatchId(p.Hatch, ColorToRGB(p.FillColor)) + ")";
@@ -923,7 +927,10 @@ void SvgWriter::WriteImage(const TMetaRecord& rec, const TMetaState& s) {
   }
   std::string style = "image-rendering:";
   style += s.StretchBltMode == HALFTONE ? "optimizeQuality" : "optimizeSpeed";
-  if (const char* b = BlendCss(ImageBlend(rec.Param))) style += std::string(";mix-blend-mode:") + b;
+  if (const char* b = BlendCss(ImageBlend(rec.Param))) {
+    style += std::string(";mix-blend-mode:") + b;
+    FBlends = true;
+  }
   FBody << "<image x=\"" << Num(x) << "\" y=\"" << Num(y) << "\" width=\"" << Num(w)
         << "\" height=\"" << Num(h) << "\" preserveAspectRatio=\"none\" style=\"" << style << "\""
         << tr << " xlink:href=\"data:image/png;base64," << Base64(png) << "\"/>\n";
@@ -959,7 +966,10 @@ std::string SvgWriter::Run() {
       << "mm\" viewBox=\"0 0 " << w << " " << h << "\">\n";
   std::string defs = FDefs.str();
   if (!defs.empty()) out << "<defs>\n" << defs << "</defs>\n";
-  out << "<g style=\"isolation:isolate\">\n" << FBody.str() << "</g>\n</svg>\n";
+  out << "<g style=\"isolation:isolate\">\n";
+  // raster operations combine with the paper: a drawing that uses them gets a white ground
+  if (FBlends) out << "<rect x=\"0\" y=\"0\" width=\"" << w << "\" height=\"" << h << "\" fill=\"#ffffff\"/>\n";
+  out << FBody.str() << "</g>\n</svg>\n";
   return out.str();
 }
 
@@ -1931,6 +1941,8 @@ void CairoPage(cairo_t* cr, const TMetafile& mf) {
   cairo_rectangle(cr, 0, 0, std::max(1, mf.Width()), std::max(1, mf.Height()));
   cairo_clip(cr);
   cairo_push_group(cr);  // blend modes combine with this page only
+  cairo_set_source_rgb(cr, 1, 1, 1);  // the paper
+  cairo_paint(cr);
   for (int i = 0; i < mf.RecordCount(); ++i) {
     const TMetaRecord rec = Limited(mf.Records(i));
     const TMetaState s = Limited(mf.States(rec.State));

@@ -264,6 +264,12 @@ TEST(Printer, PdfRenderedIndependentlyMatchesTheRasterCanvas) {
   p.NewPage();
   p.Canvas().Brush().SetColor(clTeal);
   p.Canvas().FillRect(Rect(100, 100, 300, 300));
+  // NOT over the paper and over the fill
+  p.Canvas().Pen().SetMode(pmNot);
+  p.Canvas().Pen().SetWidth(10);
+  p.Canvas().MoveTo(50, 200);
+  p.Canvas().LineTo(600, 200);
+  p.Canvas().Pen().SetMode(pmCopy);
   p.EndDoc();
   TBitmap direct(794, 1123);
   PagePicture(direct.Canvas());
@@ -307,6 +313,8 @@ TEST(Printer, PdfRenderedIndependentlyMatchesTheRasterCanvas) {
   EXPECT_NEAR(l1, l2, 3);
   EXPECT_NEAR(r1, r2, 4);
   // the second page
-  EXPECT_TRUE(Near(page2.At(200, 200), clTeal, 10));
+  EXPECT_TRUE(Near(page2.At(200, 150), clTeal, 10));
+  EXPECT_TRUE(Near(page2.At(200, 200), RGB(255, 127, 127), 10)) << std::hex << page2.At(200, 200);
+  EXPECT_TRUE(Near(page2.At(450, 200), clBlack, 10)) << std::hex << page2.At(450, 200);
   EXPECT_TRUE(Near(page2.At(400, 400), clWhite, 2));
 }
