@@ -87,29 +87,47 @@ double InterpolateSorted(std::span<const double> Sorted, double P) {
   return Sorted[k - 1] + (Sorted[k] - Sorted[k - 1]) * r;
 }
 
+// Total order with NaN last (a strict weak order even for NaN data, which
+// the plain < is not).
+static bool LessNaNLast(double a, double b) { return a < b || (!std::isnan(a) && std::isnan(b)); }
+
 static std::vector<double> SortedCopy(std::span<const double> x) {
   std::vector<double> w(x.begin(), x.end());
-  std::sort(w.begin(), w.end());
+  std::sort(w.begin(), w.end(), LessNaNLast);
   return w;
+}
+
+// The value at the 1-based position P of the sorted order, by selection
+// (the same result as InterpolateSorted on a sorted copy).
+static double SelectInterpolated(std::vector<double>& w, double P) {
+  const size_t n = w.size();
+  if (n == 1 || !(P >= 1.0)) return *std::min_element(w.begin(), w.end(), LessNaNLast);
+  if (P >= static_cast<double>(n)) return *std::max_element(w.begin(), w.end(), LessNaNLast);
+  const size_t k = static_cast<size_t>(P);  // 1 <= k < n
+  const double r = P - static_cast<double>(k);
+  std::nth_element(w.begin(), w.begin() + (k - 1), w.end(), LessNaNLast);
+  const double lo = w[k - 1];
+  const double hi = *std::min_element(w.begin() + k, w.end(), LessNaNLast);
+  return lo + (hi - lo) * r;
 }
 
 void Quartiles(std::span<const double> x, double& Q1, double& Q2, double& Q3) {
   Q1 = Q2 = Q3 = 0.0;
   if (x.empty()) return;
-  const std::vector<double> w = SortedCopy(x);
+  std::vector<double> w(x.begin(), x.end());
   const double n1 = static_cast<double>(w.size() + 1);
-  Q1 = InterpolateSorted(w, n1 * 0.25);
-  Q2 = InterpolateSorted(w, n1 * 0.5);
-  Q3 = InterpolateSorted(w, n1 * 0.75);
+  Q1 = SelectInterpolated(w, n1 * 0.25);
+  Q2 = SelectInterpolated(w, n1 * 0.5);
+  Q3 = SelectInterpolated(w, n1 * 0.75);
 }
 
 double Percentile(std::span<const double> x, double p) {
   if (x.empty()) return 0.0;
   if (std::isnan(p)) p = 0.0;
   p = std::clamp(p, 0.0, 100.0);
-  const std::vector<double> w = SortedCopy(x);
-  if (p >= 100.0) return w.back();
-  return InterpolateSorted(w, p * static_cast<double>(w.size() + 1) / 100.0);
+  std::vector<double> w(x.begin(), x.end());
+  if (p >= 100.0) return *std::max_element(w.begin(), w.end(), LessNaNLast);
+  return SelectInterpolated(w, p * static_cast<double>(w.size() + 1) / 100.0);
 }
 
 double Mode(std::span<const double> x) {

@@ -108,6 +108,14 @@ TEST(VectorStatistics, SmallSamplesAndEdgeRules) {
   EXPECT_EQ(md->Mode(0, 0), 2.0);  // tie: the smaller value
   auto diff = VecOf({3, 1, 2});
   EXPECT_EQ(diff->Mode(0, 0), 1.0);
+  // NaN values sort last and never break the selection
+  std::vector<double> nanData(200, std::nan(""));
+  for (int i = 0; i < 100; ++i) nanData[i * 2] = i;
+  auto nv = VecOf(nanData);
+  nv->Quartiles(1, 200, q1, q2, q3);
+  EXPECT_EQ(q1, 49.0 + 0.25);  // position 50.25 of 0..99 followed by NaNs
+  EXPECT_TRUE(std::isnan(nv->Percentile(99, 1, 200)));
+  nv->Mode(0, 0);
 }
 
 TEST(VectorStatistics, RangesAreNormalised) {
