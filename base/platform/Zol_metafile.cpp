@@ -546,7 +546,7 @@ std::string XmlEscape(const std::string& s) {
       case '"': r += "&quot;"; break;
       case '\'': r += "&apos;"; break;
       default:
-        // characters XML 1.0 forbids become blanks
+        // control characters XML forbids become blanks
         if (ch < 0x20 && ch != '\t' && ch != '\n' && ch != '\r') r += ' ';
         else r += static_cast<char>(ch);
     }

@@ -8,7 +8,7 @@
 // pixels equal those of drawing directly.  Text is measured by the font
 // engine, as on the raster canvas, so layouts computed while recording match.
 //
-// SaveToStream/SaveToFile write SVG 1.1; SaveToFile writes the recording
+// SaveToStream/SaveToFile write SVG; SaveToFile writes the recording
 // format instead when the file name ends in ".zolmf".  LoadFromStream reads
 // the recording format (see docs/DESIGN.md, "Metafile, printer and clipboard").
 #pragma once
@@ -123,7 +123,7 @@ class TMetafile : public TGraphic {
   // Replays only the first count records, as Draw.
   void DrawRecords(TCanvas& c, const TRect& r, int count) const;
 
-  // SVG 1.1 text of the drawing.
+  // SVG text of the drawing.
   std::string AsSVG() const;
   void SaveToStream(TStream& s) const override;  // SVG
   void SaveToFile(const std::string& fileName) const override;  // SVG, or recording for ".zolmf"
