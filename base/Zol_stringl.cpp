@@ -1267,7 +1267,8 @@ bool TGrep::MatchOperand(const TGrepToken& tk, int p, int& next) const {
 bool TGrep::MatchFrom(size_t t, int p) {
   const int L = static_cast<int>(FSubject.size());
   const size_t memo = t * static_cast<size_t>(L + 2) + static_cast<size_t>(p);
-  if (FFailed[memo]) return false;
+  const bool useMemo = !FFailed.empty();
+  if (useMemo && FFailed[memo]) return false;
   TGrepToken& tk = FTokens[t];
   const bool isLast = t + 1 == FTokens.size();
   bool ok = false;
@@ -1340,7 +1341,7 @@ bool TGrep::MatchFrom(size_t t, int p) {
       break;
     }
   }
-  if (!ok) FFailed[memo] = true;
+  if (!ok && useMemo) FFailed[memo] = true;
   return ok;
 }
 
@@ -1350,7 +1351,13 @@ bool TGrep::MatchString(const std::string& Subject, int& Pos) {
   if (FErrorCode != 0 || FTokens.empty()) return false;
   FSubject = FIgnoreCase ? LowerCase(Subject) : Subject;
   const int L = static_cast<int>(FSubject.size());
-  FFailed.assign(FTokens.size() * static_cast<size_t>(L + 2), false);
+  // Failed (token, position) pairs are remembered, which keeps nested repeats
+  // polynomial; for huge subjects (table above 32 MB) the table is left out.
+  const size_t cells = FTokens.size() * static_cast<size_t>(L + 2);
+  if (cells <= (size_t{1} << 28))
+    FFailed.assign(cells, false);
+  else
+    FFailed.clear();
   const int lastStart = FTokens[0].Action == taBol ? 1 : L + 1;
   bool found = false;
   for (int p = FSearchStartPos; p <= lastStart; ++p) {
