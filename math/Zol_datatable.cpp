@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 #include "base/Zol_dstruct.h"
-#include "base/Zol_filesys.h"
 #include "base/Zol_stringl.h"
 #include "base/platform/Zol_clipbrd.h"
 #include "base/platform/Zol_sysutils.h"
@@ -288,23 +287,60 @@ struct TDataTable::TParsedTable {
 
 namespace {
 
+// Leading decimal integer of a header line (blanks before it; after it a
+// blank, TAB, ';' or the end of the line).
+bool LeadingInt(const std::string& line, int& v) {
+  size_t i = 0;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  size_t j = i;
+  if (j < line.size() && (line[j] == '+' || line[j] == '-')) ++j;
+  const size_t d = j;
+  while (j < line.size() && line[j] >= '0' && line[j] <= '9') ++j;
+  if (j == d) return false;
+  if (j < line.size() && line[j] != ' ' && line[j] != '\t' && line[j] != ';') return false;
+  return TryStrToInt(line.substr(i, j - i), v);
+}
+
+// The flag line: TRUE/FALSE words (ASCII case-insensitive); the first three
+// are required, the fourth is true only when it reads TRUE.
+bool AscFlags(std::string line, bool& f1, bool& f2, bool& f3, bool& f4) {
+  for (char& ch : line)
+    if (ch == '\t') ch = ' ';
+  line = Trim(UpperCase(line));
+  bool* flags[4] = {&f1, &f2, &f3, &f4};
+  for (int k = 0; k < 4; ++k) {
+    *flags[k] = false;
+    if (line.compare(0, 4, "TRUE") == 0) {
+      *flags[k] = true;
+      line = Trim(line.substr(4));
+    } else if (line.compare(0, 5, "FALSE") == 0) {
+      line = Trim(line.substr(5));
+    } else if (k < 3) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // ASC text → parsed table; false on any fault.
 bool ParseASC(const std::string& text, TDataTable::TParsedTable& p) {
-  std::string comment;
-  int nc = 0, nr = 0;
-  bool f1, f2, f3, f4;
-  {
-    TStringStream hs(text);
-    if (ReadHeaderOfASC(hs, comment, nc, nr, f1, f2, f3, f4) != 0) return false;
-  }
-  if (nc < 1 || nr < 1) return false;
-  // Position after the four header lines.
+  // The four header lines (see ReadHeaderOfASC); the counts are the leading
+  // integers of lines 2 and 3, so "2<TAB>;nr. of columns" reads as 2.
   size_t pos = 0;
-  for (int k = 0; k < 4; ++k) {
+  std::string hdr[4];
+  for (auto& l : hdr) {
     const size_t lf = text.find('\n', pos);
     if (lf == std::string::npos) return false;
+    l = text.substr(pos, lf - pos);
+    if (!l.empty() && l.back() == '\r') l.pop_back();
     pos = lf + 1;
   }
+  const std::string comment = BytesToUtf8(hdr[0]);
+  int nc = 0, nr = 0;
+  bool f1, f2, f3, f4;
+  if (!LeadingInt(hdr[1], nc) || !LeadingInt(hdr[2], nr)) return false;
+  if (!AscFlags(hdr[3], f1, f2, f3, f4)) return false;
+  if (nc < 1 || nr < 1) return false;
   // Every row is at least one line and holds nc fields (nc - 1 separators):
   // check the counts against the text before anything is allocated.
   const size_t rest = text.size() - pos;
@@ -324,6 +360,7 @@ bool ParseASC(const std::string& text, TDataTable::TParsedTable& p) {
   auto next = [&](size_t expected, std::vector<std::string>& out) -> bool {
     if (pos >= text.size()) return false;
     if (!ParseRecord(text, pos, '\t', rec)) return false;
+    if (pos == rec.End) return false;  // every line ends in a line break
     out = rec.Fields;
     if (out.size() != expected && !rec.SawDelim) out = SplitBlanks(text.substr(rec.Begin, rec.End - rec.Begin));
     return out.size() == expected;
@@ -370,7 +407,7 @@ bool ParseCSV(const std::string& textIn, TCSVDelimiters Delimiter, bool WithColN
   char delim = DelimChar(Delimiter);
   if (Delimiter == csvUnknown) {
     // The most frequent candidate outside quotes in the first record.
-    const char cands[4] = {',', ';', '\t', ':'};
+    const char cands[4] = {';', '\t', ',', ':'};  // ties go to the earlier one
     int counts[4] = {0, 0, 0, 0};
     bool inq = false;
     for (size_t i = pos; i < text.size(); ++i) {
@@ -1758,9 +1795,13 @@ void TDataTable::ApplyParsed(const TParsedTable& p, bool Replace, int DestCol, i
 }
 
 namespace {
-bool DestFits(int DestCol, int DestRow, int NC, int NR) {
-  return static_cast<int64_t>(std::max(DestCol, 1)) + NC - 1 <= std::numeric_limits<int>::max() &&
-         static_cast<int64_t>(std::max(DestRow, 1)) + NR - 1 <= std::numeric_limits<int>::max();
+// A block placed at (DestCol, DestRow) must leave the table within
+// 2^28 cells when it grows to hold it.
+bool DestFits(int DestCol, int DestRow, int NC, int NR, int CurCols, int CurRows, bool AdjustSize) {
+  const int64_t cols = static_cast<int64_t>(std::max(DestCol, 1)) + NC - 1;
+  const int64_t rows = static_cast<int64_t>(std::max(DestRow, 1)) + NR - 1;
+  if (!AdjustSize) return true;
+  return std::max<int64_t>(cols, CurCols) * std::max<int64_t>(rows, CurRows) <= (int64_t{1} << 28);
 }
 }  // namespace
 
@@ -1797,7 +1838,7 @@ bool TDataTable::ReadFromASC(TStream& Stream, int DestCol, int DestRow, bool Adj
   TParsedTable p;
   try {
     if (!ParseASC(text, p)) return false;
-    if (!DestFits(DestCol, DestRow, p.NC, p.NR)) return false;
+    if (!DestFits(DestCol, DestRow, p.NC, p.NR, FNCols, FNRows, AdjustSize)) return false;
     text.clear();
     text.shrink_to_fit();
     ApplyParsed(p, false, DestCol, DestRow, AdjustSize);

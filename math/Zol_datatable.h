@@ -46,7 +46,8 @@
 // a comma.  Scale types, category labels, marks and the imputed flag are not
 // stored by these formats.
 //
-// ASC file (TAB-separated text, lines ending in LF; CR LF is read as well):
+// ASC file (TAB-separated text; every line, the last included, ends in LF;
+// CR LF is read as well):
 //     line 1   the comment (line breaks replaced by blanks)
 //     line 2   number of columns, TAB, ";nr. of columns"
 //     line 3   number of rows, TAB, ";nr. of rows"
@@ -66,14 +67,16 @@
 // CSV file (RFC 4180): records end in CR LF; fields are separated by the
 // delimiter (comma, colon, semicolon or TAB; csvUnknown writes commas and,
 // when reading, takes the delimiter that occurs most often outside quotes in
-// the first record); a field holding the delimiter, a double quote, CR or LF,
+// the first record, ties going to semicolon, TAB, comma, colon); a field holding the delimiter, a double quote, CR or LF,
 // or leading/trailing blanks is enclosed in double quotes with inner quotes
 // doubled; a record of one empty field is written as "".  With column names
 // the first record holds them (preceded by an empty field when row names are
 // written); with row names the first field of every data record is the row
 // name.  The reader takes LF, CR LF or CR record ends, skips a UTF-8
 // byte-order mark and blank lines; every record must hold as many fields as
-// the first (a short last record is a truncated file).
+// the first (a short last record is a truncated file).  The last record
+// needs no line break, so a file cut exactly at a field boundary of its last
+// record cannot be told from a complete one.
 //
 // Every reader returns false on a damaged, truncated or unreadable file and
 // leaves the table unchanged then.  Counts read from a file are checked
@@ -323,8 +326,8 @@ class TDataTable : public TComponent {
   bool ImportASC(TStream& Stream);
   bool ImportASCFromClipboard();
   // Places the file's block with its first cell at (DestCol, DestRow) (values
-  // below 1 count as 1); with AdjustSize the table grows to hold it, otherwise
-  // what lies outside is dropped.  Names and attributes the file holds go to
+  // below 1 count as 1); with AdjustSize the table grows to hold it (false
+  // when it would exceed 2^28 cells), otherwise what lies outside is dropped.  Names and attributes the file holds go to
   // the target columns and rows.
   bool ReadFromASC(const std::string& FileName, int DestCol, int DestRow, bool AdjustSize);
   bool ReadFromASC(TStream& Stream, int DestCol, int DestRow, bool AdjustSize);
