@@ -270,7 +270,17 @@ void TGeoDB::SetDBName(const std::string& Value) {
     return;
   }
   CloseDB();
-  OpenDB(ChangeFileExt(Value, ""));
+  try {
+    OpenDB(ChangeFileExt(Value, ""));
+  } catch (...) {
+    // a database that cannot be opened leaves the component closed
+    const bool lazy = FLazyWrite;
+    FLazyWrite = false;
+    FBaseName = "x";
+    CloseDB();
+    FLazyWrite = lazy;
+    throw;
+  }
 }
 
 void TGeoDB::CloseDB() {
@@ -888,10 +898,11 @@ int TGeoDB::AddBLOB(const std::string& BlobName, double Date, int32_t IntAttrib1
 
 #define ZOL_GDB_POLY_REPLACE(Fn, Kind)                                                        \
   void TGeoDB::Fn(int Ix, const std::string& Name, const TgdbPolygon& Polygon, double Date,  \
-                  int32_t IntAttrib1, float FloatAttrib, uint8_t ByteAttrib,                 \
-                  int32_t IntAttrib2) {                                                      \
-    ReplaceData(Ix, Name, Polygon, Kind == gitLake, Kind, ByteAttrib, Date, IntAttrib1, 0, 0, \
-                0, 0, FloatAttrib, IntAttrib2, TMetaInfo(), nullptr, 0, false);               \
+                  int32_t IntAttrib1, float LatLow, float LatHigh, float LongLow,            \
+                  float LongHigh, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2) { \
+    ReplaceData(Ix, Name, Polygon, Kind == gitLake, Kind, ByteAttrib, Date, IntAttrib1, LatLow, \
+                LatHigh, LongLow, LongHigh, FloatAttrib, IntAttrib2, TMetaInfo(), nullptr, 0,   \
+                false);                                                                         \
   }
 ZOL_GDB_POLY_REPLACE(ReplaceLake, gitLake)
 ZOL_GDB_POLY_REPLACE(ReplaceRiver, gitRiver)
@@ -899,18 +910,18 @@ ZOL_GDB_POLY_REPLACE(ReplaceRoad, gitRoad)
 ZOL_GDB_POLY_REPLACE(ReplaceRoute, gitRoute)
 #undef ZOL_GDB_POLY_REPLACE
 
-void TGeoDB::ReplaceBorder(int Ix, const std::string& Name, const TgdbPolygon& Polygon,
-                           bool Closed, double Date, int32_t IntAttrib1, float FloatAttrib,
-                           uint8_t ByteAttrib, int32_t IntAttrib2) {
-  ReplaceData(Ix, Name, Polygon, Closed, gitBorder, ByteAttrib, Date, IntAttrib1, 0, 0, 0, 0,
-              FloatAttrib, IntAttrib2, TMetaInfo(), nullptr, 0, false);
+void TGeoDB::ReplaceBorder(int Ix, const std::string& Name, const TgdbPolygon& Polygon, bool Closed,
+                  double Date, int32_t IntAttrib1, float LatLow, float LatHigh, float LongLow,
+                  float LongHigh, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2) {
+  ReplaceData(Ix, Name, Polygon, Closed, gitBorder, ByteAttrib, Date, IntAttrib1, LatLow, LatHigh,
+              LongLow, LongHigh, FloatAttrib, IntAttrib2, TMetaInfo(), nullptr, 0, false);
 }
 
 void TGeoDB::ReplaceCity(int Ix, const std::string& Name, const TgdbPolygon& Polygon, bool Closed,
-                         double Date, int32_t IntAttrib1, float FloatAttrib, uint8_t ByteAttrib,
-                         int32_t IntAttrib2) {
-  ReplaceData(Ix, Name, Polygon, Closed, gitCity, ByteAttrib, Date, IntAttrib1, 0, 0, 0, 0,
-              FloatAttrib, IntAttrib2, TMetaInfo(), nullptr, 0, false);
+                  double Date, int32_t IntAttrib1, float LatLow, float LatHigh, float LongLow,
+                  float LongHigh, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2) {
+  ReplaceData(Ix, Name, Polygon, Closed, gitCity, ByteAttrib, Date, IntAttrib1, LatLow, LatHigh,
+              LongLow, LongHigh, FloatAttrib, IntAttrib2, TMetaInfo(), nullptr, 0, false);
 }
 
 void TGeoDB::ReplaceTown(int Ix, const std::string& Name, double Date, int32_t IntAttrib1,

@@ -180,20 +180,25 @@ class TGeoDB : public TComponent {
                    float LatLow, float LatHigh, float LongLow, float LongHigh, float FloatAttrib,
                    int32_t IntAttrib2, const TMetaInfo& MetaInfo, const void* Data,
                    int64_t DataSize, bool FromFile, const std::string& SourceFile = std::string());
+  // The box values of the polygon kinds are ignored (computed from the points).
   void ReplaceBorder(int Ix, const std::string& Name, const TgdbPolygon& Polygon, bool Closed,
-                     double Date, int32_t IntAttrib1, float FloatAttrib, uint8_t ByteAttrib,
-                     int32_t IntAttrib2);
+                     double Date, int32_t IntAttrib1, float LatLow, float LatHigh, float LongLow,
+                     float LongHigh, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
   void ReplaceCity(int Ix, const std::string& Name, const TgdbPolygon& Polygon, bool Closed,
-                   double Date, int32_t IntAttrib1, float FloatAttrib, uint8_t ByteAttrib,
-                   int32_t IntAttrib2);
+                   double Date, int32_t IntAttrib1, float LatLow, float LatHigh, float LongLow,
+                   float LongHigh, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
   void ReplaceLake(int Ix, const std::string& Name, const TgdbPolygon& Polygon, double Date,
-                   int32_t IntAttrib1, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
+                   int32_t IntAttrib1, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                   float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
   void ReplaceRiver(int Ix, const std::string& Name, const TgdbPolygon& Polygon, double Date,
-                    int32_t IntAttrib1, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
+                    int32_t IntAttrib1, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                    float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
   void ReplaceRoad(int Ix, const std::string& Name, const TgdbPolygon& Polygon, double Date,
-                   int32_t IntAttrib1, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
+                   int32_t IntAttrib1, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                   float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
   void ReplaceRoute(int Ix, const std::string& Name, const TgdbPolygon& Polygon, double Date,
-                    int32_t IntAttrib1, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
+                    int32_t IntAttrib1, float LatLow, float LatHigh, float LongLow, float LongHigh,
+                    float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
   void ReplaceTown(int Ix, const std::string& Name, double Date, int32_t IntAttrib1,
                    TSCoords Coords, float FloatAttrib, uint8_t ByteAttrib, int32_t IntAttrib2);
   void ReplaceBLOB(int Ix, const std::string& FileName, double Date, int32_t IntAttrib1,

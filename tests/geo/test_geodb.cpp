@@ -312,7 +312,7 @@ TEST_F(GeoDBTest, PolygonsDescriptionAndBlobs) {
   rmdir(sub.c_str());
   // replacing keeps the ID and appends new data
   const int32_t id = db.Sumdata(2).ItemID;
-  db.ReplaceRiver(2, "river", Square(5, 5, 1), 0, 0, 0, 0, 0);
+  db.ReplaceRiver(2, "river", Square(5, 5, 1), 0, 0, 0, 0, 0, 0, 0, 0, 0);
   EXPECT_EQ(db.Sumdata(2).ItemID, id);
   EXPECT_EQ(db.Sumdata(2).ItemType, gitRiver);
   EXPECT_EQ(db.SearchForItemID(id), 2);
