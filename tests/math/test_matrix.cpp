@@ -749,3 +749,45 @@ TEST(Mat3D, ResizeKeepsValuesAndTaggedTextRoundTrips) {
   ASSERT_TRUE(g.ReadFromXMLStream(ms4, "q"));
   EXPECT_EQ(g.CRCofData(), f.CRCofData());
 }
+
+TEST(MatrixBasics, VectorCopiesClampToTheirTargets) {
+  TMatrix m(nullptr);
+  m.Resize(3, 4);
+  TVector v(nullptr);
+  v.Resize(6);
+  for (int i = 1; i <= 6; ++i) v.SetVal(i, i);
+  m.CopyFromVec(&v, 5, 2, 2, 2);  // elements 2..5 into column 2 from row 2; row 5 does not exist
+  EXPECT_EQ(m.GetVal(2, 1), 0.0);
+  EXPECT_EQ(m.GetVal(2, 2), 2.0);
+  EXPECT_EQ(m.GetVal(2, 4), 4.0);
+  TVector r(nullptr);
+  r.Resize(2);
+  r.Fill(9);
+  m.CopyRowToVec(&r, 99, 0, 0);  // row clamped to 4, range cut to the vector's length
+  EXPECT_EQ(r.GetVal(1), 0.0);
+  EXPECT_EQ(r.GetVal(2), 4.0);
+  m.MeanCenterColumns();
+  double mean, var;
+  m.MeanVar(2, 1, 2, 4, mean, var);
+  EXPECT_NEAR(mean, 0.0, 1e-15);
+}
+
+TEST(Mat3D, FindRespectsRangesAndTieOrder) {
+  TMat3D a(nullptr);
+  a.Resize(3, 3, 3);
+  a.Fill(5.0);
+  a.SetVal(2, 3, 1, 1.0);
+  a.SetVal(3, 1, 2, 1.0);
+  int c, r, l;
+  a.Find(0, 0, 0, 0, 0, 0, 0.0, c, r, l);
+  EXPECT_EQ(c, 2);  // columns are scanned first
+  EXPECT_EQ(r, 3);
+  EXPECT_EQ(l, 1);
+  a.Find(3, 3, 0, 0, 2, 3, 0.0, c, r, l);
+  EXPECT_EQ(c, 3);
+  EXPECT_EQ(l, 2);
+  EXPECT_EQ(a.GetVal(4, 1, 1), 0.0);
+  TMat4D f(nullptr);
+  EXPECT_FALSE(f.Resize(1, 1, 0, 1));
+  EXPECT_NEAR(f.MemoryConsumed(), 8.0 / 1048576.0, 1e-18);
+}
