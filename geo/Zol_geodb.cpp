@@ -296,6 +296,7 @@ void TGeoDB::CloseDB() {
   FRevision = 0;
   FDescription.clear();
   FIndicesRebuilt = false;
+  FMaxLatSpan = -1;
 }
 
 void TGeoDB::OpenDB(const std::string& BaseName) {
@@ -534,15 +535,39 @@ std::vector<int> TGeoDB::SearchArea(float LatLow, float LatHigh, float LongLow,
                                     float LongHigh) const {
   std::vector<int> out;
   if (FData.empty() || LatLow > LatHigh || LongLow > LongHigh) return out;
+  auto meets = [&](const TgdbData& d) {
+    return d.LatLow <= LatHigh && d.LatHigh >= LatLow && d.LongLow <= LongHigh &&
+           d.LongHigh >= LongLow;
+  };
+  if (FMaxLatSpan < 0) {
+    float span = 0;
+    for (const auto& d : FData) {
+      const float h = d.LatHigh - d.LatLow;
+      if (!std::isfinite(h)) {
+        span = std::numeric_limits<float>::quiet_NaN();
+        break;
+      }
+      span = std::max(span, h);
+    }
+    FMaxLatSpan = span;
+  }
+  if (!std::isnan(FMaxLatSpan)) {
+    // An item meeting the box has LatLow in [LatLow - span, LatHigh]: one range of the
+    // LatLow index.
+    const int first = ClosestLL(0, LatLow - FMaxLatSpan) - 1;
+    const int last = ClosestLL(0, std::nextafter(LatHigh, std::numeric_limits<float>::infinity())) - 1;
+    for (int k = first; k < last; ++k) {
+      const int r = FIxLL[0][k].RecIx;
+      if (meets(FData[r])) out.push_back(r + 1);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
   // Items with LatLow <= LatHigh are a prefix of the LatLow index, items with
   // LatHigh >= LatLow a suffix of the LatHigh index; the smaller set is checked.
   const int nLow = ClosestLL(0, std::nextafter(LatHigh, std::numeric_limits<float>::infinity())) - 1;
   const int firstHigh = ClosestLL(1, LatLow);
   const int nHigh = NumEntries() - firstHigh + 1;
-  auto meets = [&](const TgdbData& d) {
-    return d.LatLow <= LatHigh && d.LatHigh >= LatLow && d.LongLow <= LongHigh &&
-           d.LongHigh >= LongLow;
-  };
   if (nLow <= nHigh) {
     for (int k = 0; k < nLow; ++k) {
       const int r = FIxLL[0][k].RecIx;
@@ -602,6 +627,7 @@ void TGeoDB::SortIxItemIDInto(TIxItemIDRecArray& Ix, int NumUsed, int32_t ItemID
 }
 
 void TGeoDB::InsertIntoIndex(int RecNo, const TgdbData& Data) {
+  FMaxLatSpan = -1;
   // The arrays hold one free slot at the end.
   const int used = static_cast<int>(FIxItemID.size()) - 1;
   if (used < 0) return;
@@ -613,6 +639,7 @@ void TGeoDB::InsertIntoIndex(int RecNo, const TgdbData& Data) {
 }
 
 void TGeoDB::RemoveIndexEntries(int RecNo) {
+  FMaxLatSpan = -1;
   auto itID = std::find_if(FIxItemID.begin(), FIxItemID.end(),
                            [&](const TIxItemIDRec& e) { return e.RecIx + 1 == RecNo; });
   if (itID != FIxItemID.end()) FIxItemID.erase(itID);
@@ -625,6 +652,7 @@ void TGeoDB::RemoveIndexEntries(int RecNo) {
 void TGeoDB::RecalcIndexes() {
   // Sorted at once (stable, so equal keys keep record order) rather than inserted
   // one by one, which would cost a shift of the array per record.
+  FMaxLatSpan = -1;
   const int n = NumEntries();
   FIxItemID.resize(n);
   for (auto& a : FIxLL) a.resize(n);

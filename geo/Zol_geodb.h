@@ -280,6 +280,9 @@ class TGeoDB : public TComponent {
   std::string FDescription;
   bool FLazyWrite = false;
   bool FIndicesRebuilt = false;
+  // Largest LatHigh - LatLow of all items (an upper bound after deletions); -1 when it
+  // must be computed again, NaN when some box is not finite.
+  mutable float FMaxLatSpan = -1;
 };
 
 }  // namespace zol

@@ -493,3 +493,32 @@ TEST(GeoDBText, LatitudeLongitudeAndMessages) {
   for (const char* e : kExts) std::remove((base + e).c_str());
   rmdir(tmpl);
 }
+
+// The indexed area search finds exactly the items a scan of all boxes finds, also
+// after deletions and replacements.
+TEST_F(GeoDBTest, AreaSearchMatchesScan) {
+  TGeoDB db(nullptr);
+  db.SetDBName(Base);
+  db.SetLazyWrite(true);
+  std::mt19937 rng(99);
+  std::uniform_real_distribution<float> la(-60, 60), lo(-150, 150), sz(0, 8);
+  for (int i = 0; i < 400; ++i) {
+    const float a = la(rng), b = lo(rng);
+    if (i % 3 == 0)
+      db.AddLake("l", Square(a, b, sz(rng)), 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    else
+      db.AddTown("t", 0, 0, {a, b}, 0, 0, 0);
+  }
+  for (int i = 0; i < 60; ++i) db.DeleteData(1 + static_cast<int>(rng() % db.NumEntries()));
+  db.ReplaceLake(5, "big", Square(-50, -100, 40), 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  for (int q = 0; q < 200; ++q) {
+    const float a = la(rng), b = lo(rng), h = sz(rng), w = sz(rng);
+    std::vector<int> expect;
+    for (int i = 1; i <= db.NumEntries(); ++i) {
+      const TgdbData d = db.Sumdata(i);
+      if (d.LatLow <= a + h && d.LatHigh >= a && d.LongLow <= b + w && d.LongHigh >= b)
+        expect.push_back(i);
+    }
+    EXPECT_EQ(db.SearchArea(a, a + h, b, b + w), expect) << q;
+  }
+}
