@@ -297,6 +297,8 @@ double nDistriQuantile(double p) {
   const double e = NormUpper(-z) - pt;
   const double u = e * std::sqrt(2.0 * kPi) * std::exp(0.5 * z * z);
   const double z1 = z - u / (1.0 + 0.5 * z * u);
+  // far below the normal range (p < 1e-300) the step would leave the doubles
+  if (!std::isfinite(z1)) return val;
   return p < 0.5 ? z1 : -z1;
 }
 

@@ -52,6 +52,8 @@ TEST(StatisNormal, QuantileIsAccurateInBothTails) {
   EXPECT_EQ(nDistriQuantile(1.0), 0.0);
   EXPECT_EQ(nDistriQuantile(-0.5), 0.0);
   EXPECT_EQ(nDistriQuantile(std::nan("")), 0.0);
+  // the smallest double: finite (about -38.47)
+  EXPECT_NEAR(nDistriQuantile(4.9406564584124654e-324), -38.4674, 1e-3);
   // round trip in the far tail (the old relative search never ended here)
   const double z = nDistriQuantile(1e-10);
   EXPECT_TRUE(Near(nDistriIntegral(z), 1e-10, 1e-12));
