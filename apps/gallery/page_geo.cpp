@@ -123,7 +123,9 @@ ZOL_GALLERY_PAGE("geo", "Geodesy and geographic database", 60) {
                    ", item ID " + std::to_string(db.Sumdata(berlin).ItemID) +
                    "; searched by that ID: record " +
                    std::to_string(db.SearchForItemID(db.Sumdata(berlin).ItemID)) + ".");
-    page.AddText(ReadSystemInformation(base));
+    std::string info = ReadSystemInformation(base);
+    info.erase(0, info.find('\n') + 1);  // without the temporary folder's name
+    page.AddText(info);
     db.SetDBName("");
   }
   const char* exts[] = {".zolgdd", ".zolgds", ".zolgi0", ".zolgi1", ".zolgi2", ".zolgi3", ".zolgi4"};
