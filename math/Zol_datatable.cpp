@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <limits>
 #include <new>
 #include <set>
@@ -21,15 +22,24 @@ namespace zol {
 const char* const MScaleTypeNames[5] = {"unknown", "nominal", "ordinal", "interval", "ratio"};
 
 // Collects the events of a bulk operation and fires each once at its end.
+// When the operation is left by an exception the events are dropped (a
+// handler must not throw while another exception is in flight).
 class TDTBulk {
  public:
-  explicit TDTBulk(TDataTable* t) : FT(t) { FT->BeginBulk(); }
-  ~TDTBulk() { FT->EndBulk(); }
+  explicit TDTBulk(TDataTable* t) : FT(t), FExceptions(std::uncaught_exceptions()) { FT->BeginBulk(); }
+  ~TDTBulk() noexcept(false) {
+    if (std::uncaught_exceptions() > FExceptions) {
+      if (--FT->FBulkDepth == 0) FT->FPending = 0;
+      return;
+    }
+    FT->EndBulk();
+  }
   TDTBulk(const TDTBulk&) = delete;
   TDTBulk& operator=(const TDTBulk&) = delete;
 
  private:
   TDataTable* FT;
+  int FExceptions;
 };
 
 namespace {
@@ -1097,23 +1107,25 @@ void TDataTable::MirrorColumns() {
   FMat->Changed();
 }
 
+// Also for sorts of an outside matrix made directly: the states of the
+// reported range follow their values.
 void TDataTable::OnMatrixSortExchange(TObject*, uint8_t What, int i1, int i2, int first, int last) {
-  if (FSorting) {
+  {
     if (What == 2 && i1 >= 1 && i1 <= FNRows && i2 >= 1 && i2 <= FNRows) {
       for (int c = std::max(first, 1); c <= std::min(last, FNCols); ++c)
         std::swap(FStates[SIdx(c, i1)], FStates[SIdx(c, i2)]);
-      if ((FSortKey < first || FSortKey > last) && FSortKey >= 1 && FSortKey <= FNCols)
+      if (FSorting && (FSortKey < first || FSortKey > last) && FSortKey >= 1 && FSortKey <= FNCols)
         std::swap(FStates[SIdx(FSortKey, i1)], FStates[SIdx(FSortKey, i2)]);
-      if (FSortWithNames) {
+      if (FSorting && FSortWithNames) {
         std::swap(FRowNames[i1 - 1], FRowNames[i2 - 1]);
         std::swap(FRowAttr[i1 - 1], FRowAttr[i2 - 1]);
       }
     } else if (What == 1 && i1 >= 1 && i1 <= FNCols && i2 >= 1 && i2 <= FNCols) {
       for (int r = std::max(first, 1); r <= std::min(last, FNRows); ++r)
         std::swap(FStates[SIdx(i1, r)], FStates[SIdx(i2, r)]);
-      if ((FSortKey < first || FSortKey > last) && FSortKey >= 1 && FSortKey <= FNRows)
+      if (FSorting && (FSortKey < first || FSortKey > last) && FSortKey >= 1 && FSortKey <= FNRows)
         std::swap(FStates[SIdx(i1, FSortKey)], FStates[SIdx(i2, FSortKey)]);
-      if (FSortWithNames) {
+      if (FSorting && FSortWithNames) {
         std::swap(FColNames[i1 - 1], FColNames[i2 - 1]);
         std::swap(FColAttr[i1 - 1], FColAttr[i2 - 1]);
         std::swap(FScale[i1 - 1], FScale[i2 - 1]);

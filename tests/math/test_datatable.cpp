@@ -770,6 +770,13 @@ TEST(DataTableStructure, OutsideMatrixSharedAndFreed) {
   m->SetVal(2, 2, 9);
   EXPECT_EQ(t.GetElem(2, 2), 9.0);
   EXPECT_EQ(log.data, 2);
+  // A sort of the matrix made directly moves the states along.
+  t.SetCellState(1, 1, csMarkA);
+  m->SetVal(1, 2, 1);
+  m->SortRows(1, true, 0, 0, 0, 0);
+  EXPECT_EQ(t.GetCellState(1, 2), csMarkA);
+  EXPECT_EQ(t.GetCellState(1, 1), 0);
+  EXPECT_EQ(log.exchanges.size(), 1u);
   // The matrix resized directly: the table follows.
   m->Resize(4, 2);
   EXPECT_EQ(t.NrOfColumns(), 4);
