@@ -519,10 +519,14 @@ int64_t RoundHalfDown(int64_t n, int64_t d) {
   return FloorDiv(2 * n + d - 1, 2 * d);
 }
 
-// Rows of spans [x0, x1] (inclusive) limited to a clip rectangle.
+// Spans [x0, x1] (inclusive) of pixel rows, limited to a clip rectangle and
+// kept in one flat list; Normalize sorts them by row and merges overlaps.
 class SpanSet {
  public:
-  explicit SpanSet(const TRect& clip) : FClip(clip), FRows(static_cast<size_t>(std::max(0, clip.Height()))) {}
+  struct Span {
+    int y, x0, x1;
+  };
+  explicit SpanSet(const TRect& clip) : FClip(clip) {}
   const TRect& Clip() const { return FClip; }
   bool RowVisible(int y) const { return y >= FClip.Top && y < FClip.Bottom; }
   void Add(int y, int x0, int x1) {
@@ -530,61 +534,77 @@ class SpanSet {
     x0 = std::max(x0, FClip.Left);
     x1 = std::min(x1, FClip.Right - 1);
     if (x0 > x1) return;
-    FRows[size_t(y - FClip.Top)].push_back({x0, x1});
-    FEmpty = false;
+    FSpans.push_back({y, x0, x1});
   }
-  void AddPixel(int x, int y) { Add(y, x, x); }
-  bool Empty() const { return FEmpty; }
-  // Sorts and merges the spans of every row.
-  void Normalize() {
-    for (auto& row : FRows) {
-      if (row.size() < 2) continue;
-      std::sort(row.begin(), row.end());
-      size_t k = 0;
-      for (size_t i = 1; i < row.size(); ++i) {
-        if (row[i].first <= row[k].second + 1)
-          row[k].second = std::max(row[k].second, row[i].second);
-        else
-          row[++k] = row[i];
+  void AddPixel(int x, int y) {
+    if (!FSpans.empty()) {  // extend the last span when the pixel continues it
+      Span& t = FSpans.back();
+      if (t.y == y && x >= FClip.Left && x < FClip.Right) {
+        if (x == t.x1 + 1) { t.x1 = x; return; }
+        if (x == t.x0 - 1) { t.x0 = x; return; }
       }
-      row.resize(k + 1);
     }
+    Add(y, x, x);
+  }
+  bool Empty() const { return FSpans.empty(); }
+  void Normalize() {
+    if (FSpans.size() < 2) return;
+    auto less = [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; };
+    int rows = FClip.Height();
+    if (FSpans.size() < 256 || FSpans.size() < size_t(rows) / 4) {
+      if (!std::is_sorted(FSpans.begin(), FSpans.end(), less)) std::sort(FSpans.begin(), FSpans.end(), less);
+    } else if (!std::is_sorted(FSpans.begin(), FSpans.end(), less)) {
+      // Many spans: bucket by row (counting sort), then sort each row by x.
+      std::vector<uint32_t> start(size_t(rows) + 1, 0);
+      for (const Span& sp : FSpans) ++start[size_t(sp.y - FClip.Top) + 1];
+      for (int r = 0; r < rows; ++r) start[size_t(r) + 1] += start[size_t(r)];
+      std::vector<Span> sorted(FSpans.size());
+      std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+      for (const Span& sp : FSpans) sorted[fill[size_t(sp.y - FClip.Top)]++] = sp;
+      for (int r = 0; r < rows; ++r)
+        if (start[size_t(r) + 1] - start[size_t(r)] > 1)
+          std::sort(sorted.begin() + start[size_t(r)], sorted.begin() + start[size_t(r) + 1], less);
+      FSpans.swap(sorted);
+    }
+    size_t k = 0;
+    for (size_t i = 1; i < FSpans.size(); ++i) {
+      Span& t = FSpans[k];
+      const Span& n = FSpans[i];
+      if (n.y == t.y && n.x0 <= t.x1 + 1)
+        t.x1 = std::max(t.x1, n.x1);
+      else
+        FSpans[++k] = n;
+    }
+    FSpans.resize(k + 1);
   }
   // Removes from this set every pixel of other (both normalised).
   void Subtract(const SpanSet& other) {
-    for (size_t r = 0; r < FRows.size() && r < other.FRows.size(); ++r) {
-      const auto& sub = other.FRows[r];
-      if (sub.empty() || FRows[r].empty()) continue;
-      std::vector<std::pair<int, int>> out;
-      for (auto s : FRows[r]) {
-        int a = s.first;
-        for (auto t : sub) {
-          if (t.second < a || t.first > s.second) continue;
-          if (t.first > a) out.push_back({a, t.first - 1});
-          a = std::max(a, t.second + 1);
-          if (a > s.second) break;
-        }
-        if (a <= s.second) out.push_back({a, s.second});
+    if (FSpans.empty() || other.FSpans.empty()) return;
+    std::vector<Span> out;
+    out.reserve(FSpans.size());
+    size_t j = 0;
+    const auto& sub = other.FSpans;
+    for (const Span& sp : FSpans) {
+      while (j < sub.size() && sub[j].y < sp.y) ++j;
+      int a = sp.x0;
+      for (size_t t = j; t < sub.size() && sub[t].y == sp.y && a <= sp.x1; ++t) {
+        if (sub[t].x1 < a) continue;
+        if (sub[t].x0 > sp.x1) break;
+        if (sub[t].x0 > a) out.push_back({sp.y, a, sub[t].x0 - 1});
+        a = std::max(a, sub[t].x1 + 1);
       }
-      FRows[r].swap(out);
+      if (a <= sp.x1) out.push_back({sp.y, a, sp.x1});
     }
-  }
-  bool Contains(int x, int y) const {
-    if (!RowVisible(y)) return false;
-    for (auto s : FRows[size_t(y - FClip.Top)])
-      if (x >= s.first && x <= s.second) return true;
-    return false;
+    FSpans.swap(out);
   }
   template <class F>
   void ForEach(F f) const {
-    for (size_t r = 0; r < FRows.size(); ++r)
-      for (auto s : FRows[r]) f(FClip.Top + static_cast<int>(r), s.first, s.second);
+    for (const Span& sp : FSpans) f(sp.y, sp.x0, sp.x1);
   }
 
  private:
   TRect FClip;
-  std::vector<std::vector<std::pair<int, int>>> FRows;
-  bool FEmpty = true;
+  std::vector<Span> FSpans;
 };
 
 // Binary raster operation on the RGB part; the result is opaque.
@@ -659,6 +679,11 @@ struct Painter {
 
   void PaintRop2(const SpanSet& set, uint32_t color, TPenMode m) {
     if (m == pmNop) return;
+    if (m == pmCopy) {
+      uint32_t v = color | 0xFF000000u;
+      set.ForEach([&](int y, int x0, int x1) { std::fill(Row(y) + x0, Row(y) + x1 + 1, v); });
+      return;
+    }
     set.ForEach([&](int y, int x0, int x1) {
       uint32_t* row = Row(y);
       for (int x = x0; x <= x1; ++x) row[x] = Rop2(m, color, row[x]);
@@ -669,6 +694,10 @@ struct Painter {
     if (br.Style() == bsClear || m == pmNop) return;
     uint32_t color = TBitmap::ColorToPixel(ColorToRGB(br.Color()));
     TBrushStyle st = br.Style();
+    if (st == bsSolid && m == pmCopy) {
+      set.ForEach([&](int y, int x0, int x1) { std::fill(Row(y) + x0, Row(y) + x1 + 1, color); });
+      return;
+    }
     set.ForEach([&](int y, int x0, int x1) {
       uint32_t* row = Row(y);
       for (int x = x0; x <= x1; ++x)
@@ -1227,6 +1256,32 @@ void TBitmapCanvas::Polyline(const TPoint* pts, int count) {
   if (count < 2 || !pts) return;
   Painter p(*this, FBitmap);
   if (p.clip.IsEmpty()) return;
+  // Fast path for 1-pixel pens whose pixels cannot meet twice (one segment) or
+  // whose raster operation gives the same result when it does.
+  const TPen& pn = Pen();
+  TPenMode m = pn.Mode();
+  bool idempotent = m == pmBlack || m == pmWhite || m == pmNop || m == pmCopy || m == pmNotCopy ||
+                    m == pmMerge || m == pmMask;
+  bool solid = pn.Style() == psSolid || pn.Style() == psInsideFrame;
+  if (pn.Width() <= 1 && pn.Style() != psClear && (count == 2 || (idempotent && solid))) {
+    if (m == pmNop) return;
+    uint32_t fg = TBitmap::ColorToPixel(ColorToRGB(pn.Color()));
+    uint32_t bg = TBitmap::ColorToPixel(ColorToRGB(Brush().Color()));
+    DashPattern pat = PatternOf(pn.Style());
+    bool opaque = BkMode() == OPAQUE;
+    Changing();
+    int64_t base = 0;
+    for (int i = 0; i + 1 < count; ++i)
+      base += ThinLine(pts[i], pts[i + 1], p.clip, [&](int x, int y, int64_t k) {
+        uint32_t& d = p.Row(y)[x];
+        if (DashOn(pat, base + k))
+          d = Rop2(m, fg, d);
+        else if (opaque)
+          d = Rop2(m, bg, d);
+      });
+    Changed();
+    return;
+  }
   SpanSet pen(p.clip), gaps(p.clip);
   Impl::PathPen(*this, p.clip, pts, count, false, pen, gaps);
   Changing();
