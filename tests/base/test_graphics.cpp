@@ -854,3 +854,120 @@ TEST(GraphicsCanvas, BackgroundModeFollowsTheBrushUntilSet) {
   EXPECT_EQ(c.GetDeviceCaps(HORZRES), 2);
   EXPECT_EQ(c.RasterBitmap(), &b);
 }
+
+TEST(GraphicsLine, BezierRunsFromFirstToLastPointInclusive) {
+  Surface s(40, 20);
+  TPoint straight[] = {{2, 10}, {10, 10}, {20, 10}, {30, 10}};  // collinear: a straight line
+  s.c.PolyBezier(straight, 4);
+  for (int x = 2; x <= 30; ++x) EXPECT_EQ(s.At(x, 10), K) << x;
+  EXPECT_EQ(s.At(31, 10), W);
+  EXPECT_EQ(s.At(1, 10), W);
+  EXPECT_EQ(s.Painted().size(), 29u);
+  Surface c(40, 40);
+  TPoint arch[] = {{2, 35}, {2, 2}, {37, 2}, {37, 35}};
+  c.c.PolyBezier(arch, 4);
+  EXPECT_EQ(c.At(2, 35), K);
+  EXPECT_EQ(c.At(37, 35), K);
+  // The curve stays inside the control polygon's hull and reaches its middle height
+  // y = 35 - 0.75 * 33 at t = 1/2.
+  int minY = 99;
+  for (auto [x, y] : c.Painted()) {
+    EXPECT_GE(x, 2);
+    EXPECT_LE(x, 37);
+    minY = std::min(minY, y);
+  }
+  EXPECT_NEAR(minY, 35 - 0.75 * 33, 1.0);
+  // Fewer than four points draw nothing.
+  Surface n(10, 10);
+  n.c.PolyBezier(straight, 3);
+  EXPECT_TRUE(n.Painted().empty());
+}
+
+TEST(GraphicsCopy, StretchFromBeyondTheSourceLeavesTheRestUntouched) {
+  TBitmap src(4, 4);
+  src.Canvas().Brush().SetColor(clRed);
+  src.Canvas().FillRect(Rect(0, 0, 4, 4));
+  for (int mode : {COLORONCOLOR, HALFTONE}) {
+    Surface s(10, 10);
+    s.c.SetStretchBltMode(mode);
+    // Source rectangle twice as wide as the bitmap: the right half has no source.
+    s.c.CopyRect(Rect(0, 0, 8, 4), src.Canvas(), Rect(0, 0, 8, 4));
+    EXPECT_EQ(s.At(0, 0), clRed);
+    EXPECT_EQ(s.At(3, 3), clRed);
+    EXPECT_EQ(s.At(4, 0), W);
+    EXPECT_EQ(s.At(7, 3), W);
+    // A huge source rectangle mapped onto a few pixels.
+    s.c.CopyRect(Rect(0, 5, 3, 8), src.Canvas(), Rect(-1000000000, -1000000000, 1000000000, 1000000000));
+  }
+}
+
+// A canvas that only records what arrives: the contract for recording and
+// printer canvases, which get images through StretchBitmap and measure text
+// through the base class.
+namespace {
+class ProbeCanvas : public TCanvas {
+ public:
+  int stretchCalls = 0;
+  TRect lastDest, lastSrc;
+  TCopyMode lastRop = 0;
+  bool lastTransparent = false;
+  void StretchBitmap(const TRect& dest, const TBitmap&, const TRect& srcRect, TCopyMode rop, bool transparent,
+                     TColor) override {
+    ++stretchCalls;
+    lastDest = dest;
+    lastSrc = srcRect;
+    lastRop = rop;
+    lastTransparent = transparent;
+  }
+  bool IsPrinterCanvas() const override { return true; }
+};
+}  // namespace
+
+TEST(GraphicsCanvas, DerivedCanvasesReceiveImagesThroughStretchBitmap) {
+  ProbeCanvas p;
+  TBitmap b(5, 3);
+  p.Draw(10, 20, b);
+  EXPECT_EQ(p.stretchCalls, 1);
+  EXPECT_EQ(p.lastDest, Rect(10, 20, 15, 23));
+  EXPECT_EQ(p.lastSrc, Rect(0, 0, 5, 3));
+  EXPECT_EQ(p.lastRop, cmSrcCopy);
+  b.SetTransparent(true);
+  p.StretchDraw(Rect(0, 0, 50, 30), b);
+  EXPECT_TRUE(p.lastTransparent);
+  EXPECT_EQ(p.lastDest, Rect(0, 0, 50, 30));
+  p.SetCopyMode(cmSrcAnd);
+  p.CopyRect(Rect(1, 1, 3, 3), b.Canvas(), Rect(0, 0, 2, 2));
+  EXPECT_EQ(p.stretchCalls, 3);
+  EXPECT_EQ(p.lastRop, cmSrcAnd);
+  ProbeCanvas q;
+  b.Canvas().CopyRect(Rect(0, 0, 2, 2), q, Rect(0, 0, 2, 2));  // no pixels to copy from a recording canvas
+  // Drawing calls of the base class do nothing; text is measured like everywhere.
+  p.Rectangle(0, 0, 10, 10);
+  p.LineTo(5, 6);
+  EXPECT_EQ(p.PenPos(), Point(5, 6));
+  EXPECT_EQ(p.Pixels(0, 0), clOutside);
+  EXPECT_EQ(p.TextExtent("Hello"), b.Canvas().TextExtent("Hello"));
+  EXPECT_TRUE(p.IsPrinterCanvas());
+  p.SetClipRect(Rect(-5, -5, 5, 5));
+  EXPECT_EQ(p.ClipRect(), Rect(-5, -5, 5, 5));  // no surface to cut it to
+}
+
+TEST(GraphicsText, CentreAndBaselineAlignmentOfTheCell) {
+  Surface s(200, 80);
+  s.c.Font().SetHeight(-20);
+  s.c.Brush().SetColor(clYellow);
+  int asc, desc, il, el, acw;
+  s.c.GetTextMetrics(asc, desc, il, el, acw);
+  int w = s.c.TextWidth("Mid");
+  ASSERT_GT(asc, 10);
+  EXPECT_EQ(s.c.TextHeight("Mid"), asc + desc);
+  s.c.SetTextAlign(TA_CENTER | TA_BASELINE);
+  s.c.TextOut(100, 50, "Mid");
+  int left = 100 - w / 2, top = 50 - asc;
+  EXPECT_NE(s.At(left, top), W);
+  EXPECT_NE(s.At(left + w - 1, top + asc + desc - 1), W);
+  EXPECT_EQ(s.At(left - 1, top + 2), W);
+  EXPECT_EQ(s.At(left + w, top + 2), W);
+  EXPECT_EQ(s.At(left + 2, top - 1), W);
+  EXPECT_EQ(s.At(left + 2, top + asc + desc), W);
+}

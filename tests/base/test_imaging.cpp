@@ -57,8 +57,8 @@ bool SamePixels(const TBitmap& a, const TBitmap& b) {
   return true;
 }
 
-// Binary PPM (P6, maxval 255) reader for the decoded JPEG reference.
-bool ReadPPM(const std::string& path, int& w, int& h, std::vector<uint8_t>& rgb) {
+// Binary PPM (P6) / PGM (P5) reader, maxval 255, for the decoded JPEG references.
+bool ReadPPM(const std::string& path, int& w, int& h, std::vector<uint8_t>& rgb, const char* magic = "P6") {
   std::vector<uint8_t> d = ReadFileBytes(path);
   size_t pos = 0;
   auto token = [&]() {
@@ -67,12 +67,13 @@ bool ReadPPM(const std::string& path, int& w, int& h, std::vector<uint8_t>& rgb)
     while (pos < d.size() && !isspace(d[pos])) t += char(d[pos++]);
     return t;
   };
-  if (token() != "P6") return false;
+  if (token() != magic) return false;
+  size_t ch = std::string(magic) == "P6" ? 3 : 1;
   w = std::atoi(token().c_str());
   h = std::atoi(token().c_str());
   if (token() != "255") return false;
   ++pos;
-  if (d.size() - pos != size_t(w) * h * 3) return false;
+  if (d.size() - pos != size_t(w) * h * ch) return false;
   rgb.assign(d.begin() + long(pos), d.end());
   return true;
 }
@@ -105,6 +106,21 @@ TEST(ImagingBmp, ReadsFilesOfAnIndependentWriter) {
   for (int y = 0; y < 7; ++y)
     for (int x = 0; x < 13; ++x)
       ASSERT_EQ(b.ScanLine(y)[x], (PatternPixel(x, y) & 0x00FFFFFFu) | (uint32_t((x * 20) & 255) << 24));
+}
+
+TEST(ImagingBmp, ReadsOneBitAndSixteenBitFiles) {
+  TBitmap b;
+  ASSERT_TRUE(b.LoadFromFile(kData + "img_mono1.bmp"));
+  ASSERT_EQ(b.Width(), 13);
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 13; ++x) ASSERT_EQ(b.GetPixel(x, y), (x + y) % 3 == 0 ? clWhite : clBlack) << x << "," << y;
+  // 5-6-5 bit fields, each field scaled to 0..255 as round(v * 255 / max).
+  ASSERT_TRUE(b.LoadFromFile(kData + "img_rgb565.bmp"));
+  auto scale = [](int v, int mx) { return (v * 255 + mx / 2) / mx; };
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 13; ++x)
+      ASSERT_EQ(b.GetPixel(x, y), RGB(scale((x * 2) & 31, 31), scale((y * 9) & 63, 63), scale((x + y) & 31, 31)))
+          << x << "," << y;
 }
 
 TEST(ImagingBmp, RoundTripsBitExact) {
@@ -270,6 +286,23 @@ TEST(ImagingJpeg, DecodesLikeAnIndependentDecoder) {
     for (int x = 0; x < w; ++x) {
       const uint8_t* r = &ref[(size_t(y) * w + x) * 3];
       ASSERT_NEAR(int(prog.ScanLine(y)[x] >> 16 & 255), r[0], 3);
+    }
+}
+
+TEST(ImagingJpeg, DecodesGreyFiles) {
+  int w = 0, h = 0;
+  std::vector<uint8_t> ref;
+  ASSERT_TRUE(ReadPPM(kData + "img_grey_decoded.pgm", w, h, ref, "P5"));
+  TBitmap b;
+  ASSERT_TRUE(b.LoadFromFile(kData + "img_grey.jpg"));
+  ASSERT_EQ(b.Width(), w);
+  ASSERT_EQ(b.Height(), h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      TColor c = b.GetPixel(x, y);
+      ASSERT_EQ(GetRValue(c), GetGValue(c));
+      ASSERT_EQ(GetRValue(c), GetBValue(c));
+      ASSERT_NEAR(GetRValue(c), ref[size_t(y) * w + x], 1) << x << "," << y;
     }
 }
 

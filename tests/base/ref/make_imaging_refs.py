@@ -80,3 +80,33 @@ for y in range(JH):
 sm.save(OUT / "img_q95.jpg", quality=95)
 sm.save(OUT / "img_q95_prog.jpg", quality=95, progressive=True)
 Image.open(OUT / "img_q95.jpg").convert("RGB").save(OUT / "img_q95_decoded.ppm")
+
+# 1-bit BMP: white where (x + y) % 3 == 0, black elsewhere.
+mono = Image.new("1", (W, H))
+for y in range(H):
+    for x in range(W):
+        mono.putpixel((x, y), 1 if (x + y) % 3 == 0 else 0)
+mono.save(OUT / "img_mono1.bmp")
+
+# 16-bit BMP with bit fields (RGB 5-6-5), bottom-up, written field by field;
+# pixel (x, y) has r5 = (x * 2) & 31, g6 = (y * 9) & 63, b5 = (x + y) & 31.
+rows = b""
+for y in reversed(range(H)):
+    row = b""
+    for x in range(W):
+        v = (((x * 2) & 31) << 11) | (((y * 9) & 63) << 5) | ((x + y) & 31)
+        row += struct.pack("<H", v)
+    row += b"\0" * ((4 - len(row) % 4) % 4)
+    rows += row
+hdr = struct.pack("<IiiHHIIiiII", 40, W, H, 1, 16, 3, len(rows), 3780, 3780, 0, 0)
+masks = struct.pack("<III", 0xF800, 0x07E0, 0x001F)
+fh = struct.pack("<2sIHHI", b"BM", 14 + 40 + 12 + len(rows), 0, 0, 14 + 40 + 12)
+(OUT / "img_rgb565.bmp").write_bytes(fh + hdr + masks + rows)
+
+# Grey JPEG and Pillow's decoding of it (binary PGM).
+gj = Image.new("L", (JW, JH))
+for y in range(JH):
+    for x in range(JW):
+        gj.putpixel((x, y), (x * 3 + y * 2) & 255)
+gj.save(OUT / "img_grey.jpg", quality=95)
+Image.open(OUT / "img_grey.jpg").save(OUT / "img_grey_decoded.pgm")
