@@ -60,24 +60,6 @@ std::string XmlEscape(const std::string& s) {
   return r;
 }
 
-void AppendUtf8(std::string& r, uint32_t cp) {
-  if (cp < 0x80) {
-    r += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    r += static_cast<char>(0xC0 | (cp >> 6));
-    r += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    r += static_cast<char>(0xE0 | (cp >> 12));
-    r += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    r += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    r += static_cast<char>(0xF0 | (cp >> 18));
-    r += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    r += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    r += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 // Inverse of XmlEscape; also knows &apos; and hexadecimal character references.
 // Unknown or malformed references are kept literally.
 std::string XmlUnescape(const std::string& s) {

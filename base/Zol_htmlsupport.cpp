@@ -145,26 +145,6 @@ int CountWordsHTML(const std::string& s, bool IgnoreNumbers, bool& InsideTag) {
   return count;
 }
 
-namespace {
-void AppendUtf8(std::string& r, unsigned cp) {
-  if (cp < 0x80) {
-    r += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    r += static_cast<char>(0xC0 | (cp >> 6));
-    r += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    r += static_cast<char>(0xE0 | (cp >> 12));
-    r += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    r += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    r += static_cast<char>(0xF0 | (cp >> 18));
-    r += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    r += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    r += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-}  // namespace
-
 std::string AnsiToHTMLEntity(unsigned c) {
   switch (c) {
     case '<': return "&lt;";

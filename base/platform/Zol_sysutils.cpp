@@ -340,6 +340,24 @@ std::string BytesToUtf8(std::string_view bytes) {
   return Latin1ToUtf8(bytes);
 }
 
+void AppendUtf8(std::string& r, uint32_t cp) {
+  if (cp < 0x80) {
+    r += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    r += static_cast<char>(0xC0 | (cp >> 6));
+    r += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    r += static_cast<char>(0xE0 | (cp >> 12));
+    r += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    r += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    r += static_cast<char>(0xF0 | ((cp >> 18) & 0x07));
+    r += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    r += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    r += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
 std::string Utf8Truncate(const std::string& s, size_t maxBytes) {
   if (s.size() <= maxBytes) return s;
   size_t cut = maxBytes;

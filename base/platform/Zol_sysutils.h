@@ -89,6 +89,8 @@ bool IsValidUtf8(std::string_view s);
 std::string Latin1ToUtf8(std::string_view s);
 // File bytes as text: kept when they are valid UTF-8, otherwise read as Latin-1.
 std::string BytesToUtf8(std::string_view bytes);
+// Appends the UTF-8 encoding of code point cp (at most U+10FFFF) to r.
+void AppendUtf8(std::string& r, uint32_t cp);
 // Cuts s to at most maxBytes bytes without splitting a UTF-8 sequence.
 std::string Utf8Truncate(const std::string& s, size_t maxBytes);
 
