@@ -38,7 +38,7 @@ struct TInkRef {
 };
 #include "data/fontengine_ref.inc"
 
-TFontSpec Spec(const std::string& name, int em, bool bold = false, bool italic = false, int orientation = 0) {
+TFontSpec MakeFont(const std::string& name, int em, bool bold = false, bool italic = false, int orientation = 0) {
   TFontSpec f;
   f.Name = name;
   f.EmPixels = em;
@@ -142,14 +142,14 @@ TEST(FontEngine, InstalledFamiliesAndTrueType) {
 
 TEST(FontEngine, WidthsMatchFontTables) {
   for (const auto& r : kWidthRefs) {
-    const TFontSpec f = Spec(r.Name, r.Em, r.Bold, r.Italic);
+    const TFontSpec f = MakeFont(r.Name, r.Em, r.Bold, r.Italic);
     EXPECT_EQ(FontEngine::TextWidth(f, r.Text), r.Width)
         << r.Name << (r.Bold ? " bold" : "") << (r.Italic ? " italic" : "") << " " << r.Em << "px \"" << r.Text << "\"";
   }
 }
 
 TEST(FontEngine, WidthIsSumOfCharacterWidthsAndIgnoresRotation) {
-  const TFontSpec f = Spec("Arial", 13);
+  const TFontSpec f = MakeFont("Arial", 13);
   // no kerning: "AV" is as wide as "A" plus "V"
   EXPECT_EQ(FontEngine::TextWidth(f, "AVAV"), 2 * FontEngine::TextWidth(f, "A") + 2 * FontEngine::TextWidth(f, "V"));
   EXPECT_EQ(FontEngine::TextWidth(f, ""), 0);
@@ -157,13 +157,13 @@ TEST(FontEngine, WidthIsSumOfCharacterWidthsAndIgnoresRotation) {
   r.Orientation = 450;
   EXPECT_EQ(FontEngine::TextWidth(r, "Rotated"), FontEngine::TextWidth(f, "Rotated"));
   // monospaced: every character has the same advance
-  const TFontSpec mono = Spec("Courier New", 20);
+  const TFontSpec mono = MakeFont("Courier New", 20);
   EXPECT_EQ(FontEngine::TextWidth(mono, "iiiii"), FontEngine::TextWidth(mono, "WWWWW"));
 }
 
 TEST(FontEngine, MetricsMatchFontTables) {
   for (const auto& r : kMetricRefs) {
-    const TFontMetrics m = FontEngine::Metrics(Spec(r.Name, r.Em, r.Bold, r.Italic));
+    const TFontMetrics m = FontEngine::Metrics(MakeFont(r.Name, r.Em, r.Bold, r.Italic));
     SCOPED_TRACE(std::string(r.Name) + " " + std::to_string(r.Em));
     EXPECT_EQ(m.Ascent, r.Ascent);
     EXPECT_EQ(m.Descent, r.Descent);
@@ -178,7 +178,7 @@ TEST(FontEngine, MetricsMatchFontTables) {
 TEST(FontEngine, UnderlineAndStrikeOutRules) {
   for (const auto& r : kMetricRefs) {
     SCOPED_TRACE(std::string(r.Name) + " " + std::to_string(r.Em));
-    TFontSpec f = Spec(r.Name, r.Em, r.Bold, r.Italic);
+    TFontSpec f = MakeFont(r.Name, r.Em, r.Bold, r.Italic);
     const int w = FontEngine::TextWidth(f, "   ");
     // blanks draw nothing but the rule, which spans the text's advance
     f.Underline = true;
@@ -198,7 +198,7 @@ TEST(FontEngine, UnderlineAndStrikeOutRules) {
     EXPECT_TRUE(std::all_of(m.Alpha.begin(), m.Alpha.end(), [](uint8_t a) { return a == 255; }));
   }
   // with text the rule joins the glyphs' coverage
-  TFontSpec f = Spec("Arial", 13);
+  TFontSpec f = MakeFont("Arial", 13);
   f.Underline = true;
   const TGlyphMask m = FontEngine::Render(f, "Hello");
   for (int x = 0; x < FontEngine::TextWidth(f, "Hello"); ++x) EXPECT_EQ(At(m, x, 13), 255) << x;
@@ -208,7 +208,7 @@ TEST(FontEngine, UnrotatedMaskStaysInTheCell) {
   const char* texts[] = {"Hello, World!", "gjpqy", "ÄÖÜ Éé", "|", "x ⠇⠁ y"};
   for (const char* face : {"Arial", "Times New Roman", "Courier New", "DejaVu Sans"})
     for (const char* t : texts) {
-      const TFontSpec f = Spec(face, 17);
+      const TFontSpec f = MakeFont(face, 17);
       const TFontMetrics fm = FontEngine::Metrics(f);
       const TGlyphMask m = FontEngine::Render(f, t);
       SCOPED_TRACE(std::string(face) + " \"" + t + "\"");
@@ -238,7 +238,7 @@ TEST(FontEngine, UnrotatedMaskStaysInTheCell) {
       EXPECT_GT(right, 0);
     }
   // a letter without descender rests on the baseline; a descender reaches below it
-  const TFontSpec f = Spec("Arial", 40);
+  const TFontSpec f = MakeFont("Arial", 40);
   const int ascent = FontEngine::Metrics(f).Ascent;
   const TGlyphMask x = FontEngine::Render(f, "x");
   EXPECT_NEAR(x.Top + x.Height, ascent, 1);
@@ -255,7 +255,7 @@ TEST(FontEngine, CoverageMatchesTheOutlines) {
   for (const auto& r : kInkRefs)
     for (int o : {0, 900, 300, 2250}) {
       SCOPED_TRACE(std::string(r.Name) + " \"" + r.Text + "\" orientation " + std::to_string(o));
-      const TGlyphMask m = FontEngine::Render(Spec(r.Name, r.Em, r.Bold, r.Italic, o), r.Text);
+      const TGlyphMask m = FontEngine::Render(MakeFont(r.Name, r.Em, r.Bold, r.Italic, o), r.Text);
       EXPECT_NEAR(Ink(m) / 255.0, r.Area, 0.006 * r.Area);
       double cx, cy;
       Centroid(m, cx, cy);
@@ -269,7 +269,7 @@ TEST(FontEngine, QuarterTurnsMoveEveryPixel) {
   // The pixel (x, y) of the unrotated mask lands at (y, -1-x) after 900 tenths, at
   // (-1-x, -1-y) after 1800 and at (-1-y, x) after 2700.
   for (const char* face : {"Arial", "Times New Roman"}) {
-    const TFontSpec f = Spec(face, 19);
+    const TFontSpec f = MakeFont(face, 19);
     const TGlyphMask u = FontEngine::Render(f, "Rotate gjy 42");
     for (int o : {900, 1800, 2700, -900}) {
       TFontSpec fr = f;
@@ -293,7 +293,7 @@ TEST(FontEngine, QuarterTurnsMoveEveryPixel) {
   }
   // 900 tenths: the text reads bottom to top, upward from the reference point, with its
   // baseline at x = Ascent and the letter bodies left of it
-  TFontSpec f = Spec("Arial", 24, false, false, 900);
+  TFontSpec f = MakeFont("Arial", 24, false, false, 900);
   const int ascent = FontEngine::Metrics(f).Ascent;
   const int width = FontEngine::TextWidth(f, "HHH");
   const TGlyphMask m = FontEngine::Render(f, "HHH");
@@ -305,7 +305,7 @@ TEST(FontEngine, QuarterTurnsMoveEveryPixel) {
 }
 
 TEST(FontEngine, ArbitraryAnglesRotateAboutTheReferencePoint) {
-  const TFontSpec f = Spec("Liberation Serif", 30);
+  const TFontSpec f = MakeFont("Liberation Serif", 30);
   const TGlyphMask u = FontEngine::Render(f, "Angle 123");
   double ux, uy;
   Centroid(u, ux, uy);
@@ -324,13 +324,13 @@ TEST(FontEngine, ArbitraryAnglesRotateAboutTheReferencePoint) {
 }
 
 TEST(FontEngine, StylesChangeThePicture) {
-  const TGlyphMask reg = FontEngine::Render(Spec("DejaVu Sans", 40), "IIII");
-  const TGlyphMask bold = FontEngine::Render(Spec("DejaVu Sans", 40, true), "IIII");
+  const TGlyphMask reg = FontEngine::Render(MakeFont("DejaVu Sans", 40), "IIII");
+  const TGlyphMask bold = FontEngine::Render(MakeFont("DejaVu Sans", 40, true), "IIII");
   EXPECT_GT(Ink(bold), Ink(reg) * 5 / 4);
   // DejaVu Sans has no italic face: the slanted upright glyphs lean to the right, so the top
   // rows sit further right than the bottom rows
-  const TGlyphMask ital = FontEngine::Render(Spec("DejaVu Sans", 40, false, true), "I");
-  const TGlyphMask up = FontEngine::Render(Spec("DejaVu Sans", 40), "I");
+  const TGlyphMask ital = FontEngine::Render(MakeFont("DejaVu Sans", 40, false, true), "I");
+  const TGlyphMask up = FontEngine::Render(MakeFont("DejaVu Sans", 40), "I");
   auto rowCentre = [](const TGlyphMask& m, int y) {
     double s = 0, w = 0;
     for (int x = m.Left; x < m.Left + m.Width; ++x) {
@@ -343,13 +343,13 @@ TEST(FontEngine, StylesChangeThePicture) {
   EXPECT_NEAR(rowCentre(up, topRow), rowCentre(up, bottomRow), 0.1);
   // tan(12 degrees) times the height between the rows
   EXPECT_NEAR(rowCentre(ital, topRow) - rowCentre(ital, bottomRow), 0.2126 * (bottomRow - topRow), 1.0);
-  EXPECT_EQ(FontEngine::TextWidth(Spec("DejaVu Sans", 40, false, true), "IIII"),
-            FontEngine::TextWidth(Spec("DejaVu Sans", 40), "IIII"));
+  EXPECT_EQ(FontEngine::TextWidth(MakeFont("DejaVu Sans", 40, false, true), "IIII"),
+            FontEngine::TextWidth(MakeFont("DejaVu Sans", 40), "IIII"));
 }
 
 TEST(FontEngine, HostileTextAndSizes) {
   // bytes that are not UTF-8 are Latin-1 characters
-  const TFontSpec f = Spec("Arial", 13);
+  const TFontSpec f = MakeFont("Arial", 13);
   EXPECT_EQ(FontEngine::TextWidth(f, "\xff"), FontEngine::TextWidth(f, "\xc3\xbf"));
   EXPECT_EQ(FontEngine::TextWidth(f, "\xc0\xaf"), FontEngine::TextWidth(f, "\xc3\x80\xc2\xaf"));      // overlong
   EXPECT_EQ(FontEngine::TextWidth(f, "\xed\xa0\x80"), FontEngine::TextWidth(f, "\xc3\xad\xc2\xa0\xc2\x80"));  // surrogate
@@ -364,7 +364,7 @@ TEST(FontEngine, HostileTextAndSizes) {
       seed = seed * 1103515245u + 12345u;
       s.push_back(char(seed >> 24));
     }
-    TFontSpec r = Spec(n % 2 ? "Times" : "Unknown", 5 + n % 30, n % 3 == 0, n % 5 == 0, (n * 137) % 3600);
+    TFontSpec r = MakeFont(n % 2 ? "Times" : "Unknown", 5 + n % 30, n % 3 == 0, n % 5 == 0, (n * 137) % 3600);
     r.Underline = n % 7 == 0;
     const TGlyphMask m = FontEngine::Render(r, s);
     ASSERT_EQ(m.Alpha.size(), size_t(m.Width) * size_t(m.Height));
@@ -372,14 +372,14 @@ TEST(FontEngine, HostileTextAndSizes) {
   }
   // sizes outside the range are clamped, not refused
   for (int em : {0, -13, 1, 2}) {
-    const TFontSpec tiny = Spec("Arial", em);
+    const TFontSpec tiny = MakeFont("Arial", em);
     const TFontMetrics m = FontEngine::Metrics(tiny);
     EXPECT_GE(m.Height, 1) << em;
     const TGlyphMask g = FontEngine::Render(tiny, "Tiny text");
     EXPECT_EQ(g.Alpha.size(), size_t(g.Width) * size_t(g.Height));
   }
-  EXPECT_EQ(FontEngine::Metrics(Spec("Arial", 1000000)).Ascent,
-            FontEngine::Metrics(Spec("Arial", FontEngine::MaxEmPixels)).Ascent);
+  EXPECT_EQ(FontEngine::Metrics(MakeFont("Arial", 1000000)).Ascent,
+            FontEngine::Metrics(MakeFont("Arial", FontEngine::MaxEmPixels)).Ascent);
   const TGlyphMask none = FontEngine::Render(f, "");
   EXPECT_EQ(none.Width, 0);
   EXPECT_EQ(none.Height, 0);
@@ -388,10 +388,10 @@ TEST(FontEngine, HostileTextAndSizes) {
 }
 
 TEST(FontEngine, RepeatedCallsGiveTheSamePicture) {
-  const TFontSpec f = Spec("Courier New", 21, true, false, 300);
+  const TFontSpec f = MakeFont("Courier New", 21, true, false, 300);
   const TGlyphMask first = FontEngine::Render(f, "cache me");
   // more sizes than the engine keeps open at once
-  for (int em = 5; em < 120; ++em) FontEngine::TextWidth(Spec("Arial", em), "x");
+  for (int em = 5; em < 120; ++em) FontEngine::TextWidth(MakeFont("Arial", em), "x");
   const TGlyphMask again = FontEngine::Render(f, "cache me");
   EXPECT_EQ(first.Left, again.Left);
   EXPECT_EQ(first.Top, again.Top);
@@ -402,7 +402,7 @@ TEST(FontEngine, RepeatedCallsGiveTheSamePicture) {
 
 TEST(FontEngine, ClippedMaskIsTheMatchingPartOfTheWholeMask) {
   for (int o : {0, 900, 300, 2100}) {
-    TFontSpec f = Spec("Times New Roman", 23, false, true, o);
+    TFontSpec f = MakeFont("Times New Roman", 23, false, true, o);
     f.Underline = true;
     f.StrikeOut = o == 300;
     const TGlyphMask whole = FontEngine::Render(f, "Clip this, please");
@@ -443,7 +443,7 @@ TEST(FontEngine, ClippedMaskIsTheMatchingPartOfTheWholeMask) {
 }
 
 TEST(FontEngine, HugeTextIsRefusedWholeAndServedClipped) {
-  TFontSpec f = Spec("Arial", 400, false, false, 450);
+  TFontSpec f = MakeFont("Arial", 400, false, false, 450);
   f.Underline = true;
   const std::string text(2000, 'W');
   EXPECT_THROW(FontEngine::Render(f, text), Exception);
