@@ -626,8 +626,8 @@ bool ReadMatHeader(TFileStream& fs, const char* Magic, int ElemSize, int& NCols,
   if (std::memcmp(h, Magic, 8) != 0) return false;
   const int32_t nc = GetI32(h + 8), nr = GetI32(h + 12);
   if (nc < 0 || nr < 0) return false;
-  const int64_t need = static_cast<int64_t>(nc) * static_cast<int64_t>(nr) * ElemSize;
-  if (len - MatHeaderSize < need) return false;
+  // nc·nr ≤ 2^62: the product fits, the division keeps the size check exact
+  if (static_cast<int64_t>(nc) * static_cast<int64_t>(nr) > (len - MatHeaderSize) / ElemSize) return false;
   NCols = nc;
   NRows = nr;
   ID = GetShortString(h + 16);
@@ -3063,8 +3063,11 @@ bool TMat4D::LoadBinary(const std::string& FileName, int SlotFirst, int SlotLast
   if (SlotLast < SlotFirst) return false;
   const int ns = SlotLast - SlotFirst + 1;
   // sizes in 64 bits, checked against the file before anything is allocated
-  const int64_t vol = static_cast<int64_t>(h.nc) * h.nr * h.nl;
-  if (vol > (int64_t{1} << 40)) return false;
+  // 64-bit sizes without overflow: nc·nr ≤ 2^62, then bounded before the next factor
+  const int64_t plane = static_cast<int64_t>(h.nc) * h.nr;
+  if (plane > (int64_t{1} << 40) / h.nl) return false;
+  const int64_t vol = plane * h.nl;
+  if (static_cast<int64_t>(h.nt) > (int64_t{1} << 40) / vol) return false;
   const int64_t offset = (static_cast<int64_t>(SlotFirst) - 1) * vol;
   const int64_t count = vol * ns;
   try {
@@ -3113,6 +3116,9 @@ void TMat4D::AppendToBinaryFile(const std::string& FileName, int SlotFirst, int 
   if (!Read4DHeader(fs, h) || h.nt < 0) throw EZOLMatrixError(ComponentMsg("X,Y,Z of matrices do not match"));
   if (h.nc != FNC || h.nr != FNR || h.nl != FNL) throw EZOLMatrixError(ComponentMsg("X,Y,Z of matrices do not match"));
   const int64_t vol = static_cast<int64_t>(FNC) * FNR * FNL;
+  // the stored values must be present in the file
+  if (static_cast<int64_t>(h.nt) > (fs.Size() - Rec4D) / 8 / vol)
+    throw EZOLMatrixError(ComponentMsg("X,Y,Z of matrices do not match"));
   const int64_t stored = vol * h.nt;
   const int64_t count = vol * ns;
   if (static_cast<int64_t>(h.nt) + ns > INT32_MAX) throw EZOLMatrixError(ComponentMsg("X,Y,Z of matrices do not match"));
