@@ -395,10 +395,7 @@ double ConfidenceInterval(double Alpha, double StdDev, int NumData) {
   return nDistriQuantile(1.0 - Alpha / 2.0) * StdDev / std::sqrt(static_cast<double>(NumData));
 }
 
-double CalcFishQ(double Mean1, double Mean2, double StdDev1, double StdDev2) {
-  const double d = Mean1 - Mean2;
-  return d * d / std::max(StdDev1 * StdDev1 + StdDev2 * StdDev2, 1e-6);
-}
+// CalcFishQ is defined once, with the smoothing and clustering routines (Zol_math2).
 
 // ---------------------------------------------------------------- t, chi-square, F
 double tDistriDensity(double x, double df) {

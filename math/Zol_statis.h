@@ -59,6 +59,8 @@ double WeibullDensity(double x, double Shape, double Scale);
 double FisherTransform(double r);
 double FisherTransformInv(double z);
 double ConfidenceInterval(double Alpha, double StdDev, int NumData);
+// Fisher separation; defined with the clustering routines (Zol_math2), declared
+// here as well because it belongs to the statistics routines too.
 double CalcFishQ(double Mean1, double Mean2, double StdDev1, double StdDev2);
 
 // Student t (df > 0), chi-square (df > 0) and F (df1, df2 > 0) distributions:
