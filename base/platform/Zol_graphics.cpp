@@ -503,6 +503,8 @@ namespace {
 
 constexpr int kCoordLimit = 1 << 26;  // coordinates are clamped to +-2^26
 int ClampCoord(int v) { return std::clamp(v, -kCoordLimit, kCoordLimit); }
+// Pen widths beyond 2^20 pixels are drawn as 2^20.
+int RasterPenWidth(const TPen& p) { return std::min(p.Width(), 1 << 20); }
 TPoint ClampPt(TPoint p) { return {ClampCoord(p.X), ClampCoord(p.Y)}; }
 
 int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
@@ -1022,7 +1024,7 @@ struct TBitmapCanvas::Impl {
                       SpanSet& pen, SpanSet& gaps) {
     const TPen& pn = c.Pen();
     if (pn.Style() == psClear || count < 1) return;
-    int w = pn.Width();
+    int w = RasterPenWidth(pn);
     if (w <= 1) {
       DashPattern pat = PatternOf(pn.Style());
       bool opaque = c.BkMode() == OPAQUE;
@@ -1066,6 +1068,7 @@ struct TBitmapCanvas::Impl {
   // Arc, pie and chord.  kind: 0 arc, 1 pie, 2 chord.
   static void ArcShape(TBitmapCanvas& c, int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4,
                        int y4) {
+    x1 = ClampCoord(x1); x2 = ClampCoord(x2); y1 = ClampCoord(y1); y2 = ClampCoord(y2);
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
     if (x2 - x1 < 1 || y2 - y1 < 1) return;
@@ -1081,7 +1084,7 @@ struct TBitmapCanvas::Impl {
       return d <= sweep;
     };
     const TPen& pn = c.Pen();
-    int w = pn.Style() == psClear ? 0 : pn.Width();
+    int w = pn.Style() == psClear ? 0 : RasterPenWidth(pn);
     bool inside = pn.Style() == psInsideFrame;
     SpanSet outline(p.clip), region(p.clip);
     RoundShapeSets(x1, y1, x2, y2, 0, 0, true, std::max(1, w), inside, outline, region);
@@ -1310,9 +1313,9 @@ void TBitmapCanvas::Polygon(const TPoint* pts, int count) {
 void TBitmapCanvas::PolyBezier(const TPoint* pts, int count) {
   if (count < 4 || !pts) return;
   std::vector<TPoint> path;
-  path.push_back(pts[0]);
+  path.push_back(ClampPt(pts[0]));
   for (int i = 0; i + 3 < count; i += 3) {
-    TPoint p0 = pts[i], p1 = pts[i + 1], p2 = pts[i + 2], p3 = pts[i + 3];
+    TPoint p0 = ClampPt(pts[i]), p1 = ClampPt(pts[i + 1]), p2 = ClampPt(pts[i + 2]), p3 = ClampPt(pts[i + 3]);
     double len = std::hypot(p1.X - p0.X, p1.Y - p0.Y) + std::hypot(p2.X - p1.X, p2.Y - p1.Y) +
                  std::hypot(p3.X - p2.X, p3.Y - p2.Y);
     int n = std::clamp(static_cast<int>(len / 4), 1, 1000);
@@ -1349,7 +1352,7 @@ void TBitmapCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   if (p.clip.IsEmpty()) return;
   SpanSet pen(p.clip), gaps(p.clip), fill(p.clip);
   const TPen& pn = Pen();
-  int w = pn.Width();
+  int w = RasterPenWidth(pn);
   if (pn.Style() == psClear) {
     // Without a pen the filled area is one pixel smaller at the right and bottom.
     for (int y = y1; y < y2 - 1; ++y) fill.Add(y, x1, x2 - 2);
@@ -1442,7 +1445,7 @@ void TBitmapCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerW, int c
                    dummy, fill);
     dummy.ForEach([&](int y, int a, int b) { fill.Add(y, a, b); });
   } else {
-    RoundShapeSets(x1, y1, x2, y2, std::max(0, cornerW), std::max(0, cornerH), isEllipse, pn.Width(),
+    RoundShapeSets(x1, y1, x2, y2, std::max(0, cornerW), std::max(0, cornerH), isEllipse, RasterPenWidth(pn),
                    pn.Style() == psInsideFrame, pen, fill);
   }
   pen.Normalize();
@@ -1566,14 +1569,14 @@ void TBitmapCanvas::StretchBitmap(const TRect& dest, const TBitmap& srcIn, const
     // Nearest source pixel: the one under the centre of the destination pixel.
     std::vector<int64_t> colMap(size_t(cl.Width()));
     for (int x = cl.Left; x < cl.Right; ++x) {
-      int64_t i = x - d.Left;
+      int64_t i = int64_t(x) - d.Left;
       if (flipX) i = dw - 1 - i;
-      colMap[size_t(x - cl.Left)] = s.Left + ((2 * i + 1) * sw) / (2 * dw);
+      colMap[size_t(x - cl.Left)] = s.Left + static_cast<int64_t>((__int128(2 * i + 1) * sw) / (2 * dw));
     }
     for (int y = cl.Top; y < cl.Bottom; ++y) {
-      int64_t j = y - d.Top;
+      int64_t j = int64_t(y) - d.Top;
       if (flipY) j = dh - 1 - j;
-      int64_t sy = s.Top + ((2 * j + 1) * sh) / (2 * dh);
+      int64_t sy = s.Top + static_cast<int64_t>((__int128(2 * j + 1) * sh) / (2 * dh));
       if (sy < 0 || sy >= srcH) continue;
       const uint32_t* srow = src->ScanLine(static_cast<int>(sy));
       uint32_t* drow = p.Row(y);
@@ -1605,9 +1608,9 @@ void TBitmapCanvas::StretchBitmap(const TRect& dest, const TBitmap& srcIn, const
       return t;
     };
     std::vector<std::vector<Tap>> cols(size_t(cl.Width()));
-    for (int x = cl.Left; x < cl.Right; ++x) cols[size_t(x - cl.Left)] = taps(x - d.Left, dw, sw, s.Left, flipX, srcW);
+    for (int x = cl.Left; x < cl.Right; ++x) cols[size_t(x - cl.Left)] = taps(int64_t(x) - d.Left, dw, sw, s.Left, flipX, srcW);
     for (int y = cl.Top; y < cl.Bottom; ++y) {
-      std::vector<Tap> rows = taps(y - d.Top, dh, sh, s.Top, flipY, srcH);
+      std::vector<Tap> rows = taps(int64_t(y) - d.Top, dh, sh, s.Top, flipY, srcH);
       uint32_t* drow = p.Row(y);
       for (int x = cl.Left; x < cl.Right; ++x) {
         double acc[4] = {0, 0, 0, 0}, wsum = 0;

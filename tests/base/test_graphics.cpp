@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <set>
 
@@ -970,4 +971,36 @@ TEST(GraphicsText, CentreAndBaselineAlignmentOfTheCell) {
   EXPECT_EQ(s.At(left + w, top + 2), W);
   EXPECT_EQ(s.At(left + 2, top - 1), W);
   EXPECT_EQ(s.At(left + 2, top + asc + desc), W);
+}
+
+TEST(GraphicsCanvas, ExtremeCoordinatesAndWidthsAreSafe) {
+  // Nothing here may overflow, hang or touch memory outside the bitmap.
+  Surface s(16, 16);
+  TCanvas& c = s.c;
+  const int lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
+  c.Brush().SetColor(clRed);
+  c.Rectangle(lo, lo, hi, hi);
+  c.Ellipse(lo, lo, hi, hi);
+  c.RoundRect(lo, lo, hi, hi, hi, hi);
+  c.Arc(lo, lo, hi, hi, hi, 0, lo, 0);
+  c.Pie(lo, 0, hi, 16, hi, hi, lo, lo);
+  c.FillRect(Rect(lo, lo, hi, hi));
+  c.FrameRect(Rect(lo, lo, hi, hi));
+  TPoint pts[] = {{lo, lo}, {hi, 3}, {5, hi}, {lo, hi}};
+  c.Polygon(pts, 4);
+  c.PolyBezier(pts, 4);
+  c.MoveTo(lo, hi);
+  c.LineTo(hi, lo);
+  c.TextOut(lo, hi, "x");
+  c.TextRect(Rect(lo, lo, hi, hi), hi, lo, "x");
+  c.StretchDraw(Rect(lo, lo, hi, hi), s.bmp);
+  c.Pen().SetWidth(hi);
+  c.MoveTo(0, 0);
+  c.LineTo(10, 10);
+  c.Rectangle(2, 2, 10, 10);
+  c.Ellipse(2, 2, 10, 10);
+  c.Pie(0, 0, 16, 16, 16, 8, 8, 0);
+  // A huge pen covers the whole surface with its colour.
+  EXPECT_EQ(s.At(0, 15), K);
+  EXPECT_EQ(s.At(15, 0), K);
 }
