@@ -2,6 +2,7 @@
 // colour of its weights), a corner of its weights as numbers, and values of
 // the distribution functions and tests.
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -20,6 +21,13 @@ using namespace zol;
 namespace {
 
 std::string Num(double v, int dec) { return strff(static_cast<long double>(v), 1, dec); }
+
+// Seven significant digits (scientific far from 1).
+std::string Sig(double v) {
+  char b[40];
+  std::snprintf(b, sizeof b, "%.7g", v);
+  return b;
+}
 
 int Clamp255(double v) { return std::clamp(static_cast<int>(std::lround(v)), 0, 255); }
 
@@ -96,8 +104,8 @@ ZOL_GALLERY_PAGE("statis", "Statistics and Kohonen maps", 50) {
   page.AddHeading("Distribution functions");
   std::vector<std::vector<std::string>> q = {{"p", "normal", "t (5 df)", "chi-square (3 df)", "F (4, 12 df)"}};
   for (double p : {1e-10, 0.001, 0.025, 0.5, 0.95, 0.999}) {
-    q.push_back({p < 1e-3 ? "1e-10" : Num(p, 3), Num(nDistriQuantile(p), 6), Num(tDistriQuantile(p, 5), 6),
-                 Num(chi2DistriQuantile(p, 3), 6), Num(FDistriQuantile(p, 4, 12), 6)});
+    q.push_back({Sig(p), Sig(nDistriQuantile(p)), Sig(tDistriQuantile(p, 5)), Sig(chi2DistriQuantile(p, 3)),
+                 Sig(FDistriQuantile(p, 4, 12))});
   }
   page.AddText("Quantiles (inverse distribution functions):");
   page.AddTable(q);
