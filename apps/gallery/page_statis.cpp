@@ -95,8 +95,14 @@ ZOL_GALLERY_PAGE("statis", "Statistics and Kohonen maps", 50) {
   std::vector<std::vector<std::string>> wt = {{"neuron", "red", "green", "blue"}};
   for (int x = 1; x <= 3; ++x)
     for (int y = 1; y <= 2; ++y)
-      wt.push_back({"(" + std::to_string(x) + ", " + std::to_string(y) + ")", Num(k.GetWeight(x, y, 1), 1),
-                    Num(k.GetWeight(x, y, 2), 1), Num(k.GetWeight(x, y, 3), 1)});
+    {
+      std::string name = "(";
+      name += std::to_string(x);
+      name += ", ";
+      name += std::to_string(y);
+      name += ")";
+      wt.push_back({name, Num(k.GetWeight(x, y, 1), 1), Num(k.GetWeight(x, y, 2), 1), Num(k.GetWeight(x, y, 3), 1)});
+    }
   page.AddText("Weights of the top-left neurons in data units:");
   page.AddTable(wt);
 
