@@ -444,3 +444,28 @@ TEST(ImagingResources, BuiltInImagesLoadByName) {
   EXPECT_EQ(b.GetPixel(0, 0), clBlack);
   EXPECT_EQ(b.GetPixel(1, 0), clFuchsia);
 }
+
+TEST(ImagingRobustness, MutatedFilesNeverCrashOrOverAllocate) {
+  // Random byte changes in valid files: the loaders may succeed or fail, but
+  // must stay inside their buffers (the sanitizer build checks that) and
+  // never produce more pixels than the limit.
+  std::mt19937 rng(2024);
+  for (const char* name : {"img_rgb24.bmp", "img_pal8.bmp", "img_rgb565.bmp", "img_rgba.png", "img_pal8.png",
+                           "img_q95.jpg", "img_q95_prog.jpg"}) {
+    std::vector<uint8_t> good = ReadFileBytes(kData + name);
+    ASSERT_FALSE(good.empty()) << name;
+    for (int round = 0; round < 150; ++round) {
+      std::vector<uint8_t> t = good;
+      int changes = 1 + int(rng() % 4);
+      for (int k = 0; k < changes; ++k) t[rng() % t.size()] = uint8_t(rng());
+      if (rng() % 4 == 0) t.resize(rng() % t.size());
+      TBitmap b;
+      bool ok = LoadBytes(b, t);
+      if (ok) {
+        EXPECT_LE(int64_t(b.Width()) * b.Height(), MaxImagePixels);
+      } else {
+        EXPECT_TRUE(b.Empty());
+      }
+    }
+  }
+}
