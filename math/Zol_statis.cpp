@@ -887,15 +887,15 @@ int DeanDixonTest(std::span<const double> Data, TSignifLevelEx Level, double& St
     lo = ratio(x(3) - x(1), x(n - 2) - x(1));
     hi = ratio(x(n) - x(n - 2), x(n) - x(3));
   }
-  double suspect = x(1);
+  double candidate = x(1);
   Statistic = lo;
   if (hi > lo) {
-    suspect = x(n);
+    candidate = x(n);
     Statistic = hi;
   }
   if (Statistic > DeanDixonCriticalValues(n, Level)) {
     for (int i = 0; i < n; ++i)
-      if (Data[static_cast<size_t>(i)] == suspect) return i + 1;
+      if (Data[static_cast<size_t>(i)] == candidate) return i + 1;
   }
   return 0;
 }

@@ -69,8 +69,8 @@ TEST(StatisNormal, ErrorFunctions) {
   EXPECT_EQ(ConfidenceInterval(0.05, 2.0, 0), 0.0);
 }
 
-// ---------------------------------------------------------------- special functions
-TEST(StatisSpecial, IncompleteGammaAgainstScipy) {
+// ---------------------------------------------------------------- gamma, beta and related functions
+TEST(StatisGammaBeta, IncompleteGammaAgainstScipy) {
   for (const auto& r : kGammaInc) {
     const double a = r[0], x = r[1];
     // P is accurate relative to itself and to its complement
@@ -81,7 +81,7 @@ TEST(StatisSpecial, IncompleteGammaAgainstScipy) {
   EXPECT_EQ(IncompleteGamma(1.0, 0.0), 0.0);
 }
 
-TEST(StatisSpecial, IncompleteBetaAgainstScipy) {
+TEST(StatisGammaBeta, IncompleteBetaAgainstScipy) {
   for (const auto& r : kBetaInc)
     EXPECT_TRUE(Near(IncompleteBeta(r[0], r[1], r[2]), r[3], 1e-11, 1e-300)) << r[0] << " " << r[1] << " " << r[2];
   EXPECT_EQ(IncompleteBeta(-0.1, 2, 3), 0.0);
@@ -90,7 +90,7 @@ TEST(StatisSpecial, IncompleteBetaAgainstScipy) {
   EXPECT_EQ(IncompleteBeta(1.0, 2, 3), 1.0);
 }
 
-TEST(StatisSpecial, LogGammaAndBeta) {
+TEST(StatisGammaBeta, LogGammaAndBeta) {
   // the six-term series: absolute error below 2e-10 (relative for large x)
   for (const auto& r : kGammaLn) EXPECT_TRUE(Near(LnGamma(r[0]), r[1], 1e-10, 2e-10)) << r[0];
   EXPECT_EQ(LnGamma(0.0), 0.0);
@@ -99,7 +99,7 @@ TEST(StatisSpecial, LogGammaAndBeta) {
   EXPECT_EQ(LnBeta(-1.0, 3.0), 0.0);
 }
 
-TEST(StatisSpecial, BinomialCoefficientsSaturateInsteadOfOverflowing) {
+TEST(StatisGammaBeta, BinomialCoefficientsSaturateInsteadOfOverflowing) {
   for (const auto& r : kBinom) {
     const int n = static_cast<int>(r[0]), k = static_cast<int>(r[1]);
     EXPECT_EQ(BinomCoeff(n, k), static_cast<int>(r[2])) << n << " " << k;
@@ -114,7 +114,7 @@ TEST(StatisSpecial, BinomialCoefficientsSaturateInsteadOfOverflowing) {
   EXPECT_EQ(BinomCoeff(100000, 99999), 100000);
 }
 
-TEST(StatisSpecial, HypergeometricAndWeibull) {
+TEST(StatisGammaBeta, HypergeometricAndWeibull) {
   for (const auto& r : kHyper)
     EXPECT_TRUE(Near(HyperGeoDistriDensity(r[0], static_cast<int>(r[1]), static_cast<int>(r[2]), static_cast<int>(r[3])),
                      r[4], 1e-12))
@@ -128,7 +128,7 @@ TEST(StatisSpecial, HypergeometricAndWeibull) {
   EXPECT_EQ(WeibullDensity(1.0, 2, 0), 0.0);
 }
 
-TEST(StatisSpecial, FisherTransform) {
+TEST(StatisGammaBeta, FisherTransform) {
   EXPECT_NEAR(FisherTransform(0.5), 0.5493061443340549, 1e-14);
   EXPECT_NEAR(FisherTransformInv(FisherTransform(-0.73)), -0.73, 1e-14);
   EXPECT_THROW(FisherTransform(1.0), EZOLStatisError);
