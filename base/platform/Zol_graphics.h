@@ -494,7 +494,9 @@ class TBitmap : public TGraphic {
   bool LoadPNGFromStream(TStream& s);
   bool LoadJPEGFromStream(TStream& s);
   void SaveBMPToStream(TStream& s) const;
-  void SavePNGToStream(TStream& s) const;  // 8-bit RGB, or RGBA when pf32bit
+  // PNG: 8-bit RGB, or RGBA when pf32bit.  PNG and JPEG raise EInvalidGraphic
+  // for an empty bitmap (BMP writes a 0 x 0 file).
+  void SavePNGToStream(TStream& s) const;
   void SaveJPEGToStream(TStream& s, int quality = 90) const;
   // A built-in image (Zol_resources); false when there is none of that name.
   bool LoadFromResourceName(const std::string& name);
