@@ -25,9 +25,10 @@
 //  - Wilcoxon signed-rank table: exact critical values (largest T with
 //    P(T <= T) <= alpha/2) as in the published tables of the test.
 //  - Dixon table: the published critical values of Dixon (1951) for the rows
-//    marked "published"; the other rows are Monte Carlo estimates (400000
-//    ratios per size, accurate to about ±0.003) made the way the extended
-//    published tables were made.
+//    marked "published"; the other rows are Monte Carlo estimates (100000
+//    normal samples per size with both ends used, i.e. 200000 ratios;
+//    accurate to about ±0.003), made the way the extended published tables
+//    were made (script tests/math/ref/statis_dixon_mc.py).
 #include "math/Zol_statis.h"
 
 #include <algorithm>
