@@ -537,6 +537,7 @@ bool ReadTextTable(const std::string& FileName, int64_t& NCols, int64_t& NRows, 
   NCols = -1;
   NRows = 0;
   HaveID = false;
+  int64_t statedCols = -1, statedRows = -1;
   for (const std::string& line : lines) {
     const size_t p = line.find_first_not_of(" \t\r");
     if (p == std::string::npos) continue;
@@ -544,6 +545,10 @@ bool ReadTextTable(const std::string& FileName, int64_t& NCols, int64_t& NRows, 
       if (line.compare(p, 9, "# dataid ") == 0) {
         ID = line.substr(p + 9);
         HaveID = true;
+      } else if (line.compare(p, 10, "# columns ") == 0) {
+        auto f = SplitFields(std::string_view(line).substr(p + 10));
+        if (f.size() != 3 || f[1] != "rows" || !ParseInt64(f[0], statedCols) || !ParseInt64(f[2], statedRows))
+          statedCols = statedRows = -1;
       }
       continue;
     }
@@ -558,6 +563,8 @@ bool ReadTextTable(const std::string& FileName, int64_t& NCols, int64_t& NRows, 
     ++NRows;
   }
   if (NCols < 0) NCols = 0;
+  // our own files state their shape: a file cut short is refused
+  if (statedRows >= 0 && (statedRows != NRows || (NRows > 0 && statedCols != NCols))) return false;
   return NCols <= INT32_MAX && NRows <= INT32_MAX;
 }
 
@@ -1462,7 +1469,8 @@ bool TMatrix::SetFromParsed(int NCols, int NRows, const std::vector<double>& Val
 bool TMatrix::StoreOnFile(int ColLo, int RowLo, int ColHi, int RowHi, const std::string& FileName) const {
   MakeValidColRange(ColLo, ColHi);
   MakeValidRowRange(RowLo, RowHi);
-  const int nc = FNCols > 0 ? ColHi - ColLo + 1 : 0, nr = FNRows > 0 ? RowHi - RowLo + 1 : 0;
+  // an empty matrix is written as a table without rows
+  const int nc = (FNCols > 0 && FNRows > 0) ? ColHi - ColLo + 1 : 0, nr = nc > 0 ? RowHi - RowLo + 1 : 0;
   try {
     WriteTextTable(FileName, nc, nr, FDataID, "matrix",
                    [&](int c, int r) { return Num(GetVal(ColLo + c - 1, RowLo + r - 1)); });
@@ -2227,7 +2235,8 @@ bool TIntMatrix::SetFromParsed(int NCols, int NRows, const std::vector<int32_t>&
 bool TIntMatrix::StoreOnFile(int ColLo, int RowLo, int ColHi, int RowHi, const std::string& FileName) const {
   MakeValidColRange(ColLo, ColHi);
   MakeValidRowRange(RowLo, RowHi);
-  const int nc = FNCols > 0 ? ColHi - ColLo + 1 : 0, nr = FNRows > 0 ? RowHi - RowLo + 1 : 0;
+  // an empty matrix is written as a table without rows
+  const int nc = (FNCols > 0 && FNRows > 0) ? ColHi - ColLo + 1 : 0, nr = nc > 0 ? RowHi - RowLo + 1 : 0;
   try {
     WriteTextTable(FileName, nc, nr, FDataID, "integer matrix",
                    [&](int c, int r) { return std::to_string(GetVal(ColLo + c - 1, RowLo + r - 1)); });

@@ -21,7 +21,8 @@
 //        1 2 3
 //        4 5 6
 //    The reader skips '#' and empty lines; every row must hold the same number
-//    of values.  With AdjustSize the matrix takes the file's shape, otherwise
+//    of values, and when the "# columns C rows R" line is present the table
+//    must have that shape (a file cut short is refused).  With AdjustSize the matrix takes the file's shape, otherwise
 //    values land in the top-left corner and those beyond the matrix are dropped.
 //  - SaveToStream / LoadFromStream: ColLo, RowLo, ColHi, RowHi, then the values
 //    of the region column by column, every number a 10-byte little-endian

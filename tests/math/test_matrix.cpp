@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <random>
@@ -790,4 +791,60 @@ TEST(Mat3D, FindRespectsRangesAndTieOrder) {
   TMat4D f(nullptr);
   EXPECT_FALSE(f.Resize(1, 1, 0, 1));
   EXPECT_NEAR(f.MemoryConsumed(), 8.0 / 1048576.0, 1e-18);
+}
+
+TEST(MatrixStorage, EveryReaderSurvivesTruncationAndFuzzing) {
+  // one sample file per reader, then every 17th truncation and random bytes
+  TIntMatrix im(nullptr, 3);
+  im.SetVal(2, 3, 5);
+  im.SetVal(4, 1, -8);
+  auto a = MatOf(kP34, 3, 4);
+  const std::string fn = TempName("fz");
+  ASSERT_TRUE(a->StoreOnFile(0, 0, 0, 0, fn + ".txt"));
+  ASSERT_TRUE(im.StoreSparseMat(fn + ".mtx"));
+  ASSERT_TRUE(im.SaveBinary(fn + ".ibin"));
+  std::unique_ptr<TMemoryStream> ms;
+  a->SaveToStream(ms, 2, 1, 3, 3);
+  TVector vec(nullptr);
+  vec.Resize(5);
+  vec.Fill(0.5);
+  ASSERT_TRUE(vec.StoreOnFile(0, 0, -1, fn + ".vec"));
+  struct Reader {
+    std::string ext;
+    std::function<bool(const std::string&)> load;
+  };
+  TMatrix m(nullptr);
+  TIntMatrix i2(nullptr);
+  TVector v2(nullptr);
+  const std::vector<Reader> readers = {
+      {".txt", [&](const std::string& f) { return m.LoadFromFile(f, true); }},
+      {".mtx", [&](const std::string& f) { return i2.LoadSparseMat(f); }},
+      {".ibin", [&](const std::string& f) { return i2.LoadBinary(f); }},
+      {".vec", [&](const std::string& f) { return v2.LoadFromFile(f, true); }},
+      {".stream", [&](const std::string& f) {
+         TMemoryStream s;
+         s.LoadFromFile(f);
+         s.SetPosition(0);
+         return m.LoadFromStream(&s, true);
+       }}};
+  ms->SaveToFile(fn + ".stream");
+  std::mt19937 gen(77);
+  for (const Reader& rd : readers) {
+    const auto good = FileBytes(fn + rd.ext);
+    ASSERT_TRUE(rd.load(fn + rd.ext)) << rd.ext;
+    for (size_t len = 0; len + 1 < good.size(); len += 17) {
+      WriteBytes(fn + ".cut", good, len);
+      if (rd.ext == ".ibin" || rd.ext == ".stream" || rd.ext == ".mtx") EXPECT_FALSE(rd.load(fn + ".cut")) << rd.ext << len;
+      else rd.load(fn + ".cut");
+    }
+    for (int t = 0; t < 150; ++t) {
+      std::vector<uint8_t> f = good;
+      for (int k = 0; k < 3; ++k) f[gen() % f.size()] = static_cast<uint8_t>(gen());
+      WriteBytes(fn + ".cut", f, f.size());
+      rd.load(fn + ".cut");
+      EXPECT_LE(static_cast<int64_t>(m.NrOfColumns()) * m.NrOfRows(), 1 << 25);
+      EXPECT_LE(v2.NrOfElem(), (1 << 24) + 100);
+    }
+  }
+  for (const char* ext : {".txt", ".mtx", ".ibin", ".vec", ".stream", ".cut"}) std::remove((fn + ext).c_str());
 }
