@@ -874,13 +874,59 @@ bool ParseAscDouble(const std::string& t, double& v) {
   is >> v;
   return !is.fail() && is.eof() && std::isfinite(v);
 }
+// The count lines carry a comment after the number ("2<TAB>;nr. of
+// columns"); a header reader that wants the whole line to be a number
+// refuses them, so the leading integers are read here, as a decimal scanner
+// reads them.  Answers Fallback when a count cannot be read.
+int ReadAscCounts(const std::string& FileName, int& nc, int& nr, bool& f1, bool& f2, bool& f3, bool& f4,
+                  int Fallback) {
+  std::ifstream in(FileName, std::ios::binary);
+  std::string l1, l2, l3, l4;
+  if (!std::getline(in, l1) || !std::getline(in, l2) || !std::getline(in, l3)) return Fallback;
+  std::getline(in, l4);
+  auto lead = [](const std::string& l, int& v) {
+    size_t p = 0;
+    while (p < l.size() && (l[p] == ' ' || l[p] == '\t')) ++p;
+    size_t e = p;
+    if (e < l.size() && (l[e] == '-' || l[e] == '+')) ++e;
+    const size_t d = e;
+    while (e < l.size() && l[e] >= '0' && l[e] <= '9' && e - d < 10) ++e;
+    if (e == d) return false;
+    if (e < l.size() && l[e] >= '0' && l[e] <= '9') return false;  // too long
+    const long long x = std::stoll(l.substr(p, e - p));
+    if (x < -2147483647LL || x > 2147483647LL) return false;
+    v = static_cast<int>(x);
+    return true;
+  };
+  if (!lead(l2, nc)) return 255;
+  if (!lead(l3, nr)) return 254;
+  // Flags: TRUE/FALSE words from the left, case ignored; the fourth is
+  // true only when it reads TRUE.
+  std::istringstream fl(l4);
+  bool* flags[4] = {&f1, &f2, &f3, &f4};
+  for (int k = 0; k < 4; ++k) {
+    std::string w;
+    fl >> w;
+    for (char& ch : w) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (w == "TRUE") {
+      *flags[k] = true;
+    } else if (w == "FALSE") {
+      *flags[k] = false;
+    } else {
+      if (k < 3) return 253;
+      *flags[k] = false;
+    }
+  }
+  return 0;
+}
 }  // namespace
 
 int TCurveFit::ImportASC(const std::string& FileName) {
   std::string comment;
   int nc = 0, nr = 0;
   bool f1 = false, f2 = false, f3 = false, f4 = false;
-  const int res = ReadHeaderOfASC(FileName, comment, nc, nr, f1, f2, f3, f4);
+  int res = ReadHeaderOfASC(FileName, comment, nc, nr, f1, f2, f3, f4);
+  if (res == 255 || res == 254) res = ReadAscCounts(FileName, nc, nr, f1, f2, f3, f4, res);
   if (res != 0) return res;
   if (f1) return -7;
   if (nc != 2)
