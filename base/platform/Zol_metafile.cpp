@@ -492,7 +492,7 @@ bool ShapeOf(const TMetaRecord& rec, const TMetaState& s, Shape& out) {
 // Text placement: the reference point, the offset from it to the start of
 // the baseline in the unrotated frame, the cell and the advance.
 struct TextPlace {
-  TFontSpec Spec;
+  TFontSpec Font;
   TFontMetrics M;
   int Width = 0;
   double RefX = 0, RefY = 0;  // rotation centre
@@ -502,8 +502,8 @@ struct TextPlace {
 
 TextPlace PlaceText(const TMetaState& s, int x, int y, const std::string& text) {
   TextPlace t;
-  t.Spec = SpecOf(s);
-  TFontSpec flat = t.Spec;
+  t.Font = SpecOf(s);
+  TFontSpec flat = t.Font;
   flat.Orientation = 0;
   t.M = FontEngine::Metrics(flat);
   t.Width = FontEngine::TextWidth(flat, text);
@@ -886,13 +886,13 @@ void SvgWriter::WriteText(const TMetaRecord& rec, const TMetaState& s) {
             << Hex(s.BrushColor) << "\"" << tr << "/>\n";
     }
     std::string deco;
-    if (t.Spec.Underline) deco += "underline";
-    if (t.Spec.StrikeOut) deco += std::string(deco.empty() ? "" : " ") + "line-through";
+    if (t.Font.Underline) deco += "underline";
+    if (t.Font.StrikeOut) deco += std::string(deco.empty() ? "" : " ") + "line-through";
     FBody << "<text x=\"" << Num(t.RefX + t.Dx) << "\" y=\"" << Num(t.RefY + t.Dy)
           << "\" font-family=\"" << XmlEscape(FontEngine::ResolveFamily(s.FontName))
-          << "\" font-size=\"" << t.Spec.EmPixels << "px\"";
-    if (t.Spec.Bold) FBody << " font-weight=\"bold\"";
-    if (t.Spec.Italic) FBody << " font-style=\"italic\"";
+          << "\" font-size=\"" << t.Font.EmPixels << "px\"";
+    if (t.Font.Bold) FBody << " font-weight=\"bold\"";
+    if (t.Font.Italic) FBody << " font-style=\"italic\"";
     if (!deco.empty()) FBody << " text-decoration=\"" << deco << "\"";
     FBody << " fill=\"" << Hex(s.FontColor) << "\" xml:space=\"preserve\"" << tr << ">"
           << XmlEscape(rec.Text) << "</text>\n";
@@ -1813,10 +1813,10 @@ void CairoText(cairo_t* cr, const TMetaRecord& rec, const TMetaState& s) {
       cairo_fill(cr);
     }
     FT_Face ft = nullptr;
-    cairo_font_face_t* face = FaceFor(t.Spec, ft);
+    cairo_font_face_t* face = FaceFor(t.Font, ft);
     if (face && ft) {
       cairo_set_font_face(cr, face);
-      cairo_set_font_size(cr, t.Spec.EmPixels);
+      cairo_set_font_size(cr, t.Font.EmPixels);
       cairo_font_options_t* fo = cairo_font_options_create();
       cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
       cairo_font_options_set_hint_style(fo, CAIRO_HINT_STYLE_NONE);
@@ -1825,7 +1825,7 @@ void CairoText(cairo_t* cr, const TMetaRecord& rec, const TMetaState& s) {
       // Glyphs placed with advances rounded to whole pixels, as the font engine measures them;
       // a character the font lacks comes from DejaVu Sans when that has it.  Runs of one face
       // are shown together.
-      TFontSpec fbSpec = t.Spec;
+      TFontSpec fbSpec = t.Font;
       fbSpec.Name = "DejaVu Sans";
       FT_Face fbFt = nullptr;
       cairo_font_face_t* fbFace = nullptr;
@@ -1866,7 +1866,7 @@ void CairoText(cairo_t* cr, const TMetaRecord& rec, const TMetaState& s) {
           const double upm = useFt->units_per_EM > 0 ? useFt->units_per_EM : 1000;
           glyphs.push_back({gi, x, t.Dy});
           clusters.push_back({int(len), 1});
-          x += std::floor(double(adv) * t.Spec.EmPixels / upm + 0.5);
+          x += std::floor(double(adv) * t.Font.EmPixels / upm + 0.5);
           i += len;
         }
         if (glyphs.empty() || !runFace) break;
@@ -1877,13 +1877,13 @@ void CairoText(cairo_t* cr, const TMetaRecord& rec, const TMetaState& s) {
                                cairo_text_cluster_flags_t(0));
       }
       const double upm = ft->units_per_EM > 0 ? ft->units_per_EM : 1000;
-      double thick = std::max(1.0, ft->underline_thickness * t.Spec.EmPixels / upm);
-      if (t.Spec.Underline) {
-        double pos = -ft->underline_position * t.Spec.EmPixels / upm;
+      double thick = std::max(1.0, ft->underline_thickness * t.Font.EmPixels / upm);
+      if (t.Font.Underline) {
+        double pos = -ft->underline_position * t.Font.EmPixels / upm;
         cairo_rectangle(cr, t.Dx, t.Dy + pos - thick / 2, t.Width, thick);
         cairo_fill(cr);
       }
-      if (t.Spec.StrikeOut) {
+      if (t.Font.StrikeOut) {
         cairo_rectangle(cr, t.Dx, t.Dy - t.M.Ascent * 0.3 - thick / 2, t.Width, thick);
         cairo_fill(cr);
       }
