@@ -587,3 +587,51 @@ TEST(Math2Geometry, PolygonsAndHull) {
   const TPointDoubleArray withMid = {{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}};
   EXPECT_EQ(Convex2DHull(withMid).size(), 4u);
 }
+
+// ---------------------------------------------------------------- pseudo-inverse and eigen solver
+TEST(Math2Algebra, PseudoInverseSatisfiesPenroseConditions) {
+  // rank-deficient 4 × 3 (column 3 = column 1 + column 2)
+  const double a[] = {1, 2, 3, 4, 0, 4, -1, 5, 4, 2, 2, 4};
+  auto m = MatOf(a, 4, 3);
+  TMatrix p(nullptr), ap(nullptr), apa(nullptr), pa(nullptr), pap(nullptr);
+  ASSERT_TRUE(PseudoInverse(m.get(), &p, 0));
+  ASSERT_EQ(p.NrOfColumns(), 4);
+  ASSERT_EQ(p.NrOfRows(), 3);
+  pa.Resize(3, 3);
+  apa.Resize(3, 4);
+  pap.Resize(4, 3);
+  ASSERT_TRUE(p.Multiply(m.get(), &pa));   // P·A (3 × 3)
+  ASSERT_TRUE(m->Multiply(&pa, &apa));    // A·P·A
+  ASSERT_TRUE(pa.Multiply(&p, &pap));     // P·A·P
+  for (int r = 1; r <= 4; ++r)
+    for (int c = 1; c <= 3; ++c) EXPECT_NEAR(apa.GetVal(c, r), m->GetVal(c, r), 1e-10);
+  for (int r = 1; r <= 3; ++r)
+    for (int c = 1; c <= 4; ++c) EXPECT_NEAR(pap.GetVal(c, r), p.GetVal(c, r), 1e-10);
+  for (int r = 1; r <= 3; ++r)
+    for (int c = 1; c <= 3; ++c) EXPECT_NEAR(pa.GetVal(c, r), pa.GetVal(r, c), 1e-10);  // symmetric
+}
+
+TEST(Math2Algebra, JacobiEigenpairsOfLargerMatrix) {
+  const int n = 12;
+  TMatrix s(nullptr);
+  s.Resize(n, n);
+  for (int i = 1; i <= n; ++i)
+    for (int j = i; j <= n; ++j) {
+      const double v = std::sin(i * 1.3 + j * 0.7) + (i == j ? 3.0 * i : 0.0);
+      s.SetVal(i, j, v);
+      s.SetVal(j, i, v);
+    }
+  std::vector<double> val, vec;
+  ASSERT_TRUE(CalcEigVec(&s, val, vec));
+  double trace = 0, sum = 0;
+  for (int i = 1; i <= n; ++i) trace += s.GetVal(i, i);
+  for (int k = 0; k < n; ++k) {
+    sum += val[k];
+    for (int i = 0; i < n; ++i) {
+      double av = 0;
+      for (int j = 0; j < n; ++j) av += s.GetVal(j + 1, i + 1) * vec[k * n + j];
+      EXPECT_NEAR(av, val[k] * vec[k * n + i], 1e-10);
+    }
+  }
+  EXPECT_NEAR(sum, trace, 1e-10);
+}
