@@ -1115,8 +1115,15 @@ void kMeansClustering(const TMatrix* Data, int /*Unused1*/, int /*Unused2*/, int
     for (int c = 1; c <= nc; ++c) Centers->ColumnData(c)[k - 1] = Data->GetVal(c, k);
   std::vector<int> assign(nr, 0);
   bool done = false;
+  bool aborted = false;
   for (int iter = 1; iter <= 1000 && !done; ++iter) {
     StepProgress();
+    // AbortMathProc stops the iteration; the centres and assignments of the
+    // last complete step are returned.
+    if (AbortMathProc) {
+      aborted = true;
+      break;
+    }
     bool changed = false;
     for (int r = 1; r <= nr; ++r) {
       int best = 1;
@@ -1155,7 +1162,7 @@ void kMeansClustering(const TMatrix* Data, int /*Unused1*/, int /*Unused2*/, int
   Centers->Changed();
   for (int r = 1; r <= nr; ++r) Assignment->Data()[r - 1] = assign[r - 1];
   Assignment->Changed();
-  if (!done) throw EZOLMath2Error("kMeansClustering: max. number of iterations exceeded");
+  if (!done && !aborted) throw EZOLMath2Error("kMeansClustering: max. number of iterations exceeded");
 }
 
 int AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TClusterMethod Method, double FlexAlpha,

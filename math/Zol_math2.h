@@ -188,6 +188,9 @@ void SecondDeriv(const TVector* Source, int Lo, int Hi, int WindowLen, TVector* 
 std::vector<double> SavitzkyGolayCoeffs(int WindowLen, int Deriv);
 
 // ---------------------------------------------------------------- clustering
+// Rows of Data into NumClusters clusters (1-based numbers in Assignment; the
+// first NumClusters rows of Centers hold the centres).  Each iteration
+// advances ProcStat; AbortMathProc ends the run early without an error.
 void kMeansClustering(const TMatrix* Data, int Unused1, int Unused2, int NumClusters, TMatrix* Centers,
                       TIntVector* Assignment);
 

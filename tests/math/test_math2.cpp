@@ -453,6 +453,15 @@ TEST(Math2Cluster, KMeansMatchesScipyPartition) {
   for (int k = 1; k <= 3; ++k)
     for (int c = 1; c <= 2; ++c) EXPECT_NEAR(centers.GetVal(c, k), kKmCenters[(k - 1) * 2 + c - 1], 1e-12);
   EXPECT_THROW(kMeansClustering(d.get(), 0, 0, 25, &centers, &assign), EZOLMath2Error);
+  int calls = 0;
+  MathFeedBackProc = [&](int32_t) {
+    ++calls;
+    AbortMathProc = true;
+  };
+  EXPECT_NO_THROW(kMeansClustering(d.get(), 0, 0, 3, &centers, &assign));
+  EXPECT_EQ(calls, 1);
+  MathFeedBackProc = nullptr;
+  AbortMathProc = false;
 }
 
 TEST(Math2Cluster, AgglomerativeHeightsMatchLinkage) {
