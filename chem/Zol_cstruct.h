@@ -178,6 +178,9 @@ class TCTab : public TComponent {
   bool ReadFromMDLMolFile(TextFile& F);
   bool ReadFromMDLMolStream(TStream& S);
   // Reads one record (up to "$$$$") of an SD file; call again for the next.
+  // A damaged record gives false too, with the file standing after it (Eof
+  // tells the end of the file apart).  Property lines may be written
+  // "> <KEY>" or with more text around the key ("> 12 <KEY> (x)").
   bool ReadFromMDLSDFile(TextFile& F, TPropArray& Props);
   bool ReadFromClearTextFile(TextFile& F);
   bool ReadFromClearTextFileCTABG(TextFile& F);

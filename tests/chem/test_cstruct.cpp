@@ -861,6 +861,18 @@ TEST(ChemCTab, RandomAndDamagedFilesNeverCrash) {
       int n = rng() % 400;
       for (int k = 0; k < n; ++k) s += static_cast<char>(rng() % 256);
     }
+    {
+      TMemoryStream ms;
+      ms.WriteBuffer(s.data(), static_cast<int64_t>(s.size()));
+      ms.SetPosition(0);
+      if (t->ReadFromMDLMolStream(ms)) {
+        EXPECT_TRUE(Symmetric(*t));
+      }
+      ms.SetPosition(0);
+      if (t->ReadFromMDLCTabStream(ms)) {
+        EXPECT_TRUE(Symmetric(*t));
+      }
+    }
     for (Reader r : {rdCTab, rdMol, rdSD, rdClear, rdClearG, rdBody}) {
       if (ReadMolText(*t, s, r)) {
         ++accepted;
