@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -829,6 +830,12 @@ TEST(DataTableEvents, BulkOperationsFireOnce) {
   EXPECT_EQ(log.setup, 2);
   t.Fill(1);
   EXPECT_EQ(log.data, 2);
+  // A handler that throws leaves the table usable and its events working.
+  t.OnChangeSetup = [](TObject*) { throw std::runtime_error("handler"); };
+  EXPECT_THROW(t.Clear(), std::runtime_error);
+  t.OnChangeSetup = nullptr;
+  t.SetColName(1, "after");
+  EXPECT_EQ(log.names, 3);  // the throwing handler came first, Clear's others were dropped
 }
 
 // ==================================================================== checksums
