@@ -1169,9 +1169,9 @@ struct TBitmapCanvas::Impl {
   // after alignment; clip is the effective clip; opaque fills the cell.
   static void DrawText(TBitmapCanvas& c, int x, int y, const std::string& text, const TRect& clip,
                        bool opaque) {
-    TFontSpec spec = MakeFontSpec(c.Font());
-    TFontMetrics m = FontEngine::Metrics(spec);
-    int width = FontEngine::TextWidth(spec, text);
+    TFontSpec font = MakeFontSpec(c.Font());
+    TFontMetrics m = FontEngine::Metrics(font);
+    int width = FontEngine::TextWidth(font, text);
     unsigned al = c.TextAlign();
     bool updateCP = (al & TA_UPDATECP) != 0;
     if (updateCP) {
@@ -1191,9 +1191,9 @@ struct TBitmapCanvas::Impl {
       case TA_BOTTOM: oy = -m.Height; break;
       default: break;
     }
-    double ang = spec.Orientation / 10.0 * std::numbers::pi / 180.0;
+    double ang = font.Orientation / 10.0 * std::numbers::pi / 180.0;
     double cs = std::cos(ang), sn = std::sin(ang);
-    switch (((spec.Orientation % 3600) + 3600) % 3600) {  // exact quarter turns
+    switch (((font.Orientation % 3600) + 3600) % 3600) {  // exact quarter turns
       case 0: cs = 1; sn = 0; break;
       case 900: cs = 0; sn = 1; break;
       case 1800: cs = -1; sn = 0; break;
@@ -1229,7 +1229,7 @@ struct TBitmapCanvas::Impl {
       p.PaintRop2(cell, bk, pmCopy);
     }
     // Only the part of the text inside the clip rectangle is rasterised.
-    TGlyphMask g = FontEngine::RenderClipped(spec, text, cl.Left - rx, cl.Top - ry, cl.Width(), cl.Height());
+    TGlyphMask g = FontEngine::RenderClipped(font, text, cl.Left - rx, cl.Top - ry, cl.Width(), cl.Height());
     uint32_t fc = TBitmap::ColorToPixel(ColorToRGB(c.Font().Color()));
     for (int j = 0; j < g.Height; ++j) {
       int yy = ry + g.Top + j;
