@@ -502,6 +502,17 @@ std::string InventPassword(int Length, bool MixedCase, bool SpecialChars) {
 }
 
 namespace {
+// The integer at the start of a header line ("12\t;nr. of rows" gives 12).
+bool LeadingInt(const std::string& line, int& v) {
+  std::string t = Trim(line);
+  size_t n = 0;
+  if (n < t.size() && (t[n] == '-' || t[n] == '+')) ++n;
+  size_t digits = n;
+  while (n < t.size() && t[n] >= '0' && t[n] <= '9') ++n;
+  if (n == digits) return false;
+  return TryStrToInt(t.substr(0, n), v);
+}
+
 // Reads the four flags of line 4; 0 or 253.
 int ParseAscFlags(std::string line, bool& f1, bool& f2, bool& f3, bool& f4) {
   for (char& c : line)
@@ -543,10 +554,8 @@ int ReadHeaderOfASC(TStream& Stream, std::string& Comment, int& NrColumns, int& 
   // Lines end at LF; a CR before it is dropped by the line reader.
   Comment = BytesToUtf8(ReadLnStream(Stream, eos, 0));
   if (Comment.find('\n') != std::string::npos) return 252;
-  std::string l2 = Trim(ReadLnStream(Stream, eos, 0));
-  if (!TryStrToInt(l2, NrColumns)) return 255;
-  std::string l3 = Trim(ReadLnStream(Stream, eos, 0));
-  if (!TryStrToInt(l3, NrRows)) return 254;
+  if (!LeadingInt(ReadLnStream(Stream, eos, 0), NrColumns)) return 255;
+  if (!LeadingInt(ReadLnStream(Stream, eos, 0), NrRows)) return 254;
   std::string l4 = ReadLnStream(Stream, eos, 0);
   return ParseAscFlags(l4, Flag1, Flag2, Flag3, Flag4);
 }

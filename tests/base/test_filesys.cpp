@@ -216,6 +216,9 @@ TEST_F(FileSys, AscHeader) {
   EXPECT_FALSE(f2);
   EXPECT_TRUE(f3);
   EXPECT_FALSE(f4);
+  Write("a.asc", "c\n2\t;nr. of columns\n7 ;rows\nFALSE FALSE FALSE FALSE\n");
+  EXPECT_EQ(ReadHeaderOfASC(dir + "a.asc", c, cols, rows, f1, f2, f3, f4), 0);
+  EXPECT_EQ(cols * 10 + rows, 27);
   Write("a.asc", "c\nx\n1\n");
   EXPECT_EQ(ReadHeaderOfASC(dir + "a.asc", c, cols, rows, f1, f2, f3, f4), 255);
   Write("a.asc", "c\n1\n\n");
