@@ -396,7 +396,13 @@ double ConfidenceInterval(double Alpha, double StdDev, int NumData) {
   return nDistriQuantile(1.0 - Alpha / 2.0) * StdDev / std::sqrt(static_cast<double>(NumData));
 }
 
-// CalcFishQ is defined once, with the smoothing and clustering routines (Zol_math2).
+// Fisher separation (Mean1 - Mean2)² / (StdDev1² + StdDev2²); the
+// denominator is kept at or above 1e-6.
+double CalcFishQ(double Mean1, double Mean2, double StdDev1, double StdDev2) {
+  double den = StdDev1 * StdDev1 + StdDev2 * StdDev2;
+  if (den < 1e-6) den = 1e-6;
+  return (Mean1 - Mean2) * (Mean1 - Mean2) / den;
+}
 
 // ---------------------------------------------------------------- t, chi-square, F
 double tDistriDensity(double x, double df) {

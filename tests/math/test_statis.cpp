@@ -582,3 +582,9 @@ TEST(StatisMisc, PLSModelComment) {
   std::filesystem::remove(fn);
   EXPECT_EQ(LoadPLSModelComment(fn), "");
 }
+
+TEST(StatisFisher, SeparationQuotientAndItsFloor) {
+  EXPECT_DOUBLE_EQ(CalcFishQ(3, 1, 1, 1), 2.0);   // 4 / (1 + 1)
+  EXPECT_DOUBLE_EQ(CalcFishQ(1, 3, 0.6, 0.8), 4.0);  // 4 / (0.36 + 0.64)
+  EXPECT_DOUBLE_EQ(CalcFishQ(1, 2, 0, 0), 1e6);   // the denominator never drops below 1e-6
+}
