@@ -847,16 +847,7 @@ void TStringArray::WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const std:
 }
 
 bool TStringArray::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Rewrite(F);
-    WriteToOpenXMLFile(F, true, DataID);
-    CloseFile(F);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
 }
 
 bool TStringArray::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
@@ -944,16 +935,7 @@ bool TStringArray::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
 }
 
 bool TStringArray::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Reset(F);
-    bool ok = ReadFromOpenXMLFile(F, DataID);
-    CloseFile(F);
-    return ok;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
 }
 
 // ==================================================================== TBitFld

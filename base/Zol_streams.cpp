@@ -687,4 +687,30 @@ int CountLinesInStream(TStream& Stream) {
   return static_cast<int>(std::min<int64_t>(count, INT_MAX));
 }
 
+bool WriteRecordFile(const std::string& FileName, const std::function<void(TextFile&)>& Write) {
+  try {
+    TextFile F;
+    AssignFile(F, FileName);
+    Rewrite(F);
+    Write(F);
+    CloseFile(F);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool ReadRecordFile(const std::string& FileName, const std::function<bool(TextFile&)>& Read) {
+  try {
+    TextFile F;
+    AssignFile(F, FileName);
+    Reset(F);
+    const bool ok = Read(F);
+    CloseFile(F);
+    return ok;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 }  // namespace zol

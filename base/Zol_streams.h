@@ -37,6 +37,12 @@ namespace zol {
 inline constexpr const char* ZolSignature = "ZOLCSuite";
 inline constexpr const char* ZolRecordVersion = "1.0";
 
+// Record files: creates FileName and lets Write fill it (false when the
+// file cannot be created or written), or opens FileName and answers what
+// Read answers (false when it cannot be read).  No exception passes.
+bool WriteRecordFile(const std::string& FileName, const std::function<void(TextFile&)>& Write);
+bool ReadRecordFile(const std::string& FileName, const std::function<bool(TextFile&)>& Read);
+
 // ---------------------------------------------------------------- tag reader
 // Reads the next tag from a text file opened with Reset (or from a stream at its
 // current position):

@@ -513,29 +513,11 @@ bool TKohonen::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
 }
 
 bool TKohonen::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Rewrite(F);
-    WriteToOpenXMLFile(F, true, DataID);
-    CloseFile(F);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
 }
 
 bool TKohonen::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Reset(F);
-    const bool ok = ReadFromOpenXMLFile(F, DataID);
-    CloseFile(F);
-    return ok;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
 }
 
 }  // namespace zol

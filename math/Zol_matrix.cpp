@@ -1640,29 +1640,11 @@ bool TMatrix::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
 }
 
 bool TMatrix::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Rewrite(F);
-    WriteToOpenXMLFile(F, true, DataID);
-    CloseFile(F);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
 }
 
 bool TMatrix::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Reset(F);
-    const bool ok = ReadFromOpenXMLFile(F, DataID);
-    CloseFile(F);
-    return ok;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
 }
 
 // ==================================================================== TIntMatrix
@@ -2400,29 +2382,11 @@ bool TIntMatrix::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
 }
 
 bool TIntMatrix::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Rewrite(F);
-    WriteToOpenXMLFile(F, true, DataID);
-    CloseFile(F);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
 }
 
 bool TIntMatrix::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Reset(F);
-    const bool ok = ReadFromOpenXMLFile(F, DataID);
-    CloseFile(F);
-    return ok;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
 }
 
 bool TIntMatrix::StoreSparseMat(const std::string& FileName) const {
@@ -2657,29 +2621,11 @@ bool TMat3D::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
 }
 
 bool TMat3D::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Rewrite(F);
-    WriteToOpenXMLFile(F, true, DataID);
-    CloseFile(F);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
 }
 
 bool TMat3D::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Reset(F);
-    const bool ok = ReadFromOpenXMLFile(F, DataID);
-    CloseFile(F);
-    return ok;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
 }
 
 // ==================================================================== TMat4D
@@ -3192,29 +3138,11 @@ bool TMat4D::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
 }
 
 bool TMat4D::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Rewrite(F);
-    WriteToOpenXMLFile(F, true, DataID);
-    CloseFile(F);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
 }
 
 bool TMat4D::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Reset(F);
-    const bool ok = ReadFromOpenXMLFile(F, DataID);
-    CloseFile(F);
-    return ok;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
 }
 
 }  // namespace zol
