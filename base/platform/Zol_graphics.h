@@ -515,6 +515,7 @@ class TBitmap : public TGraphic {
 
  private:
   friend class TBitmapCanvas;
+  bool LoadDecoded(TStream& s, int format);
   int FWidth = 0, FHeight = 0;
   std::vector<uint32_t> FPixels;
   TPixelFormat FPixelFormat = pf24bit;

@@ -543,28 +543,31 @@ bool HasExt(const std::string& fileName, std::initializer_list<const char*> exts
 }
 }  // namespace
 
-bool TBitmap::LoadFromStream(TStream& s) {
+// Reads the whole stream and decodes it as the given format (fmtAuto: by the
+// file signature); an unreadable stream leaves the bitmap empty.
+bool TBitmap::LoadDecoded(TStream& s, int format) {
+  enum { fmtAuto, fmtBMP, fmtPNG, fmtJPEG };
   std::vector<uint8_t> data;
-  if (!Imaging::ReadAll(s, data)) {
-    Clear();
-    return false;
-  }
-  if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
-    TMemoryStream ms;
-    ms.WriteBuffer(data.data(), int64_t(data.size()));
-    ms.SetPosition(0);
-    return LoadBMPFromStream(ms);
-  }
   int w = 0, h = 0;
   std::vector<uint32_t> px;
   std::string err;
   bool alpha = false, ok = false;
-  if (data.size() >= 8 && data[0] == 0x89 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G')
-    ok = Imaging::DecodePNG(data.data(), data.size(), w, h, px, alpha, err);
-  else if (data.size() >= 2 && data[0] == 0xFF && data[1] == 0xD8)
-  {
-    bool gray = false;
-    ok = Imaging::DecodeJPEG(data.data(), data.size(), w, h, px, gray, err);
+  if (Imaging::ReadAll(s, data)) {
+    if (format == fmtAuto) {
+      if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') format = fmtBMP;
+      else if (data.size() >= 8 && data[0] == 0x89 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G')
+        format = fmtPNG;
+      else if (data.size() >= 2 && data[0] == 0xFF && data[1] == 0xD8) format = fmtJPEG;
+    }
+    if (format == fmtBMP) {
+      ok = Imaging::DecodeBMP(data.data(), data.size(), w, h, px, alpha, err);
+    } else if (format == fmtPNG) {
+      ok = Imaging::DecodePNG(data.data(), data.size(), w, h, px, alpha, err);
+    } else if (format == fmtJPEG) {
+      bool gray = false;
+      ok = Imaging::DecodeJPEG(data.data(), data.size(), w, h, px, gray, err);
+      alpha = false;
+    }
   }
   if (!ok) {
     Clear();
@@ -578,59 +581,10 @@ bool TBitmap::LoadFromStream(TStream& s) {
   return true;
 }
 
-bool TBitmap::LoadBMPFromStream(TStream& s) {
-  std::vector<uint8_t> data;
-  int w = 0, h = 0;
-  std::vector<uint32_t> px;
-  std::string err;
-  bool alpha = false;
-  if (!Imaging::ReadAll(s, data) || !Imaging::DecodeBMP(data.data(), data.size(), w, h, px, alpha, err)) {
-    Clear();
-    return false;
-  }
-  FPixels.swap(px);
-  FWidth = w;
-  FHeight = h;
-  FPixelFormat = alpha ? pf32bit : pf24bit;
-  Changed();
-  return true;
-}
-
-bool TBitmap::LoadPNGFromStream(TStream& s) {
-  std::vector<uint8_t> data;
-  int w = 0, h = 0;
-  std::vector<uint32_t> px;
-  std::string err;
-  bool alpha = false;
-  if (!Imaging::ReadAll(s, data) || !Imaging::DecodePNG(data.data(), data.size(), w, h, px, alpha, err)) {
-    Clear();
-    return false;
-  }
-  FPixels.swap(px);
-  FWidth = w;
-  FHeight = h;
-  FPixelFormat = alpha ? pf32bit : pf24bit;
-  Changed();
-  return true;
-}
-
-bool TBitmap::LoadJPEGFromStream(TStream& s) {
-  std::vector<uint8_t> data;
-  int w = 0, h = 0;
-  std::vector<uint32_t> px;
-  std::string err;
-  bool gray = false;
-  if (!Imaging::ReadAll(s, data) || !Imaging::DecodeJPEG(data.data(), data.size(), w, h, px, gray, err)) {
-    Clear();
-    return false;
-  }
-  FPixels.swap(px);
-  FWidth = w;
-  FHeight = h;
-  FPixelFormat = pf24bit;
-  Changed();
-  return true;
-}
+bool TBitmap::LoadFromStream(TStream& s) { return LoadDecoded(s, 0); }
+bool TBitmap::LoadBMPFromStream(TStream& s) { return LoadDecoded(s, 1); }
+bool TBitmap::LoadPNGFromStream(TStream& s) { return LoadDecoded(s, 2); }
+bool TBitmap::LoadJPEGFromStream(TStream& s) { return LoadDecoded(s, 3); }
 
 void TBitmap::SaveToStream(TStream& s) const { SaveBMPToStream(s); }
 
