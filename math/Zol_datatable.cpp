@@ -1166,56 +1166,48 @@ void TDataTable::SortCols(int KeyRow, bool Ascending, int ColLo, int RowLo, int 
   Fire(evCellState | (WithNames ? evSetup | evNames | evAttrib : 0u));
 }
 
-void TDataTable::SortRowNames(bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
+void TDataTable::SortRowsByKey(bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi,
+                               const std::function<int(int, int)>& Cmp) {
   NormRegion(ColLo, RowLo, ColHi, RowHi);
   TDTBulk bulk(this);
-  CombSort(
-      RowLo, RowHi, Ascending, [&](int a, int b) { return CompareText(FRowNames[a - 1], FRowNames[b - 1]); },
-      [&](int a, int b) {
-        SwapRowsAll(a, b, ColLo, ColHi, true);
-        if (OnSortExchange) OnSortExchange(this, 2, a, b, ColLo, ColHi);
-      });
+  CombSort(RowLo, RowHi, Ascending, Cmp, [&](int a, int b) {
+    SwapRowsAll(a, b, ColLo, ColHi, true);
+    if (OnSortExchange) OnSortExchange(this, 2, a, b, ColLo, ColHi);
+  });
   Fire(evNames | evAttrib | evCellState);
   FMat->Changed();
+}
+
+void TDataTable::SortColsByKey(bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi,
+                               const std::function<int(int, int)>& Cmp) {
+  NormRegion(ColLo, RowLo, ColHi, RowHi);
+  TDTBulk bulk(this);
+  CombSort(ColLo, ColHi, Ascending, Cmp, [&](int a, int b) {
+    SwapColsAll(a, b, RowLo, RowHi, true);
+    if (OnSortExchange) OnSortExchange(this, 1, a, b, RowLo, RowHi);
+  });
+  Fire(evSetup | evNames | evAttrib | evCellState);
+  FMat->Changed();
+}
+
+void TDataTable::SortRowNames(bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
+  SortRowsByKey(Ascending, ColLo, RowLo, ColHi, RowHi,
+                [&](int a, int b) { return CompareText(FRowNames[a - 1], FRowNames[b - 1]); });
 }
 
 void TDataTable::SortColNames(bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
-  NormRegion(ColLo, RowLo, ColHi, RowHi);
-  TDTBulk bulk(this);
-  CombSort(
-      ColLo, ColHi, Ascending, [&](int a, int b) { return CompareText(FColNames[a - 1], FColNames[b - 1]); },
-      [&](int a, int b) {
-        SwapColsAll(a, b, RowLo, RowHi, true);
-        if (OnSortExchange) OnSortExchange(this, 1, a, b, RowLo, RowHi);
-      });
-  Fire(evSetup | evNames | evAttrib | evCellState);
-  FMat->Changed();
+  SortColsByKey(Ascending, ColLo, RowLo, ColHi, RowHi,
+                [&](int a, int b) { return CompareText(FColNames[a - 1], FColNames[b - 1]); });
 }
 
 void TDataTable::SortRowAttributes(bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
-  NormRegion(ColLo, RowLo, ColHi, RowHi);
-  TDTBulk bulk(this);
-  CombSort(
-      RowLo, RowHi, Ascending, [&](int a, int b) { return CmpNum(FRowAttr[a - 1], FRowAttr[b - 1]); },
-      [&](int a, int b) {
-        SwapRowsAll(a, b, ColLo, ColHi, true);
-        if (OnSortExchange) OnSortExchange(this, 2, a, b, ColLo, ColHi);
-      });
-  Fire(evNames | evAttrib | evCellState);
-  FMat->Changed();
+  SortRowsByKey(Ascending, ColLo, RowLo, ColHi, RowHi,
+                [&](int a, int b) { return CmpNum(FRowAttr[a - 1], FRowAttr[b - 1]); });
 }
 
 void TDataTable::SortColAttributes(bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
-  NormRegion(ColLo, RowLo, ColHi, RowHi);
-  TDTBulk bulk(this);
-  CombSort(
-      ColLo, ColHi, Ascending, [&](int a, int b) { return CmpNum(FColAttr[a - 1], FColAttr[b - 1]); },
-      [&](int a, int b) {
-        SwapColsAll(a, b, RowLo, RowHi, true);
-        if (OnSortExchange) OnSortExchange(this, 1, a, b, RowLo, RowHi);
-      });
-  Fire(evSetup | evNames | evAttrib | evCellState);
-  FMat->Changed();
+  SortColsByKey(Ascending, ColLo, RowLo, ColHi, RowHi,
+                [&](int a, int b) { return CmpNum(FColAttr[a - 1], FColAttr[b - 1]); });
 }
 
 void TDataTable::Clear() {

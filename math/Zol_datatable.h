@@ -348,6 +348,11 @@ class TDataTable : public TComponent {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  // Sorts whole rows (columns) of the region by a key comparison of two indices.
+  void SortRowsByKey(bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi,
+                     const std::function<int(int, int)>& Cmp);
+  void SortColsByKey(bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi,
+                     const std::function<int(int, int)>& Cmp);
   friend class TDTBulk;
   enum : unsigned { evData = 1, evSetup = 2, evNames = 4, evAttrib = 8, evCellState = 16, evResize = 32 };
   void Fire(unsigned kinds);

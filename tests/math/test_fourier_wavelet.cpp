@@ -179,8 +179,9 @@ TEST(Wavelet, ShortStretchesStayInBoundsInEveryMode) {
     for (int i = 1; i <= 4; ++i) w.SetDataVal(i, i);
     w.Transform(2);
     w.InverseTransform(2);
-    if (m == wseWrap)
+    if (m == wseWrap) {
       for (int i = 1; i <= 4; ++i) EXPECT_NEAR(static_cast<double>(w.GetDataVal(i)), i, 1e-15);
+    }
   }
   w.SetNumData(1);
   w.SetDataVal(1, 7);
