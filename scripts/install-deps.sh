@@ -15,6 +15,8 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   # independent renderers used by the output tests
   librsvg2-bin poppler-utils
+  # the window host and its tests under a virtual X server
+  libfltk1.3-dev xvfb xauth xdotool x11-apps
 )
 if [[ "${1:-}" == "--bench" ]]; then
   # references the benchmarks compare against
