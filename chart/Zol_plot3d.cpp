@@ -675,7 +675,11 @@ void TPlot3D::DrawAxis(TCanvas& Canvas, TP3ScaleKind Kind, int FromCorner, int T
   CalcScalePars(FMinTick[axis], lo, hi, first, dist, nsub);
   const bool below = FViewAngleX > 90 && FViewAngleX < 270;
   const int tdy = below ? -8 : 8;
-  const double sinAz = std::sin(FViewAngleZ * kDegToRad);
+  // Labels of the x and y axes are moved sideways, away from the cube's
+  // centre, by up to half their width.
+  const double mx = (a.X + b.X) / 2.0 - FCentX, my = (a.Y + b.Y) / 2.0 - FCentY;
+  const double mlen = std::hypot(mx, my);
+  const double side = mlen > 0 ? mx / mlen : 0.0;
   const double span = hi - lo;
   const double tol = std::fabs(span) * 1e-9;
   int count = 0;
@@ -694,7 +698,7 @@ void TPlot3D::DrawAxis(TCanvas& Canvas, TP3ScaleKind Kind, int FromCorner, int T
       ly = y;
     } else {
       c.LineTo(x, y + tdy);
-      lx = x + RoundToInt(e.cx / 2.0 * sinAz);
+      lx = x + RoundToInt(e.cx / 2.0 * side);
       ly = y + tdy + (below ? -(e.cy / 2 + 1) : e.cy / 2 + 1);
     }
     if (OnBeforeDrawScaleLabel) {

@@ -580,6 +580,42 @@ TEST_F(Plot3DTest, DesignTimeAndSuppressedPainting) {
   plot->SetSuppressPaint(false);
   plot->PaintToBitmap();
   EXPECT_EQ(rendered, 1);
+
+  // At design time only the word "Plot3D" at (10, 10): black on a light
+  // background, white on a dark one.
+  plot->SetDesigning(true);
+  // Pixels that differ from the background: all inside the text's box; the
+  // extreme channel sum among them tells the ink (dark or light).
+  auto inkOf = [&](TColor bg, int& count) {
+    auto bmp = plot->PaintToBitmap();
+    int lo = 766, hi = -1, elsewhere = 0;
+    count = 0;
+    for (int y = 0; y < 500; ++y)
+      for (int x = 0; x < 650; ++x) {
+        const TColor c = bmp->Canvas().Pixels(x, y);
+        if (c == bg) continue;
+        if (!(x >= 10 && x < 70 && y >= 10 && y < 30)) {
+          ++elsewhere;
+          continue;
+        }
+        ++count;
+        const int sum = GetRValue(c) + GetGValue(c) + GetBValue(c);
+        lo = std::min(lo, sum);
+        hi = std::max(hi, sum);
+      }
+    EXPECT_EQ(elsewhere, 0);
+    return std::make_pair(lo, hi);
+  };
+  int n = 0;
+  plot->Invalidate();
+  auto ink = inkOf(clWhite, n);
+  EXPECT_GT(n, 20);
+  EXPECT_LT(ink.first, 60);  // black text
+  plot->SetColorBakGnd(RGB(0, 0, 150));  // 150² < 50 000
+  ink = inkOf(RGB(0, 0, 150), n);
+  EXPECT_GT(n, 20);
+  EXPECT_GT(ink.second, 600);  // white text
+  EXPECT_EQ(rendered, 1);
 }
 
 TEST_F(Plot3DTest, ExportsRenderThePicture) {
