@@ -613,10 +613,14 @@ void TPlot3D::ConstructDataBmp(TCanvas& c) {
 
   // 5. the axes along edges chosen from the far corner
   const int f = FCube.FarCorner();
-  const int nx = (~f) & 4, ny = (~f) & 2, fy = f & 2;
+  // x and y along the bottom edges on the viewer's side, z on the side edge
+  // (neither the far nor the near one) that lies further right, so that its
+  // ticks and labels point away from the cube.
+  const int nx = (~f) & 4, ny = (~f) & 2, fx = f & 4, fy = f & 2;
+  const int zEdge = FCube.Pt[nx | fy].X >= FCube.Pt[fx | ny].X ? (nx | fy) : (fx | ny);
   if (FVisibleCoords[0]) DrawAxis(c, p3skX, ny, 4 | ny);
   if (FVisibleCoords[1]) DrawAxis(c, p3skY, nx, nx | 2);
-  if (FVisibleCoords[2]) DrawAxis(c, p3skZ, nx | fy, nx | fy | 1);
+  if (FVisibleCoords[2]) DrawAxis(c, p3skZ, zEdge, zEdge | 1);
 
   // 6.
   if (OnDataRendered) {
