@@ -105,53 +105,56 @@ void DrawCubeFront(TCanvas& c, const TCubeView& v, TBoundingBox Style, TColor Fr
   }
 }
 
-void ExportToBMP(const TDrawProc& Draw, int Width, int Height, const std::string& FileName) {
-  TBitmap bmp(std::max(Width, 1), std::max(Height, 1));
-  Draw(bmp.Canvas());
+}  // namespace view3d
+
+// ================================================================ TCustom3DView
+void TCustom3DView::CopyToBMP(const std::string& FileName) {
+  TBitmap bmp(std::max(Width(), 1), std::max(Height(), 1));
+  DrawOnForeignCanvas(bmp.Canvas());
   bmp.SaveToFile(FileName);
 }
 
-void ExportToMetafile(const TDrawProc& Draw, int Width, int Height, TMetafile& mf) {
+void TCustom3DView::CopyToMetafile(TMetafile& mf) {
   mf.Clear();
-  mf.SetSize(std::max(Width, 1), std::max(Height, 1));
+  mf.SetSize(std::max(Width(), 1), std::max(Height(), 1));
   TMetafileCanvas mc(mf);
-  Draw(mc);
+  DrawOnForeignCanvas(mc);
 }
 
-void ExportToWMF(const TDrawProc& Draw, int Width, int Height, const std::string& FileName) {
+void TCustom3DView::CopyToWMF(const std::string& FileName) {
   TMetafile mf;
-  ExportToMetafile(Draw, Width, Height, mf);
+  CopyToMetafile(mf);
   mf.SaveToFile(FileName);
 }
 
-void ExportToClipboard(const TDrawProc& Draw, int Width, int Height) {
-  TBitmap bmp(std::max(Width, 1), std::max(Height, 1));
-  Draw(bmp.Canvas());
+void TCustom3DView::CopyToClipboard() {
+  TBitmap bmp(std::max(Width(), 1), std::max(Height(), 1));
+  DrawOnForeignCanvas(bmp.Canvas());
   Clipboard().Assign(bmp);
 }
 
-void ExportToClipboardWMF(const TDrawProc& Draw, int Width, int Height) {
+void TCustom3DView::CopyToClipboardWMF() {
   TMetafile mf;
-  ExportToMetafile(Draw, Width, Height, mf);
+  CopyToMetafile(mf);
   Clipboard().Assign(mf);
 }
 
-void ExportToOpenPrinter(const TDrawProc& Draw, int Width, int Height, int X, int Y, double ScaleF) {
+void TCustom3DView::CopyToOpenPrinter(int X, int Y, double ScaleF) {
   if (!std::isfinite(ScaleF) || ScaleF <= 0) ScaleF = 1;
   TMetafile mf;
-  ExportToMetafile(Draw, Width, Height, mf);
+  CopyToMetafile(mf);
   TPrinter& prn = Printer();
   const double s = ScaleF * prn.PixelsPerInch() / 96.0;
   const int w = std::max(1, RoundToInt(mf.Width() * s)), h = std::max(1, RoundToInt(mf.Height() * s));
   prn.Canvas().StretchDraw(Bounds(X, Y, w, h), mf);
 }
 
-void ExportPrintIt(const TDrawProc& Draw, int Width, int Height, double ScaleF, const std::string& Title) {
+void TCustom3DView::PrintIt(double ScaleF) {
   TPrinter& prn = Printer();
-  if (prn.Title().empty()) prn.SetTitle(Title);
+  if (prn.Title().empty()) prn.SetTitle(PrintTitle());
   prn.BeginDoc();
   try {
-    ExportToOpenPrinter(Draw, Width, Height, 0, 0, ScaleF);
+    CopyToOpenPrinter(0, 0, ScaleF);
   } catch (...) {
     prn.Abort();
     throw;
@@ -159,10 +162,64 @@ void ExportPrintIt(const TDrawProc& Draw, int Width, int Height, double ScaleF, 
   prn.EndDoc();
 }
 
-}  // namespace view3d
+// Plain setters: store, repaint.
+#define ZOL_VIEW_SETTER(Class, Name, Type, Field) \
+  void Class::Name(Type v) {                      \
+    if (v == Field) return;                       \
+    Field = v;                                    \
+    Redraw();                                     \
+  }
+#define ZOL_3D_SETTER(Name, Type, Field) ZOL_VIEW_SETTER(TCustom3DView, Name, Type, Field)
+ZOL_3D_SETTER(SetBoundBoxStyle, TBoundingBox, FBoundBoxStyle)
+ZOL_3D_SETTER(SetColorCubeFrame, TColor, FColorCubeFrame)
+ZOL_3D_SETTER(SetColorCubeHidLin, TColor, FColorCubeHidLin)
+ZOL_3D_SETTER(SetColorCubeFaceLow, TColor, FColorCubeFaceLow)
+ZOL_3D_SETTER(SetColorCubeFaceHigh, TColor, FColorCubeFaceHigh)
+ZOL_3D_SETTER(SetFrameStyle, TFrameStyle, FFrameStyle)
+ZOL_3D_SETTER(SetColorFrame, TColor, FColorFrame)
+ZOL_3D_SETTER(SetColorScheme, TColorScheme, FColorScheme)
+#undef ZOL_3D_SETTER
+
+void TCustom3DView::SetCentX(int v) {
+  if (v == FCentX) return;
+  FCentX = v;
+  GeometryChanged();
+  Redraw();
+}
+
+void TCustom3DView::SetCentY(int v) {
+  if (v == FCentY) return;
+  FCentY = v;
+  GeometryChanged();
+  Redraw();
+}
+
+bool TCustom3DView::StoreMagnification(double v) {
+  if (!(v == v)) return false;
+  v = std::clamp(v, 0.1, 5.0);
+  if (v == FMagnification) return false;
+  FMagnification = v;
+  return true;
+}
+
+void TCustom3DView::TakeStartState(int X, int Y) {
+  FStartX = X;
+  FStartY = Y;
+  FStartCentX = FCentX;
+  FStartCentY = FCentY;
+  FStartMag = FMagnification;
+}
+
+void TCustom3DView::PanTo(int X, int Y) {
+  FCentX = FStartCentX + (X - FStartX);
+  FCentY = FStartCentY + (Y - FStartY);
+  GeometryChanged();
+  Redraw();
+}
 
 // ================================================================ TPlot3D
-TPlot3D::TPlot3D(TComponent* AOwner) : TCustomControl(AOwner) {
+TPlot3D::TPlot3D(TComponent* AOwner) : TCustom3DView(AOwner) {
+  FColorCubeFaceHigh = RGB(238, 239, 254);
   FGridMat = new TMatrix(this);
   FGridMat->OnChange = [this](TObject*) { GridChanged(); };
   SetBounds(0, 0, 650, 500);
@@ -285,24 +342,7 @@ void TPlot3D::SetViewAngles(double AngleX, double AngleZ) {
 }
 
 void TPlot3D::SetMagnify(double v) {
-  if (!(v == v)) return;
-  v = std::clamp(v, 0.1, 5.0);
-  if (v == FMagnification) return;
-  FMagnification = v;
-  SetCubeCorners();
-  Redraw();
-}
-
-void TPlot3D::SetCentX(int v) {
-  if (v == FCentX) return;
-  FCentX = v;
-  SetCubeCorners();
-  Redraw();
-}
-
-void TPlot3D::SetCentY(int v) {
-  if (v == FCentY) return;
-  FCentY = v;
+  if (!StoreMagnification(v)) return;
   SetCubeCorners();
   Redraw();
 }
@@ -324,7 +364,7 @@ void TPlot3D::Resize() {
     FCentY = Height() / 2;
     SetCubeCorners();
   }
-  TCustomControl::Resize();
+  TCustom3DView::Resize();
 }
 
 #define ZOL_P3_SCALE_SETTER(Name, idx)   \
@@ -340,13 +380,7 @@ ZOL_P3_SCALE_SETTER(SetScaleFactY, 1)
 ZOL_P3_SCALE_SETTER(SetScaleFactZ, 2)
 #undef ZOL_P3_SCALE_SETTER
 
-// Plain setters: store, repaint.
-#define ZOL_P3_SETTER(Name, Type, Field) \
-  void TPlot3D::Name(Type v) {           \
-    if (v == Field) return;              \
-    Field = v;                           \
-    Redraw();                            \
-  }
+#define ZOL_P3_SETTER(Name, Type, Field) ZOL_VIEW_SETTER(TPlot3D, Name, Type, Field)
 ZOL_P3_SETTER(SetMinTickX, int, FMinTick[0])
 ZOL_P3_SETTER(SetMinTickY, int, FMinTick[1])
 ZOL_P3_SETTER(SetMinTickZ, int, FMinTick[2])
@@ -362,11 +396,6 @@ ZOL_P3_SETTER(SetVisibleZCoords, bool, FVisibleCoords[2])
 ZOL_P3_SETTER(SetColorXCoords, TColor, FColorCoords[0])
 ZOL_P3_SETTER(SetColorYCoords, TColor, FColorCoords[1])
 ZOL_P3_SETTER(SetColorZCoords, TColor, FColorCoords[2])
-ZOL_P3_SETTER(SetBoundBoxStyle, TBoundingBox, FBoundBoxStyle)
-ZOL_P3_SETTER(SetColorCubeFrame, TColor, FColorCubeFrame)
-ZOL_P3_SETTER(SetColorCubeHidLin, TColor, FColorCubeHidLin)
-ZOL_P3_SETTER(SetColorCubeFaceLow, TColor, FColorCubeFaceLow)
-ZOL_P3_SETTER(SetColorCubeFaceHigh, TColor, FColorCubeFaceHigh)
 ZOL_P3_SETTER(SetMeshKind, TMeshKind, FMeshKind)
 ZOL_P3_SETTER(SetMeshVisible, bool, FMeshVisible)
 ZOL_P3_SETTER(SetColorMesh, TColor, FColorMesh)
@@ -376,10 +405,8 @@ ZOL_P3_SETTER(SetColorMid, TColor, FColorMid)
 ZOL_P3_SETTER(SetColorHigh, TColor, FColorHigh)
 ZOL_P3_SETTER(SetColorCodeAvg, bool, FColorCodeAvg)
 ZOL_P3_SETTER(SetColorBakGnd, TColor, FColorBakGnd)
-ZOL_P3_SETTER(SetColorFrame, TColor, FColorFrame)
-ZOL_P3_SETTER(SetFrameStyle, TFrameStyle, FFrameStyle)
-ZOL_P3_SETTER(SetColorScheme, TColorScheme, FColorScheme)
 #undef ZOL_P3_SETTER
+#undef ZOL_VIEW_SETTER
 
 void TPlot3D::SetDecPlaceX(int v) {
   v = std::clamp(v, -2, 12);
@@ -574,34 +601,26 @@ void TPlot3D::ConstructDataBmp(TCanvas& c) {
         c.MoveTo(a.X, a.Y);
         c.LineTo(b.X, b.Y);
       };
+      // The cell: outlined in the mesh colour (mkMesh) or in its own colour,
+      // then the mesh lines or corner pixels of the other kinds.
+      c.Pen().SetColor(FMeshKind == mkMesh ? meshPen : color);
+      c.Polygon(quad.data(), 4);
+      c.Pen().SetColor(meshPen);
       switch (FMeshKind) {
         case mkMesh:
-          c.Pen().SetColor(meshPen);
-          c.Polygon(quad.data(), 4);
           break;
         case mkWaterfallHorz:
-          c.Pen().SetColor(color);
-          c.Polygon(quad.data(), 4);
-          c.Pen().SetColor(meshPen);
           line(quad[0], quad[3]);
           line(quad[2], quad[1]);
           break;
         case mkWaterfallVert:
-          c.Pen().SetColor(color);
-          c.Polygon(quad.data(), 4);
-          c.Pen().SetColor(meshPen);
           line(quad[0], quad[1]);
           line(quad[2], quad[3]);
           break;
         case mkWaterfallDiag:
-          c.Pen().SetColor(color);
-          c.Polygon(quad.data(), 4);
-          c.Pen().SetColor(meshPen);
           line(quad[0], quad[2]);
           break;
         case mkGrid:
-          c.Pen().SetColor(color);
-          c.Polygon(quad.data(), 4);
           for (const TPoint& p : quad) c.SetPixel(p.X, p.Y, meshPen);
           break;
       }
@@ -755,22 +774,18 @@ bool TPlot3D::CellAtPos(int x, int y, int& CellX, int& CellY) const {
 
 // ---------------------------------------------------------------- mouse
 void TPlot3D::TakeStartState(int X, int Y) {
-  FStartX = X;
-  FStartY = Y;
-  FStartCentX = FCentX;
-  FStartCentY = FCentY;
-  FStartMag = FMagnification;
+  TCustom3DView::TakeStartState(X, Y);
   FStartAX = FViewAngleX;
   FStartAZ = FViewAngleZ;
 }
 
 void TPlot3D::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TakeStartState(X, Y);
-  TCustomControl::MouseDown(Button, Shift, X, Y);
+  TCustom3DView::MouseDown(Button, Shift, X, Y);
 }
 
 void TPlot3D::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseUp(Button, Shift, X, Y);
+  TCustom3DView::MouseUp(Button, Shift, X, Y);
 }
 
 void TPlot3D::ApplyMouseAction(int cx, int cy, double ax, double az, double mag, TShiftState Shift, bool rotating) {
@@ -832,10 +847,7 @@ void TPlot3D::MouseMove(TShiftState Shift, int X, int Y) {
       break;
     case maPan:
       if (left) {
-        FCentX = FStartCentX + (X - FStartX);
-        FCentY = FStartCentY + (Y - FStartY);
-        SetCubeCorners();
-        Redraw();
+        PanTo(X, Y);
         if (OnZoomPan) {
           auto hz = OnZoomPan;
           hz(this);
@@ -851,27 +863,7 @@ void TPlot3D::MouseMove(TShiftState Shift, int X, int Y) {
     auto hm = OnMouseMoveOverPlot;
     hm(this, over, Shift, cx, cy);
   }
-  TCustomControl::MouseMove(Shift, X, Y);
-}
-
-// ---------------------------------------------------------------- export
-void TPlot3D::CopyToBMP(const std::string& FileName) {
-  view3d::ExportToBMP([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height(), FileName);
-}
-void TPlot3D::CopyToWMF(const std::string& FileName) {
-  view3d::ExportToWMF([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height(), FileName);
-}
-void TPlot3D::CopyToClipboard() {
-  view3d::ExportToClipboard([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height());
-}
-void TPlot3D::CopyToClipboardWMF() {
-  view3d::ExportToClipboardWMF([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height());
-}
-void TPlot3D::PrintIt(double ScaleF) {
-  view3d::ExportPrintIt([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height(), ScaleF, "Plot3D");
-}
-void TPlot3D::CopyToOpenPrinter(int X, int Y, double ScaleF) {
-  view3d::ExportToOpenPrinter([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height(), X, Y, ScaleF);
+  TCustom3DView::MouseMove(Shift, X, Y);
 }
 
 }  // namespace zol

@@ -99,23 +99,89 @@ void DrawCubeBack(TCanvas& c, const TCubeView& v, TBoundingBox Style, TColor Fra
                   TColor FaceLow, TColor FaceHigh);
 // The three edges from the near corner in Frame (nothing for bbNone).
 void DrawCubeFront(TCanvas& c, const TCubeView& v, TBoundingBox Style, TColor Frame);
-// Renders a control's picture (Draw onto a canvas of Width × Height) into the
-// export targets: a bitmap file (PNG, JPEG or BMP by extension), a metafile
-// file (SVG, or the recording format for ".zolmf"), the clipboard, a new
-// printer document or the open printer page.  The printer forms scale the
-// picture by ScaleF × printer resolution / 96 through a metafile, so lines and
-// text stay vectors.
-using TDrawProc = std::function<void(TCanvas& Canvas)>;
-void ExportToBMP(const TDrawProc& Draw, int Width, int Height, const std::string& FileName);
-void ExportToMetafile(const TDrawProc& Draw, int Width, int Height, TMetafile& mf);
-void ExportToWMF(const TDrawProc& Draw, int Width, int Height, const std::string& FileName);
-void ExportToClipboard(const TDrawProc& Draw, int Width, int Height);
-void ExportToClipboardWMF(const TDrawProc& Draw, int Width, int Height);
-void ExportToOpenPrinter(const TDrawProc& Draw, int Width, int Height, int X, int Y, double ScaleF);
-void ExportPrintIt(const TDrawProc& Draw, int Width, int Height, double ScaleF, const std::string& Title);
 }  // namespace view3d
 
-class TPlot3D : public TCustomControl {
+// The export and print operations of the 3D views: each renders the whole
+// picture (DrawOnForeignCanvas, at the control's size) into a bitmap file
+// (PNG, JPEG or BMP by extension), a metafile file (SVG, or the recording
+// format for ".zolmf"), the clipboard, a new printer document or the open
+// printer page.  The printer forms scale the picture by ScaleF × printer
+// resolution / 96 through a metafile, so lines and text stay vectors.
+class TCustom3DView : public TCustomControl {
+ public:
+  explicit TCustom3DView(TComponent* AOwner) : TCustomControl(AOwner) {}
+  // The whole picture on another canvas, at the control's size.
+  virtual void DrawOnForeignCanvas(TCanvas& Canvas) = 0;
+  void CopyToBMP(const std::string& FileName);
+  void CopyToWMF(const std::string& FileName);
+  void CopyToClipboard();
+  void CopyToClipboardWMF();
+  // The picture recorded into mf (cleared first; its size becomes the control's).
+  void CopyToMetafile(TMetafile& mf);
+  // A new printer document holding the picture at ScaleF (1: the size on a 96 dpi screen).
+  void PrintIt(double ScaleF = 1.0);
+  // The picture on the current page of the open printer document at (X, Y).
+  void CopyToOpenPrinter(int X, int Y, double ScaleF = 1.0);
+
+  // The bounding cube (TBoundingBox: none, frame only, frame with shaded back faces).
+  TBoundingBox BoundBoxStyle() const { return FBoundBoxStyle; }
+  void SetBoundBoxStyle(TBoundingBox v);
+  TColor ColorCubeFrame() const { return FColorCubeFrame; }
+  TColor ColorCubeHidLin() const { return FColorCubeHidLin; }
+  TColor ColorCubeFaceLow() const { return FColorCubeFaceLow; }
+  TColor ColorCubeFaceHigh() const { return FColorCubeFaceHigh; }
+  void SetColorCubeFrame(TColor v);
+  void SetColorCubeHidLin(TColor v);
+  void SetColorCubeFaceLow(TColor v);
+  void SetColorCubeFaceHigh(TColor v);
+  // The control frame: its style, the colour of fsSimple, and the scheme.
+  TFrameStyle FrameStyle() const { return FFrameStyle; }
+  void SetFrameStyle(TFrameStyle v);
+  TColor ColorFrame() const { return FColorFrame; }
+  void SetColorFrame(TColor v);
+  TColorScheme ColorScheme() const { return FColorScheme; }
+  void SetColorScheme(TColorScheme v);
+  TMouseActMode MouseAction() const { return FMouseAction; }
+  void SetMouseAction(TMouseActMode v) { FMouseAction = v; }
+  // Screen position of the centre of the view.
+  int CentX() const { return FCentX; }
+  int CentY() const { return FCentY; }
+  void SetCentX(int v);
+  void SetCentY(int v);
+  // Magnification, kept within 0.1..5.
+  double Magnification() const { return FMagnification; }
+
+ protected:
+  // The document title PrintIt uses when the printer has none.
+  virtual std::string PrintTitle() const = 0;
+  // Asks for a repaint after a change of a property.
+  virtual void Redraw() { Invalidate(); }
+  // Centre or magnification changed (before the repaint).
+  virtual void GeometryChanged() {}
+  // Stores the magnification clamped to 0.1..5; false when nothing changed.
+  bool StoreMagnification(double v);
+  // The drag start state: mouse position, centre, magnification.
+  virtual void TakeStartState(int X, int Y);
+  // maPan: the centre follows the mouse from the start state.
+  void PanTo(int X, int Y);
+
+  int FCentX = 0, FCentY = 0;
+  double FMagnification = 1;
+  int FStartX = 0, FStartY = 0, FStartCentX = 0, FStartCentY = 0;
+  double FStartMag = 1;
+
+  TBoundingBox FBoundBoxStyle = bbFaces;
+  TColor FColorCubeFrame = RGB(64, 64, 64);
+  TColor FColorCubeHidLin = RGB(176, 176, 176);
+  TColor FColorCubeFaceLow = RGB(192, 192, 192);
+  TColor FColorCubeFaceHigh = RGB(238, 238, 238);
+  TFrameStyle FFrameStyle = fsLowered;
+  TColor FColorFrame = clBlack;
+  TColorScheme FColorScheme = csSystem;
+  TMouseActMode FMouseAction = maRotate;
+};
+
+class TPlot3D : public TCustom3DView {
  public:
   using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
 
@@ -147,12 +213,7 @@ class TPlot3D : public TCustomControl {
   void SetViewAngleX(double v) { SetViewAngles(v, FViewAngleZ); }
   void SetViewAngleZ(double v) { SetViewAngles(FViewAngleX, v); }
   void SetViewAngles(double AngleX, double AngleZ);
-  double Magnification() const { return FMagnification; }
   void SetMagnify(double v);  // clamped to 0.1..5
-  int CentX() const { return FCentX; }
-  int CentY() const { return FCentY; }
-  void SetCentX(int v);
-  void SetCentY(int v);
   bool AutoCenter() const { return FAutoCenter; }
   void SetAutoCenter(bool v);
   double ScaleFactX() const { return FScaleFact[0]; }
@@ -201,16 +262,6 @@ class TPlot3D : public TCustomControl {
   void SetColorZCoords(TColor v);
 
   // ---- cube, mesh and colours
-  TBoundingBox BoundBoxStyle() const { return FBoundBoxStyle; }
-  void SetBoundBoxStyle(TBoundingBox v);
-  TColor ColorCubeFrame() const { return FColorCubeFrame; }
-  TColor ColorCubeHidLin() const { return FColorCubeHidLin; }
-  TColor ColorCubeFaceLow() const { return FColorCubeFaceLow; }
-  TColor ColorCubeFaceHigh() const { return FColorCubeFaceHigh; }
-  void SetColorCubeFrame(TColor v);
-  void SetColorCubeHidLin(TColor v);
-  void SetColorCubeFaceLow(TColor v);
-  void SetColorCubeFaceHigh(TColor v);
   TMeshKind MeshKind() const { return FMeshKind; }
   void SetMeshKind(TMeshKind v);
   bool MeshVisible() const { return FMeshVisible; }
@@ -233,14 +284,6 @@ class TPlot3D : public TCustomControl {
   void SetColorCodeAvg(bool v);
   TColor ColorBakGnd() const { return FColorBakGnd; }
   void SetColorBakGnd(TColor v);
-  TColor ColorFrame() const { return FColorFrame; }
-  void SetColorFrame(TColor v);
-  TFrameStyle FrameStyle() const { return FFrameStyle; }
-  void SetFrameStyle(TFrameStyle v);
-  TColorScheme ColorScheme() const { return FColorScheme; }
-  void SetColorScheme(TColorScheme v);
-  TMouseActMode MouseAction() const { return FMouseAction; }
-  void SetMouseAction(TMouseActMode v) { FMouseAction = v; }
   // While set, nothing is painted; clearing it repaints.
   bool SuppressPaint() const { return FSuppressPaint; }
   void SetSuppressPaint(bool v);
@@ -257,7 +300,7 @@ class TPlot3D : public TCustomControl {
   void Clear();
   // The whole picture (background, data, frame) on another canvas, at the
   // control's size.
-  void DrawOnForeignCanvas(TCanvas& Canvas);
+  void DrawOnForeignCanvas(TCanvas& Canvas) override;
   // Element (i, j) of R (1-based; 0 outside).
   double GetRotMat(int i, int j) const;
   // Projects the cube corners with the current view.
@@ -280,16 +323,6 @@ class TPlot3D : public TCustomControl {
   // The cell under the screen point (the front-most one); false when none.
   bool CellAtPos(int x, int y, int& CellX, int& CellY) const;
 
-  // ---- export and print
-  void CopyToBMP(const std::string& FileName);
-  void CopyToWMF(const std::string& FileName);
-  void CopyToClipboard();
-  void CopyToClipboardWMF();
-  // A new printer document holding the plot at ScaleF (1: the size on a 96 dpi screen).
-  void PrintIt(double ScaleF = 1.0);
-  // The plot on the current page of the open printer document at (X, Y).
-  void CopyToOpenPrinter(int X, int Y, double ScaleF = 1.0);
-
   // ---- events
   TRenderEvent OnDataRendered;
   TMouseActionEvent OnMouseAction;
@@ -305,6 +338,7 @@ class TPlot3D : public TCustomControl {
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void ConstructDataBmp(TCanvas& c);
+  std::string PrintTitle() const override { return "Plot3D"; }
 
  private:
   void PaintPicture(TCanvas& c);
@@ -312,9 +346,10 @@ class TPlot3D : public TCustomControl {
   void ResizePick();
   void CalcZScaling();
   void CalcMatrix();
-  void Redraw();
+  void Redraw() override;
+  void GeometryChanged() override { SetCubeCorners(); }
   void SetRangePair(int axis, double lo, double hi);
-  void TakeStartState(int X, int Y);
+  void TakeStartState(int X, int Y) override;
   void ApplyMouseAction(int cx, int cy, double ax, double az, double mag, TShiftState Shift, bool rotating);
   double GridX(int i) const;
   double GridY(int j) const;
@@ -323,8 +358,6 @@ class TPlot3D : public TCustomControl {
   TMatrix* FGridMat = nullptr;
   double FRange[3][2] = {{-1, 1}, {-1, 1}, {-1, 1}};
   double FViewAngleX = 60, FViewAngleZ = 15;
-  double FMagnification = 1;
-  int FCentX = 0, FCentY = 0;
   bool FAutoCenter = true;
   double FScaleFact[3] = {1, 1, 1};
   int FMinTick[3] = {3, 3, 3};
@@ -333,11 +366,6 @@ class TPlot3D : public TCustomControl {
   std::string FCaption[3] = {"X", "Y", "Z"};
   bool FVisibleCoords[3] = {true, true, true};
   TColor FColorCoords[3] = {clRed, clBlue, clBlack};
-  TBoundingBox FBoundBoxStyle = bbFaces;
-  TColor FColorCubeFrame = RGB(64, 64, 64);
-  TColor FColorCubeHidLin = RGB(176, 176, 176);
-  TColor FColorCubeFaceLow = RGB(192, 192, 192);
-  TColor FColorCubeFaceHigh = RGB(238, 239, 254);
   TMeshKind FMeshKind = mkMesh;
   bool FMeshVisible = true;
   TColor FColorMesh = clBlack;
@@ -346,10 +374,6 @@ class TPlot3D : public TCustomControl {
   double FColorScaleLow = 0, FColorScaleHigh = 100;
   bool FColorCodeAvg = false;
   TColor FColorBakGnd = clWhite;
-  TColor FColorFrame = clBlack;
-  TFrameStyle FFrameStyle = fsLowered;
-  TColorScheme FColorScheme = csSystem;
-  TMouseActMode FMouseAction = maRotate;
   bool FSuppressPaint = false;
 
   double FRot[3][3] = {};
@@ -360,9 +384,8 @@ class TPlot3D : public TCustomControl {
   // the drawing order of the cell whose first corner it is (0: not drawn).
   std::vector<int> FPickX, FPickY, FPickOrder;
   int FPickCols = 0, FPickRows = 0;
-  // Drag start state.
-  int FStartX = 0, FStartY = 0, FStartCentX = 0, FStartCentY = 0;
-  double FStartMag = 1, FStartAX = 60, FStartAZ = 15;
+  // Drag start state (besides the one of TCustom3DView).
+  double FStartAX = 60, FStartAZ = 15;
   double FAngleLimLow[2] = {0, 0}, FAngleLimHigh[2] = {360, 360};
 };
 

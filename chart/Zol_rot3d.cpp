@@ -23,7 +23,9 @@ int ClampPix(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -kPixLi
 
 static_assert(sizeof(TRot3D::Tr3ChartItem) == 72, "the item record holds 72 bytes");
 
-TRot3D::TRot3D(TComponent* AOwner) : TCustomControl(AOwner) {
+TRot3D::TRot3D(TComponent* AOwner) : TCustom3DView(AOwner) {
+  FMagnification = 0.8;
+  FStartMag = 0.8;
   SetBounds(0, 0, 450, 300);
   FCentX = Width() / 2;
   FCentY = Height() / 2;
@@ -31,8 +33,6 @@ TRot3D::TRot3D(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 TRot3D::~TRot3D() = default;
-
-void TRot3D::Redraw() { Invalidate(); }
 
 // ---------------------------------------------------------------- matrix
 void TRot3D::CalcMatrix() {
@@ -79,59 +79,31 @@ int64_t TRot3D::Toward(int64_t X, int64_t Y, int64_t Z) const {
 }
 
 // ---------------------------------------------------------------- items
-void TRot3D::AddItem(const Tr3ChartItem& it) {
+void TRot3D::AddItem(Tr3Item kind, double x, double y, double z, uint8_t markOrWidth) {
   if (FCount >= static_cast<int>(FItems.size())) FItems.resize(FItems.size() + static_cast<size_t>(FAllocSize));
-  FItems[FCount++] = it;
-}
-
-void TRot3D::MarkAt(double x, double y, double z, uint8_t MarkType) {
-  Tr3ChartItem it;
+  Tr3ChartItem& it = FItems[FCount++];
+  it = Tr3ChartItem{};
   it.X = x;
   it.Y = y;
   it.Z = z;
   it.Color = FDataColor;
   it.Tag = FDataTag;
-  it.Kind = tkMarkAt;
-  it.MarkOrWidth = MarkType;
-  AddItem(it);
+  it.Kind = kind;
+  it.MarkOrWidth = markOrWidth;
 }
 
-void TRot3D::Moveto(double x, double y, double z) {
-  Tr3ChartItem it;
-  it.X = x;
-  it.Y = y;
-  it.Z = z;
-  it.Color = FDataColor;
-  it.Tag = FDataTag;
-  it.Kind = tkMoveto;
-  AddItem(it);
-}
+void TRot3D::MarkAt(double x, double y, double z, uint8_t MarkType) { AddItem(tkMarkAt, x, y, z, MarkType); }
 
-void TRot3D::Drawto(double x, double y, double z) {
-  Tr3ChartItem it;
-  it.X = x;
-  it.Y = y;
-  it.Z = z;
-  it.Color = FDataColor;
-  it.Tag = FDataTag;
-  it.Kind = tkLineto;
-  it.MarkOrWidth = static_cast<uint8_t>(FLineWidth);
-  AddItem(it);
-}
+void TRot3D::Moveto(double x, double y, double z) { AddItem(tkMoveto, x, y, z, 0); }
+
+void TRot3D::Drawto(double x, double y, double z) { AddItem(tkLineto, x, y, z, static_cast<uint8_t>(FLineWidth)); }
 
 void TRot3D::Line(double x1, double y1, double z1, double x2, double y2, double z2) {
-  Tr3ChartItem it;
-  it.X = x1;
-  it.Y = y1;
-  it.Z = z1;
+  AddItem(tkLine, x1, y1, z1, static_cast<uint8_t>(FLineWidth));
+  Tr3ChartItem& it = FItems[FCount - 1];
   it.X2 = x2;
   it.Y2 = y2;
   it.Z2 = z2;
-  it.Color = FDataColor;
-  it.Tag = FDataTag;
-  it.Kind = tkLine;
-  it.MarkOrWidth = static_cast<uint8_t>(FLineWidth);
-  AddItem(it);
 }
 
 int TRot3D::GetItemCount(Tr3Item kind) const {
@@ -345,18 +317,6 @@ void TRot3D::MakeVisible() {
 // ---------------------------------------------------------------- setters
 void TRot3D::SetAllocSize(int v) { FAllocSize = std::clamp(v, 1, 1000000); }
 
-void TRot3D::SetCentX(int v) {
-  if (v == FCentX) return;
-  FCentX = v;
-  Redraw();
-}
-
-void TRot3D::SetCentY(int v) {
-  if (v == FCentY) return;
-  FCentY = v;
-  Redraw();
-}
-
 void TRot3D::SetViewAngles(double AngleX, double AngleY, double AngleZ) {
   if (!std::isfinite(AngleX) || !std::isfinite(AngleY) || !std::isfinite(AngleZ)) return;
   AngleX = view3d::NormAngle(AngleX);
@@ -378,11 +338,8 @@ void TRot3D::SetMouseRot3Axes(bool v) {
 }
 
 void TRot3D::SetMagnification(double v) {
-  if (!(v == v)) return;
-  v = std::clamp(v, 0.1, 5.0);
-  if (v == FMagnification) return;
-  FMagnification = v;
-  FMagDivisor = static_cast<int>(std::lround(4000.0 / v));
+  if (!StoreMagnification(v)) return;
+  FMagDivisor = static_cast<int>(std::lround(4000.0 / FMagnification));
   Redraw();
 }
 
@@ -434,26 +391,18 @@ void TRot3D::SetTextMarkSize(int v) {
     Field = v;                           \
     Redraw();                            \
   }
-ZOL_R3_SETTER(SetBoundBoxStyle, TBoundingBox, FBoundBoxStyle)
 ZOL_R3_SETTER(SetAxNameX, const std::string&, FAxName[0])
 ZOL_R3_SETTER(SetAxNameY, const std::string&, FAxName[1])
 ZOL_R3_SETTER(SetAxNameZ, const std::string&, FAxName[2])
 ZOL_R3_SETTER(SetShowAxes, bool, FShowAxes)
-ZOL_R3_SETTER(SetColorFrame, TColor, FColorFrame)
 ZOL_R3_SETTER(SetColorChart, TColor, FColorChart)
-ZOL_R3_SETTER(SetColorCubeFrame, TColor, FColorCubeFrame)
-ZOL_R3_SETTER(SetColorCubeHidLin, TColor, FColorCubeHidLin)
-ZOL_R3_SETTER(SetColorCubeFaceLow, TColor, FColorCubeFaceLow)
-ZOL_R3_SETTER(SetColorCubeFaceHigh, TColor, FColorCubeFaceHigh)
-ZOL_R3_SETTER(SetColorScheme, TColorScheme, FColorScheme)
-ZOL_R3_SETTER(SetFrameStyle, TFrameStyle, FFrameStyle)
 ZOL_R3_SETTER(SetTextFontStyle, TFontStyles, FTextFontStyle)
 #undef ZOL_R3_SETTER
 
 void TRot3D::Resize() {
   FCentX = Width() / 2;
   FCentY = Height() / 2;
-  TCustomControl::Resize();
+  TCustom3DView::Resize();
 }
 
 // ---------------------------------------------------------------- painting
@@ -580,17 +529,13 @@ void TRot3D::ConstructDataBmp(TCanvas& c) {
 
 // ---------------------------------------------------------------- mouse
 void TRot3D::TakeStartState(int X, int Y) {
-  FStartX = X;
-  FStartY = Y;
-  FStartCentX = FCentX;
-  FStartCentY = FCentY;
-  FStartMag = FMagnification;
+  TCustom3DView::TakeStartState(X, Y);
   for (int a = 0; a < 3; ++a) FStartAngle[a] = FViewAngle[a];
 }
 
 void TRot3D::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TakeStartState(X, Y);
-  TCustomControl::MouseDown(Button, Shift, X, Y);
+  TCustom3DView::MouseDown(Button, Shift, X, Y);
 }
 
 void TRot3D::MouseMove(TShiftState Shift, int X, int Y) {
@@ -626,36 +571,12 @@ void TRot3D::MouseMove(TShiftState Shift, int X, int Y) {
       if (left) zoom();
       break;
     case maPan:
-      if (left) {
-        FCentX = FStartCentX + (X - FStartX);
-        FCentY = FStartCentY + (Y - FStartY);
-        Redraw();
-      }
+      if (left) PanTo(X, Y);
       break;
     default:
       break;
   }
-  TCustomControl::MouseMove(Shift, X, Y);
-}
-
-// ---------------------------------------------------------------- export
-void TRot3D::CopyToBMP(const std::string& FileName) {
-  view3d::ExportToBMP([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height(), FileName);
-}
-void TRot3D::CopyToWMF(const std::string& FileName) {
-  view3d::ExportToWMF([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height(), FileName);
-}
-void TRot3D::CopyToClipboard() {
-  view3d::ExportToClipboard([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height());
-}
-void TRot3D::CopyToClipboardWMF() {
-  view3d::ExportToClipboardWMF([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height());
-}
-void TRot3D::PrintIt(double ScaleF) {
-  view3d::ExportPrintIt([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height(), ScaleF, "Rot3D");
-}
-void TRot3D::CopyToOpenPrinter(int X, int Y, double ScaleF) {
-  view3d::ExportToOpenPrinter([this](TCanvas& c) { DrawOnForeignCanvas(c); }, Width(), Height(), X, Y, ScaleF);
+  TCustom3DView::MouseMove(Shift, X, Y);
 }
 
 }  // namespace zol

@@ -47,7 +47,7 @@ class EZOLRot3DError : public EZOLError {
 
 enum TAxDir { adLeftHanded, adRightHanded };
 
-class TRot3D : public TCustomControl {
+class TRot3D : public TCustom3DView {
  public:
   using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
 
@@ -121,10 +121,6 @@ class TRot3D : public TCustomControl {
   // ---- properties
   int AllocSize() const { return FAllocSize; }
   void SetAllocSize(int v);  // 1..1 000 000
-  int CentX() const { return FCentX; }
-  int CentY() const { return FCentY; }
-  void SetCentX(int v);
-  void SetCentY(int v);
   double ViewAngleX() const { return FViewAngle[0]; }
   double ViewAngleY() const { return FViewAngle[1]; }
   double ViewAngleZ() const { return FViewAngle[2]; }
@@ -134,7 +130,6 @@ class TRot3D : public TCustomControl {
   void SetViewAngles(double AngleX, double AngleY, double AngleZ);
   bool MouseRot3Axes() const { return FMouseRot3Axes; }
   void SetMouseRot3Axes(bool v);
-  double Magnification() const { return FMagnification; }
   void SetMagnification(double v);  // kept within 0.1..5
   int MagDivisor() const { return FMagDivisor; }
   bool AutoOrigin() const { return FAutoOrigin; }
@@ -153,8 +148,6 @@ class TRot3D : public TCustomControl {
   double GetScaleFactX() const { return FScaleFact[0]; }
   double GetScaleFactY() const { return FScaleFact[1]; }
   double GetScaleFactZ() const { return FScaleFact[2]; }
-  TBoundingBox BoundBoxStyle() const { return FBoundBoxStyle; }
-  void SetBoundBoxStyle(TBoundingBox v);
   // Edge length of the cube, 0..4000 (kept as half the edge).
   int GetBoundBoxSize() const { return 2 * FBoxHalf; }
   int BoundBoxSize() const { return GetBoundBoxSize(); }
@@ -169,46 +162,24 @@ class TRot3D : public TCustomControl {
   void SetAxNameX(const std::string& v);
   void SetAxNameY(const std::string& v);
   void SetAxNameZ(const std::string& v);
+  // The control frame uses ColorScheme: csBWG white, silver, grey and black;
+  // csSystem the platform's button highlight, 3D light, button shadow and 3D
+  // dark shadow.
   bool ShowAxes() const { return FShowAxes; }
   void SetShowAxes(bool v);
-  TColor ColorFrame() const { return FColorFrame; }
-  void SetColorFrame(TColor v);
   TColor ColorChart() const { return FColorChart; }
   void SetColorChart(TColor v);
-  TColor ColorCubeFrame() const { return FColorCubeFrame; }
-  TColor ColorCubeHidLin() const { return FColorCubeHidLin; }
-  TColor ColorCubeFaceLow() const { return FColorCubeFaceLow; }
-  TColor ColorCubeFaceHigh() const { return FColorCubeFaceHigh; }
-  void SetColorCubeFrame(TColor v);
-  void SetColorCubeHidLin(TColor v);
-  void SetColorCubeFaceLow(TColor v);
-  void SetColorCubeFaceHigh(TColor v);
-  // csBWG: the 3D frames in white, silver, grey and black; csSystem: in the
-  // platform's button highlight, 3D light, button shadow and 3D dark shadow.
-  TColorScheme ColorScheme() const { return FColorScheme; }
-  void SetColorScheme(TColorScheme v);
-  TFrameStyle FrameStyle() const { return FFrameStyle; }
-  void SetFrameStyle(TFrameStyle v);
   TFontStyles TextFontStyle() const { return FTextFontStyle; }
   void SetTextFontStyle(TFontStyles v);
   int TextMarkSize() const { return FTextMarkSize; }
   void SetTextMarkSize(int v);
-  TMouseActMode MouseAction() const { return FMouseAction; }
-  void SetMouseAction(TMouseActMode v) { FMouseAction = v; }
   // Element (i, j) of the integer rotation matrix (1-based; 0 outside).
   int GetRotMat(int i, int j) const;
   // The palette colour of index k (0..31).
   TColor PaletteColor(int k) const { return (k >= 0 && k < 32) ? FPalette[k] : clBlack; }
 
-  // ---- export and print
-  void CopyToBMP(const std::string& FileName);
-  void CopyToWMF(const std::string& FileName);
-  void CopyToClipboardWMF();
-  void CopyToClipboard();
-  void PrintIt(double ScaleF = 1.0);
-  void CopyToOpenPrinter(int X, int Y, double ScaleF = 1.0);
   // The whole picture on another canvas at the control's size.
-  void DrawOnForeignCanvas(TCanvas& Canvas);
+  void DrawOnForeignCanvas(TCanvas& Canvas) override;
 
   TRenderEvent OnBeforeRenderData;
   TRenderEvent OnDataRendered;
@@ -219,6 +190,7 @@ class TRot3D : public TCustomControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void ConstructDataBmp(TCanvas& c);
+  std::string PrintTitle() const override { return "Rot3D"; }
 
  private:
   struct TDispPoint {
@@ -230,13 +202,12 @@ class TRot3D : public TCustomControl {
     bool Valid;           // all coordinates finite
     int32_t Item;         // index of the item
   };
-  void AddItem(const Tr3ChartItem& it);
+  void AddItem(Tr3Item kind, double x, double y, double z, uint8_t markOrWidth);
   void CalcMatrix();
-  void Redraw();
   void ProjectCube(int64_t X, int64_t Y, int64_t Z, int& sx, int& sy) const;
   int64_t Toward(int64_t X, int64_t Y, int64_t Z) const;
   void PaintPicture(TCanvas& c);
-  void TakeStartState(int X, int Y);
+  void TakeStartState(int X, int Y) override;
 
   std::vector<Tr3ChartItem> FItems;
   int FCount = 0;
@@ -247,34 +218,23 @@ class TRot3D : public TCustomControl {
   int32_t FDataTag = 0;
   int FLineWidth = 1;
 
-  int FCentX = 0, FCentY = 0;
   double FViewAngle[3] = {110, 150, 210};
   bool FMouseRot3Axes = false;
-  double FMagnification = 0.8;
   int FMagDivisor = 5000;
   bool FAutoOrigin = true, FAutoScale = true, FIsoMetric = false;
   double FOrigin[3] = {0, 0, 0};
   double FScaleFact[3] = {1, 1, 1};
-  TBoundingBox FBoundBoxStyle = bbFaces;
   int FBoxHalf = 400;
   int FAxSize = 700;
   TAxDir FAxDir = adLeftHanded;
   std::string FAxName[3] = {"X", "Y", "Z"};
   bool FShowAxes = true;
-  TColor FColorFrame = clBlack, FColorChart = clWhite;
-  TColor FColorCubeFrame = RGB(64, 64, 64);
-  TColor FColorCubeHidLin = RGB(176, 176, 176);
-  TColor FColorCubeFaceLow = RGB(192, 192, 192);
-  TColor FColorCubeFaceHigh = RGB(238, 238, 238);
-  TColorScheme FColorScheme = csSystem;
-  TFrameStyle FFrameStyle = fsLowered;
+  TColor FColorChart = clWhite;
   TFontStyles FTextFontStyle;
   int FTextMarkSize = 8;
-  TMouseActMode FMouseAction = maRotate;
 
   int FRot[3][3] = {};
-  int FStartX = 0, FStartY = 0, FStartCentX = 0, FStartCentY = 0;
-  double FStartMag = 0.8, FStartAngle[3] = {110, 150, 210};
+  double FStartAngle[3] = {110, 150, 210};
 };
 
 using Tr3Item = TRot3D::Tr3Item;

@@ -14,14 +14,13 @@ using namespace zol;
 
 namespace {
 
-// PNG, SVG and PDF of a picture drawn by draw at w × h.
-void AddPicture(gallery::GalleryPage& page, const std::string& stem, const std::string& caption, int w, int h,
-                const view3d::TDrawProc& draw) {
-  TBitmap bmp(w, h);
-  draw(bmp.Canvas());
+// PNG, SVG and PDF of a view.
+void AddPicture(gallery::GalleryPage& page, const std::string& stem, const std::string& caption, TCustom3DView& v) {
+  TBitmap bmp(v.Width(), v.Height());
+  v.DrawOnForeignCanvas(bmp.Canvas());
   page.AddImage(stem, bmp, caption);
   TMetafile mf;
-  view3d::ExportToMetafile(draw, w, h, mf);
+  v.CopyToMetafile(mf);
   mf.SaveToFile(page.FilePath(stem + ".svg"));
   mf.SaveToPDFFile(page.FilePath(stem + ".pdf"));
   page.AddLink(stem + ".svg", "SVG");
@@ -75,7 +74,7 @@ ZOL_GALLERY_PAGE("plot3d", "3D surface and rotatable 3D scatter plot", 55) {
                {mkGrid, "grid", "mkGrid"}};
   for (const auto& k : kinds) {
     plot->SetMeshKind(k.kind);
-    AddPicture(page, k.stem, k.name, w, h, [&](TCanvas& c) { plot->DrawOnForeignCanvas(c); });
+    AddPicture(page, k.stem, k.name, *plot);
   }
 
   page.AddHeading("Colour coding");
@@ -85,13 +84,11 @@ ZOL_GALLERY_PAGE("plot3d", "3D surface and rotatable 3D scatter plot", 55) {
   plot->SetColorMid(RGB(240, 240, 240));
   plot->SetColorHigh(RGB(200, 0, 0));
   plot->SetViewAngles(50, 210);
-  AddPicture(page, "three_colors", "ccmThreeColors: blue - white - red, azimuth 210°", w, h,
-             [&](TCanvas& c) { plot->DrawOnForeignCanvas(c); });
+  AddPicture(page, "three_colors", "ccmThreeColors: blue - white - red, azimuth 210°", *plot);
   plot->SetColorCodeAvg(true);
   plot->SetMeshVisible(false);
   plot->SetBoundBoxStyle(bbFrame);
-  AddPicture(page, "three_colors_avg", "ccmThreeColors by the mean of the corners, no mesh, cube frame only", w, h,
-             [&](TCanvas& c) { plot->DrawOnForeignCanvas(c); });
+  AddPicture(page, "three_colors_avg", "ccmThreeColors by the mean of the corners, no mesh, cube frame only", *plot);
   plot->SetColorCodingMode(ccmTwoColors);
   plot->SetColorLow(RGB(20, 60, 20));
   plot->SetColorHigh(RGB(180, 255, 120));
@@ -100,8 +97,7 @@ ZOL_GALLERY_PAGE("plot3d", "3D surface and rotatable 3D scatter plot", 55) {
   plot->SetBoundBoxStyle(bbFaces);
   plot->Reset();
   plot->SetMagnify(0.62);
-  AddPicture(page, "two_colors_reset", "ccmTwoColors, the view after Reset (elevation 66°, azimuth 135°)", w, h,
-             [&](TCanvas& c) { plot->DrawOnForeignCanvas(c); });
+  AddPicture(page, "two_colors_reset", "ccmTwoColors, the view after Reset (elevation 66°, azimuth 135°)", *plot);
 
   // ---- rotatable scatter plot
   page.AddHeading("Rotatable 3D scatter plot");
@@ -127,11 +123,9 @@ ZOL_GALLERY_PAGE("plot3d", "3D surface and rotatable 3D scatter plot", 55) {
   rot->MakeVisible();
   rot->SetViewAngles(70, 0, 30);
   rot->SetAxSize(550);
-  AddPicture(page, "scatter", "TRot3D: three clusters, isometric scaling", w, h,
-             [&](TCanvas& c) { rot->DrawOnForeignCanvas(c); });
+  AddPicture(page, "scatter", "TRot3D: three clusters, isometric scaling", *rot);
   rot->SetViewAngles(110, 0, 210);
   rot->SetBoundBoxStyle(bbFrame);
   rot->SetAxDir(adRightHanded);
-  AddPicture(page, "scatter_default", "The same cloud at the default angles, right-handed axes, cube frame only", w,
-             h, [&](TCanvas& c) { rot->DrawOnForeignCanvas(c); });
+  AddPicture(page, "scatter_default", "The same cloud at the default angles, right-handed axes, cube frame only", *rot);
 }

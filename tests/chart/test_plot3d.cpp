@@ -5,10 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,28 +16,14 @@
 #include "base/platform/Zol_printers.h"
 #include "base/platform/Zol_sysutils.h"
 #include "chart/Zol_plot3d.h"
+#include "tests/chart/ref/plot3d_records.h"
 
 using namespace zol;
 
 namespace {
 
 // Records of the reference file whose first word is key, split into numbers.
-std::vector<std::vector<double>> RefRecords(const std::string& key) {
-  std::ifstream f(std::string(ZOL_TEST_SRC_DIR) + "/data/plot3d_projection.txt");
-  std::vector<std::vector<double>> out;
-  std::string line;
-  while (std::getline(f, line)) {
-    std::istringstream s(line);
-    std::string k;
-    s >> k;
-    if (k != key) continue;
-    std::vector<double> v;
-    double d;
-    while (s >> d) v.push_back(d);
-    out.push_back(v);
-  }
-  return out;
-}
+using plot3dref::Records;
 
 class Plot3DTest : public ::testing::Test {
  protected:
@@ -161,7 +145,7 @@ TEST_F(Plot3DTest, ColorCoding) {
 }
 
 TEST_F(Plot3DTest, CubeCornersMatchReference) {
-  const auto recs = RefRecords("plotcube");
+  const auto recs = Records("plotcube");
   ASSERT_EQ(recs.size(), 6u);
   Bare();
   plot->SetAutoCenter(false);
@@ -209,7 +193,7 @@ TEST_F(Plot3DTest, CubeCornersMatchReference) {
 }
 
 TEST_F(Plot3DTest, GridPointsMatchReference) {
-  const auto recs = RefRecords("plotgrid");
+  const auto recs = Records("plotgrid");
   ASSERT_EQ(recs.size(), 2u);
   const double vals[3][4] = {{0, 1, 2, 3}, {4, 5, -1, 0.5}, {2.5, 6, -2, 1.25}};
   TMatrix* m = plot->GridMat();

@@ -5,36 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/platform/Zol_forms.h"
 #include "chart/Zol_rot3d.h"
+#include "tests/chart/ref/plot3d_records.h"
 
 using namespace zol;
 
 namespace {
 
-std::vector<std::vector<double>> RefRecords(const std::string& key) {
-  std::ifstream f(std::string(ZOL_TEST_SRC_DIR) + "/data/plot3d_projection.txt");
-  std::vector<std::vector<double>> out;
-  std::string line;
-  while (std::getline(f, line)) {
-    std::istringstream s(line);
-    std::string k;
-    s >> k;
-    if (k != key) continue;
-    std::vector<double> v;
-    double d;
-    while (s >> d) v.push_back(d);
-    out.push_back(v);
-  }
-  return out;
-}
+using plot3dref::Records;
 
 class Rot3DTest : public ::testing::Test {
  protected:
@@ -106,7 +90,7 @@ TEST_F(Rot3DTest, DefaultsAndClamping) {
 }
 
 TEST_F(Rot3DTest, RotationAndProjectionMatchReference) {
-  const auto recs = RefRecords("rotmat");
+  const auto recs = Records("rotmat");
   ASSERT_EQ(recs.size(), 4u);
   const int pts[7][3] = {{-400, -400, -400}, {400, -400, 400}, {400, 400, 400}, {0, 0, 0},
                          {700, 0, 0},        {0, -700, 0},     {123, -456, 789}};
@@ -142,8 +126,8 @@ TEST_F(Rot3DTest, RightHandedExchangesTwoColumns) {
 }
 
 TEST_F(Rot3DTest, DisplayListScaling) {
-  const auto cloud = RefRecords("rotcloud");
-  const auto iso = RefRecords("rotcloudiso");
+  const auto cloud = Records("rotcloud");
+  const auto iso = Records("rotcloudiso");
   ASSERT_EQ(cloud.size(), 1u);
   ASSERT_EQ(iso.size(), 1u);
   const double pts[4][3] = {{1.0, 2.0, 3.0}, {11.3, -3.0, 3.5}, {6.0, 7.2, 5.0}, {2.0, 0.0, 1.1}};
@@ -198,8 +182,8 @@ TEST_F(Rot3DTest, SingleItemSitsAtTheCentre) {
 TEST_F(Rot3DTest, MarksLandOnTheirPixels) {
   // Four single-pixel marks (code 0) in four colours at the default angles:
   // the cube coordinates of the reference cloud through the reference matrix.
-  const auto cloud = RefRecords("rotcloud");
-  const auto mat = RefRecords("rotmat");
+  const auto cloud = Records("rotcloud");
+  const auto mat = Records("rotmat");
   ASSERT_EQ(cloud.size(), 1u);
   Bare();
   rot->SetBounds(0, 0, 450, 300);
