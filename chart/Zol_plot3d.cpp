@@ -220,8 +220,7 @@ void TCustom3DView::PanTo(int X, int Y) {
 // ================================================================ TPlot3D
 TPlot3D::TPlot3D(TComponent* AOwner) : TCustom3DView(AOwner) {
   FColorCubeFaceHigh = RGB(238, 239, 254);
-  FGridMat = new TMatrix(this);
-  FGridMat->OnChange = [this](TObject*) { GridChanged(); };
+  CreateGridMat();
   SetBounds(0, 0, 650, 500);
   FCentX = Width() / 2;
   FCentY = Height() / 2;
@@ -232,6 +231,20 @@ TPlot3D::TPlot3D(TComponent* AOwner) : TCustom3DView(AOwner) {
 
 TPlot3D::~TPlot3D() {
   if (FGridMat) FGridMat->OnChange = nullptr;
+}
+
+void TPlot3D::CreateGridMat() {
+  FGridMat = new TMatrix(this);
+  FGridMat->OnChange = [this](TObject*) { GridChanged(); };
+}
+
+void TPlot3D::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustom3DView::Notification(AComponent, Operation);
+  if (Operation != opRemove || AComponent != FGridMat || !FGridMat) return;
+  FGridMat = nullptr;
+  if (IsDestroying()) return;
+  CreateGridMat();
+  GridChanged();
 }
 
 void TPlot3D::Redraw() {
@@ -782,10 +795,6 @@ void TPlot3D::TakeStartState(int X, int Y) {
 void TPlot3D::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TakeStartState(X, Y);
   TCustom3DView::MouseDown(Button, Shift, X, Y);
-}
-
-void TPlot3D::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustom3DView::MouseUp(Button, Shift, X, Y);
 }
 
 void TPlot3D::ApplyMouseAction(int cx, int cy, double ax, double az, double mag, TShiftState Shift, bool rotating) {

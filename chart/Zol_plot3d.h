@@ -190,6 +190,7 @@ class TPlot3D : public TCustom3DView {
 
   // The data: columns are the x grid points, rows the y grid points.  The
   // plot owns the matrix and listens to its OnChange (do not reassign it).
+  // A matrix freed by the application is replaced by a new empty one.
   TMatrix* GridMat() const { return FGridMat; }
 
   // ---- ranges
@@ -336,14 +337,15 @@ class TPlot3D : public TCustom3DView {
   void Resize() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void ConstructDataBmp(TCanvas& c);
   std::string PrintTitle() const override { return "Plot3D"; }
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   void PaintPicture(TCanvas& c);
   void GridChanged();
   void ResizePick();
+  void CreateGridMat();
   void CalcZScaling();
   void CalcMatrix();
   void Redraw() override;

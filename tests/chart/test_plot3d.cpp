@@ -409,6 +409,14 @@ TEST_F(Plot3DTest, DegenerateGrids) {
   cells = 0;
   plot->PaintToBitmap();
   EXPECT_EQ(cells, 2);
+  // A matrix freed by the application is replaced by an empty one.
+  delete plot->GridMat();
+  ASSERT_NE(plot->GridMat(), nullptr);
+  EXPECT_EQ(plot->GridMat()->NrOfColumns(), 1);
+  plot->GridMat()->Resize(2, 2);
+  cells = 0;
+  plot->PaintToBitmap();
+  EXPECT_EQ(cells, 1);
   // Clear leaves a single point.
   plot->Clear();
   EXPECT_EQ(plot->GridMat()->NrOfColumns(), 1);
