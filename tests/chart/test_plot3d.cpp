@@ -192,6 +192,28 @@ TEST_F(Plot3DTest, CubeCornersMatchReference) {
   }
 }
 
+TEST_F(Plot3DTest, BackFacesShadedByDepth) {
+  // Elevation 60, azimuth 0: row 3 = (0, 0.866, 0.5).  Far corner 0; its
+  // faces: the floor (summed depth 2 half edges -> t = 0.5), the back wall
+  // y = -150 (2·sqrt(3) -> t = 0.866) and the wall x = -150 seen edge-on.
+  Bare();
+  plot->SetBoundBoxStyle(bbFaces);
+  plot->SetViewAngles(60, 0);
+  auto bmp = plot->PaintToBitmap();
+  // Floor around (325, 250 + 130), wall around (325, 250 - 75); face colours
+  // between (192,192,192) and (238,239,254).
+  EXPECT_EQ(Px(*bmp, 325, 380), RGB(215, 216, 223));
+  EXPECT_EQ(Px(*bmp, 325, 175), RGB(232, 233, 246));
+  // Straight from above the floor faces away completely.
+  plot->SetViewAngles(0, 0);
+  bmp = plot->PaintToBitmap();
+  EXPECT_EQ(Px(*bmp, 325, 250), RGB(238, 239, 254));
+  // A clear frame only.
+  plot->SetBoundBoxStyle(bbFrame);
+  bmp = plot->PaintToBitmap();
+  EXPECT_EQ(Px(*bmp, 325, 250), clWhite);
+}
+
 TEST_F(Plot3DTest, GridPointsMatchReference) {
   const auto recs = Records("plotgrid");
   ASSERT_EQ(recs.size(), 2u);
