@@ -16,11 +16,12 @@ namespace zol {
 namespace {
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
 
+// Screen coordinates are limited to ±2^29, so that sums and differences of
+// two of them stay within int; NaN gives 0.
+constexpr double kPixLimit = 536870912.0;
 int RoundToInt(double v) {
   if (!(v == v)) return 0;
-  if (v > 2147483647.0) return 2147483647;
-  if (v < -2147483647.0) return -2147483647;
-  return static_cast<int>(std::lround(v));
+  return static_cast<int>(std::lround(std::clamp(v, -kPixLimit, kPixLimit)));
 }
 }  // namespace
 

@@ -14,7 +14,8 @@ namespace {
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
 // Cube coordinates are kept within ±kCubeLimit.
 constexpr double kCubeLimit = 100000.0;
-constexpr int64_t kPixLimit = 1 << 30;
+// Screen coordinates are limited to ±2^29 (sums and differences stay within int).
+constexpr int64_t kPixLimit = 1 << 29;
 
 bool Selects(Tr3Item sel, Tr3Item kind) { return sel == TRot3D::tkEverything || sel == kind; }
 

@@ -56,7 +56,7 @@ ZOL_GALLERY_PAGE("plot3d", "3D surface and rotatable 3D scatter plot", 55) {
   plot->SetColorScaleLow(-0.3);
   plot->SetColorScaleHigh(1.0);
   plot->SetCaptionZ("sin(r)/r");
-  plot->SetMagnify(0.62);
+  plot->SetMagnify(0.58);
   plot->SetDecPlaceX(0);
   plot->SetDecPlaceY(0);
   plot->SetDecPlaceZ(1);
@@ -96,7 +96,7 @@ ZOL_GALLERY_PAGE("plot3d", "3D surface and rotatable 3D scatter plot", 55) {
   plot->SetColorMesh(RGB(0, 70, 0));
   plot->SetBoundBoxStyle(bbFaces);
   plot->Reset();
-  plot->SetMagnify(0.62);
+  plot->SetMagnify(0.58);
   AddPicture(page, "two_colors_reset", "ccmTwoColors, the view after Reset (elevation 66°, azimuth 135°)", *plot);
 
   // ---- rotatable scatter plot

@@ -553,6 +553,29 @@ TEST_F(Plot3DTest, MouseOverPlotFindsTheFrontCell) {
   EXPECT_FALSE(over);
 }
 
+TEST_F(Plot3DTest, HugeScaleFactorsStayFinite) {
+  // Projections far outside any int: limited, so picking and axes still work.
+  TMatrix* m = plot->GridMat();
+  m->Resize(3, 3);
+  m->Fill(0.5);
+  m->SetVal(2, 2, 1e300);
+  m->Changed();
+  plot->SetScaleFactX(1e300);
+  plot->SetScaleFactZ(-1e300);
+  form->Show();
+  Application()->ProcessMessages();
+  int reports = 0;
+  plot->OnMouseMoveOverPlot = [&](TObject*, bool, TShiftState, int, int) { ++reports; };
+  Application()->PostMouseMove(form.get(), 0, 300, 200);
+  Application()->ProcessMessages();
+  EXPECT_EQ(reports, 1);
+  const TPoint p = plot->GridPointScreenPos(3, 1);
+  EXPECT_LE(std::abs(static_cast<long long>(p.X)), 1LL << 29);
+  plot->AutoScale();
+  EXPECT_TRUE(std::isfinite(plot->ScaleFactZ()));
+  plot->PaintToBitmap();
+}
+
 TEST_F(Plot3DTest, AxesLabelsAndEvents) {
   plot->SetRange(0, 10, -5, 5, 0, 100);
   std::vector<std::string> labels[3];
