@@ -4,6 +4,7 @@
 // far-away points that must not wrap around into the picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -396,6 +397,41 @@ TEST_F(Rot3DTest, LinesAndMovesDrawWithTheirOwnColourAndWidth) {
   EXPECT_EQ(px(65, 92), clWhite);  // no line from (50, 90) on to (80, 95)
   EXPECT_EQ(px(65, 93), clWhite);
   EXPECT_EQ(px(75, 94), clWhite);
+}
+
+TEST_F(Rot3DTest, CharacterMarksAreCentred) {
+  // Codes 200..209 are the digits, drawn in the item colour, centred on the
+  // point, at TextMarkSize points; a larger size gives a larger glyph.
+  Bare();
+  rot->SetBounds(0, 0, 120, 120);
+  rot->SetDataColor(RGB(0, 0, 200));
+  rot->MarkAt(0, 0, 0, 208);  // "8"
+  rot->MakeVisible();
+  auto box = [&](int& w, int& h) {
+    auto bmp = rot->PaintToBitmap();
+    int x0 = 1000, y0 = 1000, x1 = -1, y1 = -1;
+    for (int y = 0; y < 120; ++y)
+      for (int x = 0; x < 120; ++x) {
+        const TColor c = bmp->Canvas().Pixels(x, y);
+        if (c == clWhite) continue;
+        EXPECT_GE(GetBValue(c), GetRValue(c)) << x << "," << y;  // blue ink blended on white
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
+      }
+    w = x1 - x0 + 1;
+    h = y1 - y0 + 1;
+    EXPECT_NEAR((x0 + x1) / 2.0, 60, 2.5);
+    EXPECT_NEAR((y0 + y1) / 2.0, 60, 3.5);
+  };
+  int w8, h8, w20, h20;
+  box(w8, h8);
+  EXPECT_GT(h8, 4);
+  rot->SetTextMarkSize(20);
+  box(w20, h20);
+  EXPECT_GT(h20, h8 * 2);
+  EXPECT_GT(w20, w8);
 }
 
 TEST_F(Rot3DTest, MouseDragRotates) {
