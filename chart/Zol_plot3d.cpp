@@ -203,6 +203,21 @@ bool TCustom3DView::StoreMagnification(double v) {
   return true;
 }
 
+void TCustom3DView::Paint() {
+  if (!Visible() || !CanPaint()) return;
+  PaintPicture(Canvas());
+}
+
+void TCustom3DView::DrawOnForeignCanvas(TCanvas& Canvas) {
+  Canvas.Font().Assign(Font());
+  PaintPicture(Canvas);
+}
+
+void TCustom3DView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TakeStartState(X, Y);
+  TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
 void TCustom3DView::TakeStartState(int X, int Y) {
   FStartX = X;
   FStartY = Y;
@@ -527,11 +542,6 @@ TPoint TPlot3D::GridPointScreenPos(int i, int j) const {
 }
 
 // ---------------------------------------------------------------- painting
-void TPlot3D::Paint() {
-  if (FSuppressPaint || !Visible()) return;
-  PaintPicture(Canvas());
-}
-
 void TPlot3D::PaintPicture(TCanvas& c) {
   const int w = Width(), h = Height();
   c.Pen().SetMode(pmCopy);
@@ -548,11 +558,6 @@ void TPlot3D::PaintPicture(TCanvas& c) {
     ConstructDataBmp(c);
   }
   DrawFrame(c, FFrameStyle, 0, 0, w - 1, h - 1, clWhite, clSilver, clGray, clBlack, FColorFrame);
-}
-
-void TPlot3D::DrawOnForeignCanvas(TCanvas& Canvas) {
-  Canvas.Font().Assign(Font());
-  PaintPicture(Canvas);
 }
 
 void TPlot3D::ConstructDataBmp(TCanvas& c) {
@@ -791,11 +796,6 @@ void TPlot3D::TakeStartState(int X, int Y) {
   TCustom3DView::TakeStartState(X, Y);
   FStartAX = FViewAngleX;
   FStartAZ = FViewAngleZ;
-}
-
-void TPlot3D::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TakeStartState(X, Y);
-  TCustom3DView::MouseDown(Button, Shift, X, Y);
 }
 
 void TPlot3D::ApplyMouseAction(int cx, int cy, double ax, double az, double mag, TShiftState Shift, bool rotating) {

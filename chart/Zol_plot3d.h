@@ -111,7 +111,7 @@ class TCustom3DView : public TCustomControl {
  public:
   explicit TCustom3DView(TComponent* AOwner) : TCustomControl(AOwner) {}
   // The whole picture on another canvas, at the control's size.
-  virtual void DrawOnForeignCanvas(TCanvas& Canvas) = 0;
+  void DrawOnForeignCanvas(TCanvas& Canvas);
   void CopyToBMP(const std::string& FileName);
   void CopyToWMF(const std::string& FileName);
   void CopyToClipboard();
@@ -154,6 +154,13 @@ class TCustom3DView : public TCustomControl {
  protected:
   // The document title PrintIt uses when the printer has none.
   virtual std::string PrintTitle() const = 0;
+  // Background, data and control frame on c.
+  virtual void PaintPicture(TCanvas& c) = 0;
+  // False while painting is suppressed.
+  virtual bool CanPaint() const { return true; }
+  void Paint() override;
+  // Takes the drag start state, then fires the event.
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   // Asks for a repaint after a change of a property.
   virtual void Redraw() { Invalidate(); }
   // Centre or magnification changed (before the repaint).
@@ -299,9 +306,6 @@ class TPlot3D : public TCustom3DView {
   void Reset();
   // Empties the data: GridMat becomes one column and one row holding 0.
   void Clear();
-  // The whole picture (background, data, frame) on another canvas, at the
-  // control's size.
-  void DrawOnForeignCanvas(TCanvas& Canvas) override;
   // Element (i, j) of R (1-based; 0 outside).
   double GetRotMat(int i, int j) const;
   // Projects the cube corners with the current view.
@@ -333,16 +337,15 @@ class TPlot3D : public TCustom3DView {
   TZoomPanEvent OnZoomPan;
 
  protected:
-  void Paint() override;
   void Resize() override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void ConstructDataBmp(TCanvas& c);
   std::string PrintTitle() const override { return "Plot3D"; }
+  void PaintPicture(TCanvas& c) override;
+  bool CanPaint() const override { return !FSuppressPaint; }
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-  void PaintPicture(TCanvas& c);
   void GridChanged();
   void ResizePick();
   void CreateGridMat();

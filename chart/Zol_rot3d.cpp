@@ -407,16 +407,6 @@ void TRot3D::Resize() {
 }
 
 // ---------------------------------------------------------------- painting
-void TRot3D::Paint() {
-  if (!Visible()) return;
-  PaintPicture(Canvas());
-}
-
-void TRot3D::DrawOnForeignCanvas(TCanvas& Canvas) {
-  Canvas.Font().Assign(Font());
-  PaintPicture(Canvas);
-}
-
 void TRot3D::PaintPicture(TCanvas& c) {
   const int w = Width(), h = Height();
   c.Pen().SetMode(pmCopy);
@@ -532,11 +522,6 @@ void TRot3D::ConstructDataBmp(TCanvas& c) {
 void TRot3D::TakeStartState(int X, int Y) {
   TCustom3DView::TakeStartState(X, Y);
   for (int a = 0; a < 3; ++a) FStartAngle[a] = FViewAngle[a];
-}
-
-void TRot3D::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TakeStartState(X, Y);
-  TCustom3DView::MouseDown(Button, Shift, X, Y);
 }
 
 void TRot3D::MouseMove(TShiftState Shift, int X, int Y) {

@@ -178,19 +178,15 @@ class TRot3D : public TCustom3DView {
   // The palette colour of index k (0..31).
   TColor PaletteColor(int k) const { return (k >= 0 && k < 32) ? FPalette[k] : clBlack; }
 
-  // The whole picture on another canvas at the control's size.
-  void DrawOnForeignCanvas(TCanvas& Canvas) override;
-
   TRenderEvent OnBeforeRenderData;
   TRenderEvent OnDataRendered;
 
  protected:
-  void Paint() override;
   void Resize() override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void ConstructDataBmp(TCanvas& c);
   std::string PrintTitle() const override { return "Rot3D"; }
+  void PaintPicture(TCanvas& c) override;
 
  private:
   struct TDispPoint {
@@ -206,7 +202,6 @@ class TRot3D : public TCustom3DView {
   void CalcMatrix();
   void ProjectCube(int64_t X, int64_t Y, int64_t Z, int& sx, int& sy) const;
   int64_t Toward(int64_t X, int64_t Y, int64_t Z) const;
-  void PaintPicture(TCanvas& c);
   void TakeStartState(int X, int Y) override;
 
   std::vector<Tr3ChartItem> FItems;
