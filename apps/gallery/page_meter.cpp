@@ -1,0 +1,161 @@
+// Gallery page: a panel of meters (linear, logarithmic, two needles, range
+// bands, lamps, every layout) and numeric fields in every input format.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "apps/gallery/Gallery.h"
+#include "base/platform/Zol_metafile.h"
+#include "base/platform/Zol_printers.h"
+#include "gui/Zol_meter.h"
+
+
+using namespace zol;
+
+namespace {
+
+constexpr int CellW = 300, CellH = 215, Cols = 3;
+
+// The meters of the panel, configured one by one.
+std::vector<std::function<void(TMeter&)>> MeterSetups() {
+  return {
+      [](TMeter& m) {
+        m.SetCaption("Linear, 90°");
+        m.SetUnitLabel("bar");
+        m.SetMeterMaxValue(10);
+        m.SetMeterNrTicks(6);
+        m.SetValue(6.2);
+      },
+      [](TMeter& m) {
+        m.SetCaption("Bands and lamps");
+        m.SetMeterLayout(mlCirc120);
+        m.SetMeterMinValue(-20);
+        m.SetMeterMaxValue(120);
+        m.SetMeterNrTicks(8);
+        m.SetMeterDecPlaces(0);
+        m.SetThresholdLow(10);
+        m.SetThresholdHigh(90);
+        m.SetScaleBkVisible(true);
+        m.SetScaleBkWidth(12);
+        m.SetValue(104);
+        m.SetUnitLabel("°C");
+      },
+      [](TMeter& m) {
+        m.SetCaption("Logarithmic");
+        m.SetMeterLayout(mlCirc180);
+        m.SetMeterMinValue(0.1);
+        m.SetMeterMaxValue(1000);
+        m.SetLogarithmic(true);
+        m.SetMeterDecPlaces(1);
+        m.SetValue(31.6);
+        m.SetUnitLabel("Hz");
+      },
+      [](TMeter& m) {
+        m.SetCaption("Two needles");
+        m.SetMeterLayout(mlCirc270);
+        m.SetMeterMaxValue(100);
+        m.SetMeterNrTicks(11);
+        m.SetMeterDecPlaces(0);
+        m.NeedleLayoutSec().SetVisible(true);
+        m.NeedleLayoutSec().SetColorBody(clRed);
+        m.NeedleLayoutSec().SetPercentNeedleLength(70);
+        m.NeedleLayout().SetThickness(4);
+        m.NeedleLayout().SetShadowDx(-3);
+        m.NeedleLayout().SetShadowDy(-3);
+        m.SetValue(72);
+        m.SetValueSec(35);
+        m.SetAnchorSize(14);
+      },
+      [](TMeter& m) {
+        m.SetCaption("300°, low alarm");
+        m.SetMeterLayout(mlCirc300);
+        m.SetMeterMaxValue(8);
+        m.SetMeterNrTicks(5);
+        m.SetMeterDecPlaces(0);
+        m.SetThresholdLow(2);
+        m.SetThresholdHigh(6);
+        m.SetScaleBkVisible(true);
+        m.SetScaleBkWidth(100);
+        m.SetValue(1.2);
+        m.SetColorScheme(csSystem);
+        m.SetFrameStyle(fsLowered);
+        m.SetAnchorSize(10);
+      },
+      [](TMeter& m) {
+        m.SetCaption("360°, compass");
+        m.SetMeterLayout(mlCirc360);
+        m.SetMeterMaxValue(360);
+        m.SetMeterNrTicks(9);
+        m.SetMeterDecPlaces(0);
+        m.SetMeterShortTicks(false);
+        // North is 0: the label of 360 would print over it.
+        m.OnBeforeDrawScaleLabel = [](TObject*, TCanvas&, int, int, std::string& s) {
+          if (s == "360") s.clear();
+        };
+        m.SetValue(225);
+        m.SetLimWatchLowOn(false);
+        m.SetLimWatchHighOn(false);
+        m.SetColorBakG(0xE0F0FF);
+        m.SetAnchorSize(8);
+        m.NeedleLayout().SetColorBody(clNavy);
+      },
+  };
+}
+
+void DrawPanel(TCanvas& c, bool raster) {
+  const auto setups = MeterSetups();
+  c.Brush().SetColor(clWhite);
+  c.FillRect(Rect(0, 0, Cols * CellW, 2 * CellH));
+  for (size_t i = 0; i < setups.size(); ++i) {
+    TMeter m(nullptr);
+    m.SetBounds(0, 0, CellW - 3, CellH - 6);
+    setups[i](m);
+    const int x = static_cast<int>(i % Cols) * CellW, y = static_cast<int>(i / Cols) * CellH;
+    if (raster) {
+      auto b = m.PaintToBitmap();
+      c.Draw(x, y, *b);
+    } else {
+      TMetafile mf;
+      mf.SetSize(m.Width(), m.Height());
+      {
+        TMetafileCanvas mc(mf);
+        m.Render(mc);
+      }
+      c.Draw(x, y, mf);
+    }
+  }
+}
+
+}  // namespace
+
+ZOL_GALLERY_PAGE("meter", "Meters and numeric fields", 410) {
+  page.AddHeading("Meters");
+  page.AddText("Every layout from 90 to 360 degrees; linear and logarithmic scales; range bands of "
+               "different widths; a secondary needle and a needle shadow; the low and high lamps light "
+               "when the value reaches a threshold.");
+  const int w = Cols * CellW, h = 2 * CellH;
+  TBitmap bmp(w, h);
+  DrawPanel(bmp.Canvas(), true);
+  page.AddImage("panel", bmp, "A panel of meters");
+
+  TMetafile mf;
+  mf.SetSize(w, h);
+  {
+    TMetafileCanvas mc(mf);
+    DrawPanel(mc, false);
+  }
+  mf.SaveToFile(page.FilePath("panel.svg"));
+  page.AddLink("panel.svg", "The panel as SVG (recorded through the metafile canvas)");
+  TPrinter& prn = Printer();
+  prn.SetPixelsPerInch(96);
+  prn.SetPaperSizeMM(w * 25.4 / 96, h * 25.4 / 96);
+  prn.SetTitle("Meters");
+  prn.SetOutputFile(page.FilePath("panel.pdf"));
+  prn.BeginDoc();
+  DrawPanel(prn.Canvas(), false);
+  prn.EndDoc();
+  page.AddLink("panel.pdf", "The panel as a one-page PDF (printed through the printer canvas)");
+
+
+}
