@@ -570,7 +570,8 @@ void TMeter::Render(TCanvas& c) {
   const int Ri = RoundI(FR);
   if (FR >= 1) {
     // 2. Range bands.
-    if (FScaleBkVisible) {
+    if (FScaleBkVisible && !face.IsEmpty()) {
+      c.SetClipRect(face);  // the bands lie on the face, never on the cover
       const int rb = Ri + 4;
       DrawBand(c, FMin, FThreshLow, FColorSclBkLow, rb);
       DrawBand(c, FThreshLow, FThreshHigh, FColorSclBkNorm, rb);
@@ -581,6 +582,7 @@ void TMeter::Render(TCanvas& c) {
         c.Brush().SetColor(FColorBakG);
         c.Ellipse(FCx - rd, FCy - rd, FCx + rd + 1, FCy + rd + 1);
       }
+      c.ResetClip();
     }
     // 3. Scale.
     if (FScaleVisible) DrawScale(c);
