@@ -348,7 +348,11 @@ void TMiniCal::Resize() {
 
 // ---------------------------------------------------------------- drawing
 void TMiniCal::Paint() {
-  TCanvas& cv = Canvas();
+  Render(Canvas());
+  TCustomControl::Paint();
+}
+
+void TMiniCal::Render(TCanvas& cv) {
   cv.Brush().SetStyle(bsSolid);
   cv.Brush().SetColor(Color());
   cv.FillRect(Rect(0, 0, Width(), Height()));
@@ -412,7 +416,6 @@ void TMiniCal::Paint() {
     }
   }
   cv.Brush().SetStyle(bsSolid);
-  TCustomControl::Paint();
 }
 
 // ---------------------------------------------------------------- input

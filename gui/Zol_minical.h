@@ -129,6 +129,9 @@ class TMiniCal : public TCustomControl {
   int SelRow() const { return FSelRow; }
   // Recomputes the layout and the hint and repaints.
   void UpdateCal();
+  // Draws the control onto any canvas at (0, 0) (Paint uses it; also for
+  // metafiles and the printer).
+  void Render(TCanvas& Canvas);
 
   TNotifyEvent OnChange;
 

@@ -724,7 +724,11 @@ void TNumIO2::DblClick() {
 
 // ---------------------------------------------------------------- drawing
 void TNumIO2::Paint() {
-  TCanvas& c = Canvas();
+  Render(Canvas());
+  TCustomControl::Paint();
+}
+
+void TNumIO2::Render(TCanvas& c) {
   const int W = Width(), H = Height();
   const TColor hi = FColorScheme == csSystem ? clBtnHighlight : clWhite;
   const TColor sh = FColorScheme == csSystem ? clBtnShadow : clGray;
@@ -755,7 +759,8 @@ void TNumIO2::Paint() {
   c.FillRect(box);
   DrawFrame(c, fsLowered, box.Left, box.Top, box.Right - 1, box.Bottom - 1, hi, hi, sh, sh, sh);
   const TRect inner = Rect(box.Left + 2, box.Top + 2, box.Right - 2, box.Bottom - 2);
-  const int tx = TextOriginX();  // sets the control's font
+  const int tx = TextOriginX();
+  c.Font().Assign(Font());
   c.Font().SetColor(warn ? FColorWarnText : FColorBoxText);
   const TSize e = c.TextExtent(FText.empty() ? std::string("0") : FText);
   const int ty = box.Top + (box.Height() - e.cy) / 2;
@@ -829,7 +834,6 @@ void TNumIO2::Paint() {
   const TColor fhi = hi, fsh = sh;
   DrawFrame(c, FFrameStyle, 0, 0, W - 1, H - 1, fhi, fhi, fsh, fsh, fsh);
   c.Brush().SetStyle(bsSolid);
-  TCustomControl::Paint();
 }
 
 }  // namespace zol

@@ -193,6 +193,9 @@ class TNumIO2 : public TCustomControl {
   TRect BoxRect() const;
   TRect ButtonRect(bool Up) const;  // empty when the buttons are hidden
   TRect GaugeRect() const;          // empty when the gauge is hidden
+  // Draws the control onto any canvas at (0, 0) (Paint uses it; also for
+  // metafiles and the printer).
+  void Render(TCanvas& Canvas);
 
   TNotifyEvent OnChange, OnGaugeChange;
 

@@ -9,6 +9,7 @@
 #include "base/platform/Zol_metafile.h"
 #include "base/platform/Zol_printers.h"
 #include "gui/Zol_meter.h"
+#include "gui/Zol_numio.h"
 
 
 using namespace zol;
@@ -127,6 +128,82 @@ void DrawPanel(TCanvas& c, bool raster) {
   }
 }
 
+// One numeric field per input format, and a few in special states.
+struct FieldSetup {
+  const char* Title;
+  std::function<void(TNumIO2&)> Setup;
+};
+
+std::vector<FieldSetup> FieldSetups() {
+  return {
+      {"itFloat", [](TNumIO2& n) { n.SetNioValue(3.14159); }},
+      {"itExp", [](TNumIO2& n) { n.SetInputFormat(itExp); n.SetRangeLow(-1e6); n.SetNioValue(-1234.5678); }},
+      {"itFixPoint, comma", [](TNumIO2& n) { n.SetInputFormat(itFixPoint); n.SetDecPlaceSep(dsComma); n.SetFixPointDecPlaces(3); n.SetNioValue(2.5); }},
+      {"itInt", [](TNumIO2& n) { n.SetInputFormat(itInt); n.SetRangeHigh(1e6); n.SetNioValue(4711); }},
+      {"itHex", [](TNumIO2& n) { n.SetInputFormat(itHex); n.SetRangeHigh(1e9); n.SetNioValue(48879); }},
+      {"itOct", [](TNumIO2& n) { n.SetInputFormat(itOct); n.SetNioValue(64); }},
+      {"itBin", [](TNumIO2& n) { n.SetInputFormat(itBin); n.SetTextBoxWidth(230); n.SetNioValue(85); }},
+      {"itDynamic", [](TNumIO2& n) { n.SetInputFormat(itDynamic); n.SetText("$1F"); }},
+      {"spin buttons, units", [](TNumIO2& n) { n.SetButVisible(true); n.SetRightText("kg"); n.SetNioValue(12.5); }},
+      {"out of range 10..20", [](TNumIO2& n) { n.SetRangeLow(10); n.SetRangeHigh(20); n.SetNioValue(25); }},
+      {"gauge", [](TNumIO2& n) { n.SetHeight(40); n.SetGaugeVisible(true); n.SetNioValue(62.5); }},
+      {"framed, system colours", [](TNumIO2& n) { n.SetFrameStyle(fsRaised); n.SetColorScheme(csSystem); n.SetAlignment(taLeftJustify); n.SetNioValue(0.5); }},
+  };
+}
+
+constexpr int FieldW = 300, FieldRowH = 58;
+
+void DrawFields(TCanvas& c) {
+  const auto setups = FieldSetups();
+  c.Brush().SetColor(clWhite);
+  c.FillRect(Rect(0, 0, 2 * FieldW, FieldRowH * static_cast<int>((setups.size() + 1) / 2)));
+  for (size_t i = 0; i < setups.size(); ++i) {
+    TNumIO2 n(nullptr);
+    n.SetBounds(0, 0, FieldW - 10, 28);
+    n.SetLeftText("x =");
+    setups[i].Setup(n);
+    const int x = static_cast<int>(i % 2) * FieldW, y = static_cast<int>(i / 2) * FieldRowH;
+    c.Font().SetColor(clGray);
+    c.Brush().SetStyle(bsClear);
+    c.TextOut(x + 4, y, setups[i].Title);
+    c.Brush().SetStyle(bsSolid);
+    TMetafile mf;
+    mf.SetSize(n.Width(), n.Height());
+    {
+      TMetafileCanvas mc(mf);
+      n.Render(mc);
+    }
+    c.Draw(x, y + 14, mf);
+  }
+}
+
+void AddNumIOSection(gallery::GalleryPage& page) {
+  page.AddHeading("Numeric fields");
+  page.AddText("TNumIO2 in every input format; spin buttons with a unit text; the warning colours of a "
+               "value out of range; the gauge showing the value within the range.");
+  const int h = FieldRowH * static_cast<int>((FieldSetups().size() + 1) / 2);
+  TBitmap bmp(2 * FieldW, h);
+  DrawFields(bmp.Canvas());
+  page.AddImage("fields", bmp, "Numeric fields");
+  TMetafile mf;
+  mf.SetSize(2 * FieldW, h);
+  {
+    TMetafileCanvas mc(mf);
+    DrawFields(mc);
+  }
+  mf.SaveToFile(page.FilePath("fields.svg"));
+  page.AddLink("fields.svg", "The fields as SVG");
+  TPrinter& prn = Printer();
+  prn.SetPixelsPerInch(96);
+  prn.SetPaperSizeMM(2 * FieldW * 25.4 / 96, h * 25.4 / 96);
+  prn.SetTitle("Numeric fields");
+  prn.SetOutputFile(page.FilePath("fields.pdf"));
+  prn.BeginDoc();
+  DrawFields(prn.Canvas());
+  prn.EndDoc();
+  page.AddLink("fields.pdf", "The fields as PDF");
+}
+
 }  // namespace
 
 ZOL_GALLERY_PAGE("meter", "Meters and numeric fields", 410) {
@@ -156,6 +233,8 @@ ZOL_GALLERY_PAGE("meter", "Meters and numeric fields", 410) {
   DrawPanel(prn.Canvas(), false);
   prn.EndDoc();
   page.AddLink("panel.pdf", "The panel as a one-page PDF (printed through the printer canvas)");
+
+  AddNumIOSection(page);
 
 
 }
