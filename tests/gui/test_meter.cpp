@@ -340,3 +340,37 @@ TEST_F(Meter, NeedleDrawnUnlessSkipped) {
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(bmp->GetPixel(148, 120), clWhite);
 }
+
+TEST_F(Meter, ImagesLoadOrKeepThePreviousOne) {
+  const std::string dir = GetTempDirectory() + "zol_meter_test/";
+  ForceDirectories(dir);
+  TBitmap img(6, 4);
+  img.Canvas().Brush().SetColor(clFuchsia);
+  img.Canvas().FillRect(Rect(0, 0, 6, 4));
+  img.SaveToFile(dir + "bg.bmp");
+  // A damaged copy: the header promises more pixels than the file holds.
+  {
+    TFileStream in(dir + "bg.bmp", fmOpenRead);
+    std::string bytes(static_cast<size_t>(in.Size()), '\0');
+    in.ReadBuffer(bytes.data(), in.Size());
+    TFileStream out(dir + "cut.bmp", fmCreate);
+    out.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size() / 2));
+  }
+  TMeter m(nullptr);
+  m.SetScaleVisible(false);
+  m.NeedleLayout().SetVisible(false);
+  m.SetBackGroundImg(dir + "bg.bmp");
+  EXPECT_EQ(m.BackGroundImg(), dir + "bg.bmp");
+  m.SetBkgndFillMode(bfTile);
+  auto bmp = m.PaintToBitmap();
+  EXPECT_EQ(bmp->GetPixel(100, 100), clFuchsia) << "the face is tiled with the image";
+  m.SetBackGroundImg(dir + "cut.bmp");
+  EXPECT_EQ(m.BackGroundImg(), dir + "bg.bmp") << "a damaged file leaves the previous image";
+  m.SetBackGroundImg("");
+  EXPECT_EQ(m.BackGroundImg(), "");
+  bmp = m.PaintToBitmap();
+  EXPECT_EQ(bmp->GetPixel(100, 100), clWhite);
+  DeleteFile(dir + "bg.bmp");
+  DeleteFile(dir + "cut.bmp");
+  RemoveDir(dir);
+}
