@@ -836,4 +836,171 @@ void TNumIO2::Render(TCanvas& c) {
   c.Brush().SetStyle(bsSolid);
 }
 
+// ---------------------------------------------------------------- TNumIO
+TNumIO::TNumIO(TComponent* AOwner) : TEdit(AOwner) {
+  SetAlignment(taRightJustify);
+  FAccepted = FPrev = FormatNumValue(0, FInputFormat, FDecPlaceSep, FFixPointDecPlaces, 6);
+  SetInternal(FAccepted, static_cast<int>(FAccepted.size()));
+}
+
+void TNumIO::Refused() {
+  if (FBeep && NumIOBeepProc) NumIOBeepProc();
+}
+
+void TNumIO::SetInternal(const std::string& t, int caret) {
+  FInternal = true;
+  if (t != FBuf.Text) {
+    FBuf.Text = t;
+    FModified = true;
+  }
+  FBuf.Caret = FBuf.Anchor = std::clamp(caret, 0, static_cast<int>(t.size()));
+  FInternal = false;
+  Invalidate();
+}
+
+bool TNumIO::Acceptable(const std::string& t, double& v) const {
+  if (!ConvertNumString(t, FInputFormat, v)) return false;
+  return v == 0 || (v >= FRangeLow && v <= FRangeHigh);
+}
+
+void TNumIO::UpdateWarn() {
+  const bool w = OutOfRange();
+  if (w == FWarn) return;
+  FWarn = w;
+  if (w) {
+    FNormalColor = Color();
+    SetColor(FColorWarnBG);
+  } else {
+    SetColor(FNormalColor);
+  }
+}
+
+void TNumIO::Change() {
+  if (FInternal) return;
+  std::string t = FBuf.Text;
+  int caret = FBuf.Caret;
+  auto refuse = [&](int newCaret) {
+    SetInternal(FPrev, newCaret);
+    Refused();
+    UpdateWarn();
+  };
+  if (FInputFormat == itFixPoint) {
+    // Exactly one separator; digits beyond the decimals are cut off.
+    int nsep = 0;
+    size_t sepPos = 0;
+    for (size_t i = 0; i < t.size(); ++i)
+      if (t[i] == '.' || t[i] == ',') ++nsep, sepPos = i;
+    if (nsep != 1) {
+      size_t prevSep = FPrev.find_first_of(".,");
+      refuse(prevSep == std::string::npos ? static_cast<int>(FPrev.size()) : static_cast<int>(prevSep));
+      return;
+    }
+    const size_t maxLen = sepPos + 1 + FFixPointDecPlaces;
+    if (t.size() > maxLen) t.resize(maxLen);
+  }
+  const TInFormat syntax = FInputFormat == itFixPoint ? itFloat : FInputFormat;
+  if (!NumTextValid(t, syntax, FDecPlaceSep, FFixPointDecPlaces)) {
+    refuse(caret - 1);
+    return;
+  }
+  double v;
+  if (FInputFormat == itFixPoint && ConvertNumString(t, itFloat, v)) {
+    // Re-formatted with its decimals; the caret keeps its place from the left.
+    std::string f = FormatNumValue(v, itFixPoint, FDecPlaceSep, FFixPointDecPlaces, 6);
+    if (!t.empty() && t[0] == '+') f = "+" + f;
+    if (NumTextValid(f, itFixPoint, FDecPlaceSep, FFixPointDecPlaces)) t = f;
+  }
+  SetInternal(t, std::min(caret, static_cast<int>(t.size())));
+  FPrev = t;
+  if (Acceptable(t, v)) {
+    FAccepted = t;
+    UpdateWarn();
+    TEdit::Change();
+  } else {
+    UpdateWarn();
+  }
+}
+
+void TNumIO::Commit() {
+  if (FBuf.Text == FAccepted) return;
+  double v;
+  if (Acceptable(FBuf.Text, v)) {  // e.g. after a change of the range
+    FAccepted = FPrev = FBuf.Text;
+    UpdateWarn();
+    TEdit::Change();
+    return;
+  }
+  Refused();
+  FPrev = FAccepted;
+  SetInternal(FAccepted, static_cast<int>(FAccepted.size()));
+  UpdateWarn();
+}
+
+void TNumIO::KeyDown(uint16_t& Key, TShiftState Shift) {
+  if (Key == VK_RETURN) Commit();
+  TEdit::KeyDown(Key, Shift);
+}
+
+void TNumIO::DoExit() {
+  Commit();
+  TEdit::DoExit();
+}
+
+double TNumIO::GetLabValue() {
+  Commit();
+  double v;
+  return ConvertNumString(FAccepted, FInputFormat, v) ? v : 0;
+}
+
+void TNumIO::SetLabValue(double v) {
+  if (!std::isfinite(v)) return;
+  const std::string t = FormatNumValue(v, FInputFormat, FDecPlaceSep, FFixPointDecPlaces, 6);
+  const bool changed = t != FAccepted || t != FBuf.Text;
+  FAccepted = FPrev = t;
+  SetInternal(t, static_cast<int>(t.size()));
+  UpdateWarn();
+  if (changed) TEdit::Change();
+}
+
+void TNumIO::SetInputFormat(TInFormat v) {
+  if (v == FInputFormat || v < itExp || v > itDynamic) return;
+  double val;
+  if (!ConvertNumString(FAccepted, FInputFormat, val)) val = 0;
+  FInputFormat = v;
+  SetLabValue(val);
+}
+
+void TNumIO::SetDecPlaceSep(TDecPSep v) {
+  if (v == FDecPlaceSep) return;
+  double val;
+  if (!ConvertNumString(FAccepted, FInputFormat, val)) val = 0;
+  FDecPlaceSep = v;
+  if (!NumTextValid(FAccepted, FInputFormat == itFixPoint ? itFloat : FInputFormat, v, FFixPointDecPlaces))
+    SetLabValue(val);
+}
+
+void TNumIO::SetFixPointDecPlaces(int v) {
+  v = std::clamp(v, 0, 15);
+  if (v == FFixPointDecPlaces) return;
+  double val;
+  if (!ConvertNumString(FAccepted, FInputFormat, val)) val = 0;
+  FFixPointDecPlaces = v;
+  if (FInputFormat == itFloat || FInputFormat == itFixPoint) SetLabValue(val);
+}
+
+void TNumIO::SetRangeLow(double v) {
+  if (!(v == v)) return;
+  FRangeLow = v;
+}
+
+void TNumIO::SetRangeHigh(double v) {
+  if (!(v == v)) return;
+  FRangeHigh = v;
+}
+
+void TNumIO::SetColorWarnBG(TColor v) {
+  FColorWarnBG = v;
+  if (FWarn) SetColor(v);
+}
+
 }  // namespace zol

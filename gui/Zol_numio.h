@@ -1,4 +1,5 @@
-// Numeric input and output fields.
+// Numeric input and output fields: TNumIO, an edit field for one number, and
+// TNumIO2, a self-drawn field with labels, spin buttons and a gauge.
 //
 // TNumIO2 is a self-drawn field for one number in one of eight input formats
 // (decimal floating point with or without exponent, fixed point, decimal,
@@ -40,6 +41,7 @@
 #include "base/Zol_zolbase.h"
 #include "base/platform/Zol_controls.h"
 #include "base/platform/Zol_extctrls.h"
+#include "base/platform/Zol_stdctrls.h"
 
 namespace zol {
 
@@ -250,6 +252,70 @@ class TNumIO2 : public TCustomControl {
   bool FCaretOn = false;
   bool FSelecting = false, FGaugeDrag = false;
   TTimer* FTimer = nullptr;
+};
+
+// An edit field that accepts only the text of a number of the chosen input
+// format.  Every change of the text is checked: a text that cannot be
+// completed to a number of the format is refused (the previous text comes
+// back with the caret one position left of where it was, and with Beep the
+// beep sounds).  The range is checked when the value is committed — Enter,
+// the focus leaving the field, or LabValue being read: a text outside
+// [RangeLow, RangeHigh] (other than the value 0, which is always accepted) or
+// not yet a complete number then reverts to the last accepted text.  While
+// typing, such a text is shown on ColorWarnBG and OnChange waits; OnChange
+// fires for every accepted text.  In itFixPoint the text always keeps exactly
+// one separator, and digits beyond FixPointDecPlaces after it are cut off.
+class TNumIO : public TEdit {
+ public:
+  explicit TNumIO(TComponent* AOwner);
+
+  TInFormat InputFormat() const { return FInputFormat; }
+  void SetInputFormat(TInFormat v);  // re-writes the accepted value in the new format
+  TDecPSep DecPlaceSep() const { return FDecPlaceSep; }
+  void SetDecPlaceSep(TDecPSep v);
+  int FixPointDecPlaces() const { return FFixPointDecPlaces; }
+  void SetFixPointDecPlaces(int v);  // 0..15
+  double RangeLow() const { return FRangeLow; }
+  void SetRangeLow(double v);
+  double RangeHigh() const { return FRangeHigh; }
+  void SetRangeHigh(double v);
+  bool Beep() const { return FBeep; }
+  void SetBeep(bool v) { FBeep = v; }
+  TColor ColorWarnBG() const { return FColorWarnBG; }
+  void SetColorWarnBG(TColor v);
+  // The value: reading it commits the text first.
+  double LabValue() { return GetLabValue(); }
+  double GetLabValue();
+  void SetLabValue(double v);  // non-finite values are ignored
+  // The last accepted text.
+  const std::string& AcceptedText() const { return FAccepted; }
+  // The text shown is not (yet) an accepted value.
+  bool OutOfRange() const { return FBuf.Text != FAccepted; }
+  // Checks the shown text against the range now: an accepted text stays,
+  // anything else reverts to the last accepted text.
+  void Commit();
+
+ protected:
+  void Change() override;
+  void KeyDown(uint16_t& Key, TShiftState Shift) override;
+  void DoExit() override;
+
+ private:
+  void SetInternal(const std::string& t, int caret);
+  bool Acceptable(const std::string& t, double& v) const;
+  void UpdateWarn();
+  void Refused();
+
+  TInFormat FInputFormat = itFloat;
+  TDecPSep FDecPlaceSep = dsBoth;
+  int FFixPointDecPlaces = 2;
+  double FRangeLow = -1.7e308, FRangeHigh = 1.7e308;
+  bool FBeep = true;
+  TColor FColorWarnBG = 0x80FFFF;
+  TColor FNormalColor = clWindow;
+  bool FWarn = false;
+  bool FInternal = false;
+  std::string FAccepted, FPrev;
 };
 
 }  // namespace zol

@@ -417,3 +417,133 @@ TEST_F(NumIO, GaugeFillsItsFraction) {
   bmp = n.PaintToBitmap();
   EXPECT_EQ(bmp->GetPixel(g.Left + 5, midY), clSilver);
 }
+
+// ---------------------------------------------------------------- TNumIO (edit field)
+namespace {
+
+struct EditField {
+  TForm form{nullptr};
+  TNumIO* n;
+  TNumIO* other;
+  int changes = 0;
+  EditField() {
+    form.SetBounds(0, 0, 300, 80);
+    n = new TNumIO(&form);
+    n->SetParent(&form);
+    n->SetBounds(10, 10, 120, 24);
+    other = new TNumIO(&form);
+    other->SetParent(&form);
+    other->SetBounds(10, 40, 120, 24);
+    form.Show();
+    n->SetFocus();
+    n->OnChange = [this](TObject*) { ++changes; };
+    Application()->ProcessMessages();
+  }
+  void Type(const std::string& s) {
+    Application()->PostText(s);
+    Application()->ProcessMessages();
+  }
+  void Key(uint16_t k, TShiftState sh = 0) {
+    Application()->PressKey(k, sh);
+    Application()->ProcessMessages();
+  }
+  void Replace(const std::string& s) {
+    Key('A', ssCtrl);
+    Type(s);
+  }
+};
+
+}  // namespace
+
+TEST_F(NumIO, EditChecksTheRangeOnlyWhenCommitted) {
+  EditField f;
+  EXPECT_EQ(f.n->Text(), "0.00");
+  f.n->SetRangeLow(10);
+  f.n->SetRangeHigh(20);
+  f.Replace("15");  // "1" alone is below the range, but typing goes on
+  EXPECT_EQ(f.n->Text(), "15");
+  EXPECT_FALSE(f.n->OutOfRange());
+  EXPECT_EQ(f.changes, 1) << "OnChange waits for an accepted value";
+  EXPECT_EQ(beeps, 0);
+  const TColor normal = f.n->Color();
+  f.Type("0");
+  EXPECT_EQ(f.n->Text(), "150");
+  EXPECT_TRUE(f.n->OutOfRange());
+  EXPECT_EQ(f.n->Color(), 0x80FFFFu) << "the out-of-range state is shown";
+  f.Key(VK_RETURN);
+  EXPECT_EQ(f.n->Text(), "15") << "Enter reverts to the last accepted text";
+  EXPECT_EQ(beeps, 1);
+  EXPECT_EQ(f.n->Color(), normal);
+  f.Replace("0");
+  EXPECT_EQ(f.n->Text(), "0") << "0 is always accepted";
+  EXPECT_FALSE(f.n->OutOfRange());
+  EXPECT_EQ(f.changes, 2);
+
+  f.n->SetRangeLow(1);
+  f.n->SetRangeHigh(10);
+  f.Replace("11");
+  EXPECT_TRUE(f.n->OutOfRange());
+  f.other->SetFocus();  // the focus leaves: committed
+  Application()->ProcessMessages();
+  EXPECT_EQ(f.n->Text(), "1");
+  f.n->SetFocus();
+  f.Replace("-");
+  EXPECT_EQ(f.n->Text(), "-");
+  EXPECT_DOUBLE_EQ(f.n->GetLabValue(), 1) << "reading the value commits";
+  EXPECT_EQ(f.n->Text(), "1");
+}
+
+TEST_F(NumIO, EditRefusesSyntaxKeystroke) {
+  EditField f;
+  f.n->SetDecPlaceSep(dsDot);
+  f.Replace("2.5");
+  f.Type("x");
+  f.Type(",");
+  f.Type(".");
+  EXPECT_EQ(f.n->Text(), "2.5");
+  EXPECT_EQ(f.n->CaretPos(), 3) << "one left of the caret after the refused character: where it stood";
+  EXPECT_EQ(beeps, 3);
+  Clipboard().SetAsText("7.25");
+  f.Key('A', ssCtrl);
+  f.Key('V', ssCtrl);
+  EXPECT_EQ(f.n->Text(), "7.25");
+  EXPECT_DOUBLE_EQ(f.n->LabValue(), 7.25);
+  Clipboard().SetAsText("abc");
+  f.Key('V', ssCtrl);
+  EXPECT_EQ(f.n->Text(), "7.25");
+
+  f.n->SetInputFormat(itInt);
+  EXPECT_EQ(f.n->Text(), "7");
+  f.Replace("2147483648");
+  EXPECT_EQ(f.n->Text(), "214748364") << "the tenth digit would leave the 32-bit range";
+  f.n->SetInputFormat(itHex);
+  f.n->SetLabValue(255);
+  EXPECT_EQ(f.n->Text(), "000000FF");
+  f.n->SetLabValue(-1e20);
+  EXPECT_EQ(f.n->Text(), "80000000");
+  f.n->SetInputFormat(itDynamic);
+  f.Replace("%101");
+  EXPECT_DOUBLE_EQ(f.n->LabValue(), 5);
+}
+
+TEST_F(NumIO, EditFixPointKeepsOneSeparatorAndItsDecimals) {
+  EditField f;
+  f.n->SetInputFormat(itFixPoint);
+  EXPECT_EQ(f.n->Text(), "0.00");
+  f.Key(VK_END);
+  f.Type("7");  // a third decimal is cut off
+  EXPECT_EQ(f.n->Text(), "0.00");
+  f.Key(VK_HOME);
+  f.Type("3");
+  EXPECT_EQ(f.n->Text(), "30.00");
+  f.Replace("5");  // no separator left: the previous text returns, caret at its point
+  EXPECT_EQ(f.n->Text(), "30.00");
+  EXPECT_EQ(f.n->CaretPos(), 2);
+  EXPECT_GE(beeps, 1);
+  f.Key(VK_END);
+  f.Key(VK_BACK);  // one decimal left: re-formatted with two
+  EXPECT_EQ(f.n->Text(), "30.00");
+  f.Key(VK_HOME);
+  f.Key(VK_DELETE);
+  EXPECT_EQ(f.n->Text(), "0.00");
+}
