@@ -130,3 +130,26 @@ ZOL_EXPLORER_ENTRY("GUI controls", "TMiniCal") {
                           }, {}});
   return d;
 }
+
+ZOL_EXPLORER_ENTRY("GUI controls", "TNumIO") {
+  auto* n = new TNumIO(&Parent);
+  n->SetParent(&Parent);
+  n->SetBounds(0, 0, 160, 24);
+  n->SetRangeLow(10);
+  n->SetRangeHigh(20);
+  n->SetLabValue(15);
+  explorer::Demo d{n, {}};
+  d.Properties.push_back({"Text", [n] { return n->Text(); }, [n](const std::string& s) { n->SetText(s); }});
+  d.Properties.push_back({"LabValue", [n] { return Num(n->LabValue()); },
+                          [n](const std::string& s) { n->SetLabValue(ToNum(s, 0)); }});
+  d.Properties.push_back({"InputFormat (0..7)", [n] { return std::to_string(static_cast<int>(n->InputFormat())); },
+                          [n](const std::string& s) {
+                            const int v = StrToIntDef(Trim(s), 1);
+                            if (v >= 0 && v <= 7) n->SetInputFormat(static_cast<TInFormat>(v));
+                          }});
+  d.Properties.push_back({"RangeLow", [n] { return Num(n->RangeLow()); },
+                          [n](const std::string& s) { n->SetRangeLow(ToNum(s, n->RangeLow())); }});
+  d.Properties.push_back({"RangeHigh", [n] { return Num(n->RangeHigh()); },
+                          [n](const std::string& s) { n->SetRangeHigh(ToNum(s, n->RangeHigh())); }});
+  return d;
+}

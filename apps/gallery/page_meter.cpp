@@ -177,6 +177,33 @@ void DrawFields(TCanvas& c) {
   }
 }
 
+// TNumIO, the edit field, in every format (a picture of the platform edit).
+void AddEditSection(gallery::GalleryPage& page) {
+  const TInFormat formats[8] = {itExp, itFloat, itFixPoint, itInt, itHex, itOct, itBin, itDynamic};
+  const char* names[8] = {"itExp", "itFloat", "itFixPoint", "itInt", "itHex", "itOct", "itBin", "itDynamic"};
+  TBitmap sheet(2 * FieldW, 4 * 44);
+  sheet.Canvas().Brush().SetColor(clWhite);
+  sheet.Canvas().FillRect(Rect(0, 0, sheet.Width(), sheet.Height()));
+  for (int i = 0; i < 8; ++i) {
+    TNumIO e(nullptr);
+    e.SetBounds(0, 0, formats[i] == itBin ? 280 : 160, 24);
+    e.SetInputFormat(formats[i]);
+    e.SetLabValue(formats[i] == itDynamic ? 31 : 42.125);
+    if (i == 7) e.SetText("$1F");
+    auto b = e.PaintToBitmap();
+    const int x = (i % 2) * FieldW, y = (i / 2) * 44;
+    sheet.Canvas().Font().SetColor(clGray);
+    sheet.Canvas().Brush().SetStyle(bsClear);
+    sheet.Canvas().TextOut(x + 4, y, names[i]);
+    sheet.Canvas().Brush().SetStyle(bsSolid);
+    sheet.Canvas().Draw(x, y + 15, *b);
+  }
+  page.AddHeading("Edit fields");
+  page.AddText("TNumIO, the platform edit field that accepts numbers only, showing 42.125 (31 in itDynamic) "
+               "in every input format.");
+  page.AddImage("edits", sheet, "TNumIO in every input format");
+}
+
 void AddNumIOSection(gallery::GalleryPage& page) {
   page.AddHeading("Numeric fields");
   page.AddText("TNumIO2 in every input format; spin buttons with a unit text; the warning colours of a "
@@ -235,6 +262,5 @@ ZOL_GALLERY_PAGE("meter", "Meters and numeric fields", 410) {
   page.AddLink("panel.pdf", "The panel as a one-page PDF (printed through the printer canvas)");
 
   AddNumIOSection(page);
-
-
+  AddEditSection(page);
 }
