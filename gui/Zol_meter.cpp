@@ -67,39 +67,18 @@ void TNeedleLayout::Changed() {
   }
 }
 
-void TNeedleLayout::SetInt(int& f, int v) {
-  if (f == v) return;
-  f = v;
-  Changed();
-}
 
-void TNeedleLayout::SetPercentNeedleLength(int v) { SetInt(FPercentNeedleLength, std::clamp(v, 0, 100)); }
-void TNeedleLayout::SetHeadSize(int v) { SetInt(FHeadSize, std::clamp(v, 0, 100000)); }
-void TNeedleLayout::SetHeadAngle(int v) { SetInt(FHeadAngle, std::clamp(v, 0, 180)); }
-void TNeedleLayout::SetHeadMidLeng(int v) { SetInt(FHeadMidLeng, std::clamp(v, 0, 100000)); }
-void TNeedleLayout::SetThickness(int v) { SetInt(FThickness, std::clamp(v, 0, 100000)); }
-void TNeedleLayout::SetShadowDx(int v) { SetInt(FShadowDx, std::clamp(v, -100000, 100000)); }
-void TNeedleLayout::SetShadowDy(int v) { SetInt(FShadowDy, std::clamp(v, -100000, 100000)); }
-void TNeedleLayout::SetColorBody(TColor v) {
-  if (v == FColorBody) return;
-  FColorBody = v;
-  Changed();
-}
-void TNeedleLayout::SetColorOutline(TColor v) {
-  if (v == FColorOutline) return;
-  FColorOutline = v;
-  Changed();
-}
-void TNeedleLayout::SetShadowColor(TColor v) {
-  if (v == FShadowColor) return;
-  FShadowColor = v;
-  Changed();
-}
-void TNeedleLayout::SetVisible(bool v) {
-  if (v == FVisible) return;
-  FVisible = v;
-  Changed();
-}
+void TNeedleLayout::SetPercentNeedleLength(int v) { SetField(FPercentNeedleLength, std::clamp(v, 0, 100)); }
+void TNeedleLayout::SetHeadSize(int v) { SetField(FHeadSize, std::clamp(v, 0, 100000)); }
+void TNeedleLayout::SetHeadAngle(int v) { SetField(FHeadAngle, std::clamp(v, 0, 180)); }
+void TNeedleLayout::SetHeadMidLeng(int v) { SetField(FHeadMidLeng, std::clamp(v, 0, 100000)); }
+void TNeedleLayout::SetThickness(int v) { SetField(FThickness, std::clamp(v, 0, 100000)); }
+void TNeedleLayout::SetShadowDx(int v) { SetField(FShadowDx, std::clamp(v, -100000, 100000)); }
+void TNeedleLayout::SetShadowDy(int v) { SetField(FShadowDy, std::clamp(v, -100000, 100000)); }
+void TNeedleLayout::SetColorBody(TColor v) { SetField(FColorBody, v); }
+void TNeedleLayout::SetColorOutline(TColor v) { SetField(FColorOutline, v); }
+void TNeedleLayout::SetShadowColor(TColor v) { SetField(FShadowColor, v); }
+void TNeedleLayout::SetVisible(bool v) { SetField(FVisible, v); }
 
 // ---------------------------------------------------------------- TMeter: construction
 TMeter::TMeter(TComponent* AOwner)

@@ -80,8 +80,13 @@ class TNeedleLayout : public TPersistent {
   TNotifyEvent OnChange;
 
  private:
-  void SetInt(int& f, int v);
   void Changed();
+  template <class T>
+  void SetField(T& f, T v) {
+    if (f == v) return;
+    f = v;
+    Changed();
+  }
   int FPercentNeedleLength = 100;
   int FHeadSize = 20;
   int FHeadAngle = 30;

@@ -343,26 +343,26 @@ bool TNumIO2::OutOfRange() const {
 }
 
 // ---------------------------------------------------------------- setters
-void TNumIO2::SetInputFormat(TInFormat v) {
-  if (v == FInputFormat || v < itExp || v > itDynamic) return;
-  double val = GetNioValue();
-  if (!std::isfinite(val)) val = 0;
-  FInputFormat = v;
-  FText = FormatNumValue(val, FInputFormat, FDecPlaceSep, FFixPointDecPlaces, FSignificantDigits);
+void TNumIO2::Rewrite(double val, bool fire) {
+  FText = FormatNumValue(std::isfinite(val) ? val : 0, FInputFormat, FDecPlaceSep, FFixPointDecPlaces,
+                         FSignificantDigits);
   FCaret = FAnchor = static_cast<int>(FText.size());
   Invalidate();
-  FireChange();
+  if (fire) FireChange();
+}
+
+void TNumIO2::SetInputFormat(TInFormat v) {
+  if (v == FInputFormat || v < itExp || v > itDynamic) return;
+  const double val = GetNioValue();
+  FInputFormat = v;
+  Rewrite(val, true);
 }
 
 void TNumIO2::SetDecPlaceSep(TDecPSep v) {
   if (v == FDecPlaceSep) return;
   const double val = GetNioValue();
   FDecPlaceSep = v;
-  if (!CheckValidity(FText)) {
-    FText = FormatNumValue(std::isfinite(val) ? val : 0, FInputFormat, FDecPlaceSep, FFixPointDecPlaces,
-                           FSignificantDigits);
-    FCaret = FAnchor = static_cast<int>(FText.size());
-  }
+  if (!CheckValidity(FText)) Rewrite(val, false);
   Invalidate();
 }
 
@@ -371,11 +371,7 @@ void TNumIO2::SetFixPointDecPlaces(int v) {
   if (v == FFixPointDecPlaces) return;
   const double val = GetNioValue();
   FFixPointDecPlaces = v;
-  if (FInputFormat == itFloat || FInputFormat == itFixPoint) {
-    FText = FormatNumValue(std::isfinite(val) ? val : 0, FInputFormat, FDecPlaceSep, FFixPointDecPlaces,
-                           FSignificantDigits);
-    FCaret = FAnchor = static_cast<int>(FText.size());
-  }
+  if (FInputFormat == itFloat || FInputFormat == itFixPoint) Rewrite(val, false);
   Invalidate();
 }
 
@@ -384,11 +380,7 @@ void TNumIO2::SetSignificantDigits(int v) {
   if (v == FSignificantDigits) return;
   const double val = GetNioValue();
   FSignificantDigits = v;
-  if (FInputFormat == itExp) {
-    FText = FormatNumValue(std::isfinite(val) ? val : 0, FInputFormat, FDecPlaceSep, FFixPointDecPlaces,
-                           FSignificantDigits);
-    FCaret = FAnchor = static_cast<int>(FText.size());
-  }
+  if (FInputFormat == itExp) Rewrite(val, false);
   Invalidate();
 }
 
@@ -948,8 +940,7 @@ void TNumIO::DoExit() {
 
 double TNumIO::GetLabValue() {
   Commit();
-  double v;
-  return ConvertNumString(FAccepted, FInputFormat, v) ? v : 0;
+  return AcceptedValue();
 }
 
 void TNumIO::SetLabValue(double v) {
@@ -962,18 +953,21 @@ void TNumIO::SetLabValue(double v) {
   if (changed) TEdit::Change();
 }
 
+double TNumIO::AcceptedValue() const {
+  double val;
+  return ConvertNumString(FAccepted, FInputFormat, val) ? val : 0;
+}
+
 void TNumIO::SetInputFormat(TInFormat v) {
   if (v == FInputFormat || v < itExp || v > itDynamic) return;
-  double val;
-  if (!ConvertNumString(FAccepted, FInputFormat, val)) val = 0;
+  const double val = AcceptedValue();
   FInputFormat = v;
   SetLabValue(val);
 }
 
 void TNumIO::SetDecPlaceSep(TDecPSep v) {
   if (v == FDecPlaceSep) return;
-  double val;
-  if (!ConvertNumString(FAccepted, FInputFormat, val)) val = 0;
+  const double val = AcceptedValue();
   FDecPlaceSep = v;
   if (!NumTextValid(FAccepted, FInputFormat == itFixPoint ? itFloat : FInputFormat, v, FFixPointDecPlaces))
     SetLabValue(val);
@@ -982,8 +976,7 @@ void TNumIO::SetDecPlaceSep(TDecPSep v) {
 void TNumIO::SetFixPointDecPlaces(int v) {
   v = std::clamp(v, 0, 15);
   if (v == FFixPointDecPlaces) return;
-  double val;
-  if (!ConvertNumString(FAccepted, FInputFormat, val)) val = 0;
+  const double val = AcceptedValue();
   FFixPointDecPlaces = v;
   if (FInputFormat == itFloat || FInputFormat == itFixPoint) SetLabValue(val);
 }

@@ -220,6 +220,8 @@ class TNumIO2 : public TCustomControl {
   // Replaces the selection with s when the result is valid; answers whether it did.
   bool ReplaceSelection(const std::string& s);
   void AcceptText(const std::string& t, int caret);
+  // Writes val (0 when not finite) in the current format, caret at the end.
+  void Rewrite(double val, bool fire);
   void Spin(int dir);
   void GaugeAt(int X);
   void ApplyAutoSize();
@@ -303,6 +305,7 @@ class TNumIO : public TEdit {
  private:
   void SetInternal(const std::string& t, int caret);
   bool Acceptable(const std::string& t, double& v) const;
+  double AcceptedValue() const;  // the value of the accepted text (0 when it has none)
   void UpdateWarn();
   void Refused();
 

@@ -2,6 +2,7 @@
 // the numeric fields and the mini calendar.
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "apps/explorer/Explorer.h"
@@ -21,7 +22,37 @@ double ToNum(const std::string& s, double deflt) {
   return TryStrToFloat(Trim(s), v) ? v : deflt;
 }
 
-bool ToBool(const std::string& s) { return s == "1" || SameText(s, "true") || SameText(s, "yes"); }
+// A number property; text that is not a number keeps the value.
+template <class Get, class Set>
+explorer::Property NumProp(const std::string& name, Get get, Set set) {
+  return {name, [get] { return Num(get()); }, [get, set](const std::string& s) { set(ToNum(s, get())); }};
+}
+
+// An enumeration property typed as its ordinal 0..last.
+template <class E, class Get, class Set>
+explorer::Property EnumProp(const std::string& name, int last, Get get, Set set) {
+  return {name + " (0.." + std::to_string(last) + ")", [get] { return std::to_string(static_cast<int>(get())); },
+          [last, set](const std::string& s) {
+            const int v = StrToIntDef(Trim(s), -1);
+            if (v >= 0 && v <= last) set(static_cast<E>(v));
+          }};
+}
+
+explorer::Property BoolProp(const std::string& name, std::function<bool()> get, std::function<void(bool)> set) {
+  return {name, [get] { return std::string(get() ? "true" : "false"); },
+          [set](const std::string& s) { set(s == "1" || SameText(Trim(s), "true") || SameText(Trim(s), "yes")); }};
+}
+
+// Text, format and range: the properties both numeric fields share.
+template <class Field>
+void AddFieldProperties(explorer::Demo& d, Field* n) {
+  d.Properties.push_back({"Text", [n] { return n->Text(); }, [n](const std::string& s) { n->SetText(s); }});
+  d.Properties.push_back(EnumProp<TInFormat>("InputFormat", 7, [n] { return n->InputFormat(); },
+                                             [n](TInFormat v) { n->SetInputFormat(v); }));
+  d.Properties.push_back(NumProp("RangeLow", [n] { return n->RangeLow(); }, [n](double v) { n->SetRangeLow(v); }));
+  d.Properties.push_back(NumProp("RangeHigh", [n] { return n->RangeHigh(); }, [n](double v) { n->SetRangeHigh(v); }));
+  d.Properties.push_back({"OutOfRange", [n] { return std::string(n->OutOfRange() ? "true" : "false"); }, {}});
+}
 
 }  // namespace
 
@@ -53,23 +84,21 @@ ZOL_EXPLORER_ENTRY("GUI controls", "TMeter") {
     if (std::isfinite(v)) m->SetValue(v);
   };
   explorer::Demo d{m, {}};
-  d.Properties.push_back({"Value", [m] { return Num(m->Value()); },
-                          [m, n](const std::string& s) { m->SetValue(ToNum(s, m->Value())); n->SetNioValue(m->Value()); }});
-  d.Properties.push_back({"MeterLayout (0..5)", [m] { return std::to_string(static_cast<int>(m->MeterLayout())); },
-                          [m](const std::string& s) {
-                            const int v = StrToIntDef(Trim(s), 0);
-                            if (v >= 0 && v <= 5) m->SetMeterLayout(static_cast<TMeterLayout>(v));
-                          }});
-  d.Properties.push_back({"MeterMinValue", [m] { return Num(m->MeterMinValue()); },
-                          [m](const std::string& s) { m->SetMeterMinValue(ToNum(s, m->MeterMinValue())); }});
-  d.Properties.push_back({"MeterMaxValue", [m] { return Num(m->MeterMaxValue()); },
-                          [m](const std::string& s) { m->SetMeterMaxValue(ToNum(s, m->MeterMaxValue())); }});
-  d.Properties.push_back({"Logarithmic", [m] { return std::string(m->Logarithmic() ? "true" : "false"); },
-                          [m](const std::string& s) { m->SetLogarithmic(ToBool(s)); }});
-  d.Properties.push_back({"ThresholdLow", [m] { return Num(m->ThresholdLow()); },
-                          [m](const std::string& s) { m->SetThresholdLow(ToNum(s, m->ThresholdLow())); }});
-  d.Properties.push_back({"ThresholdHigh", [m] { return Num(m->ThresholdHigh()); },
-                          [m](const std::string& s) { m->SetThresholdHigh(ToNum(s, m->ThresholdHigh())); }});
+  d.Properties.push_back(NumProp("Value", [m] { return m->Value(); }, [m, n](double v) {
+    m->SetValue(v);
+    n->SetNioValue(m->Value());
+  }));
+  d.Properties.push_back(EnumProp<TMeterLayout>("MeterLayout", 5, [m] { return m->MeterLayout(); },
+                                                [m](TMeterLayout v) { m->SetMeterLayout(v); }));
+  d.Properties.push_back(NumProp("MeterMinValue", [m] { return m->MeterMinValue(); },
+                                 [m](double v) { m->SetMeterMinValue(v); }));
+  d.Properties.push_back(NumProp("MeterMaxValue", [m] { return m->MeterMaxValue(); },
+                                 [m](double v) { m->SetMeterMaxValue(v); }));
+  d.Properties.push_back(BoolProp("Logarithmic", [m] { return m->Logarithmic(); }, [m](bool v) { m->SetLogarithmic(v); }));
+  d.Properties.push_back(NumProp("ThresholdLow", [m] { return m->ThresholdLow(); },
+                                 [m](double v) { m->SetThresholdLow(v); }));
+  d.Properties.push_back(NumProp("ThresholdHigh", [m] { return m->ThresholdHigh(); },
+                                 [m](double v) { m->SetThresholdHigh(v); }));
   d.Properties.push_back({"Caption", [m] { return m->Caption(); }, [m](const std::string& s) { m->SetCaption(s); }});
   return d;
 }
@@ -84,17 +113,21 @@ ZOL_EXPLORER_ENTRY("GUI controls", "TNumIO2") {
   n->SetGaugeVisible(true);
   n->SetNioValue(12.5);
   explorer::Demo d{n, {}};
-  d.Properties.push_back({"Text", [n] { return n->Text(); }, [n](const std::string& s) { n->SetText(s); }});
-  d.Properties.push_back({"InputFormat (0..7)", [n] { return std::to_string(static_cast<int>(n->InputFormat())); },
-                          [n](const std::string& s) {
-                            const int v = StrToIntDef(Trim(s), 1);
-                            if (v >= 0 && v <= 7) n->SetInputFormat(static_cast<TInFormat>(v));
-                          }});
-  d.Properties.push_back({"RangeLow", [n] { return Num(n->RangeLow()); },
-                          [n](const std::string& s) { n->SetRangeLow(ToNum(s, n->RangeLow())); }});
-  d.Properties.push_back({"RangeHigh", [n] { return Num(n->RangeHigh()); },
-                          [n](const std::string& s) { n->SetRangeHigh(ToNum(s, n->RangeHigh())); }});
-  d.Properties.push_back({"OutOfRange", [n] { return std::string(n->OutOfRange() ? "true" : "false"); }, {}});
+  AddFieldProperties(d, n);
+  d.Properties.push_back(BoolProp("ButVisible", [n] { return n->ButVisible(); }, [n](bool v) { n->SetButVisible(v); }));
+  return d;
+}
+
+ZOL_EXPLORER_ENTRY("GUI controls", "TNumIO") {
+  auto* n = new TNumIO(&Parent);
+  n->SetParent(&Parent);
+  n->SetBounds(0, 0, 160, 24);
+  n->SetRangeLow(10);
+  n->SetRangeHigh(20);
+  n->SetLabValue(15);
+  explorer::Demo d{n, {}};
+  AddFieldProperties(d, n);
+  d.Properties.push_back(NumProp("LabValue", [n] { return n->LabValue(); }, [n](double v) { n->SetLabValue(v); }));
   return d;
 }
 
@@ -108,48 +141,18 @@ ZOL_EXPLORER_ENTRY("GUI controls", "TMiniCal") {
                           [c] { return std::to_string(c->Year()) + "-" + std::to_string(c->Month()) + "-" + std::to_string(c->Day()); },
                           [c](const std::string& s) {
                             int y = 0, mo = 0, da = 0;
-                            if (std::sscanf(s.c_str(), "%d-%d-%d", &y, &mo, &da) == 3) {
-                              TDateTime t;
-                              if (TryEncodeDate(y, mo, da, t)) c->SetDate(t);
-                            }
+                            TDateTime t;
+                            if (std::sscanf(s.c_str(), "%d-%d-%d", &y, &mo, &da) == 3 && TryEncodeDate(y, mo, da, t))
+                              c->SetDate(t);
                           }});
-  d.Properties.push_back({"Language (0..4)", [c] { return std::to_string(static_cast<int>(c->Language())); },
-                          [c](const std::string& s) {
-                            const int v = StrToIntDef(Trim(s), 1);
-                            if (v >= 0 && v <= 4) c->SetLanguage(static_cast<TLanguage>(v));
-                          }});
-  d.Properties.push_back({"FirstDayOfWeek (0..6)", [c] { return std::to_string(static_cast<int>(c->FirstDayOfWeek())); },
-                          [c](const std::string& s) {
-                            const int v = StrToIntDef(Trim(s), 0);
-                            if (v >= 0 && v <= 6) c->SetFirstDayOfWeek(static_cast<TDayOfWeek>(v));
-                          }});
+  d.Properties.push_back(EnumProp<TLanguage>("Language", 4, [c] { return c->Language(); },
+                                             [c](TLanguage v) { c->SetLanguage(v); }));
+  d.Properties.push_back(EnumProp<TDayOfWeek>("FirstDayOfWeek", 6, [c] { return c->FirstDayOfWeek(); },
+                                              [c](TDayOfWeek v) { c->SetFirstDayOfWeek(v); }));
   d.Properties.push_back({"Holiday", [c] {
                             std::string n;
                             c->CheckHoliday(c->Year(), c->Month(), c->Day(), n);
                             return n;
                           }, {}});
-  return d;
-}
-
-ZOL_EXPLORER_ENTRY("GUI controls", "TNumIO") {
-  auto* n = new TNumIO(&Parent);
-  n->SetParent(&Parent);
-  n->SetBounds(0, 0, 160, 24);
-  n->SetRangeLow(10);
-  n->SetRangeHigh(20);
-  n->SetLabValue(15);
-  explorer::Demo d{n, {}};
-  d.Properties.push_back({"Text", [n] { return n->Text(); }, [n](const std::string& s) { n->SetText(s); }});
-  d.Properties.push_back({"LabValue", [n] { return Num(n->LabValue()); },
-                          [n](const std::string& s) { n->SetLabValue(ToNum(s, 0)); }});
-  d.Properties.push_back({"InputFormat (0..7)", [n] { return std::to_string(static_cast<int>(n->InputFormat())); },
-                          [n](const std::string& s) {
-                            const int v = StrToIntDef(Trim(s), 1);
-                            if (v >= 0 && v <= 7) n->SetInputFormat(static_cast<TInFormat>(v));
-                          }});
-  d.Properties.push_back({"RangeLow", [n] { return Num(n->RangeLow()); },
-                          [n](const std::string& s) { n->SetRangeLow(ToNum(s, n->RangeLow())); }});
-  d.Properties.push_back({"RangeHigh", [n] { return Num(n->RangeHigh()); },
-                          [n](const std::string& s) { n->SetRangeHigh(ToNum(s, n->RangeHigh())); }});
   return d;
 }

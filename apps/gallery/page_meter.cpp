@@ -128,6 +128,29 @@ void DrawPanel(TCanvas& c, bool raster) {
   }
 }
 
+// The drawing as SVG (through the metafile canvas) and as a one-page PDF
+// (through the printer canvas), with links on the page.
+void AddVectorCopies(gallery::GalleryPage& page, const std::string& stem, const std::string& title, int w, int h,
+                     const std::function<void(TCanvas&)>& draw) {
+  TMetafile mf;
+  mf.SetSize(w, h);
+  {
+    TMetafileCanvas mc(mf);
+    draw(mc);
+  }
+  mf.SaveToFile(page.FilePath(stem + ".svg"));
+  page.AddLink(stem + ".svg", title + " as SVG (recorded through the metafile canvas)");
+  TPrinter& prn = Printer();
+  prn.SetPixelsPerInch(96);
+  prn.SetPaperSizeMM(w * 25.4 / 96, h * 25.4 / 96);
+  prn.SetTitle(title);
+  prn.SetOutputFile(page.FilePath(stem + ".pdf"));
+  prn.BeginDoc();
+  draw(prn.Canvas());
+  prn.EndDoc();
+  page.AddLink(stem + ".pdf", title + " as a one-page PDF (printed through the printer canvas)");
+}
+
 // One numeric field per input format, and a few in special states.
 struct FieldSetup {
   const char* Title;
@@ -212,23 +235,7 @@ void AddNumIOSection(gallery::GalleryPage& page) {
   TBitmap bmp(2 * FieldW, h);
   DrawFields(bmp.Canvas());
   page.AddImage("fields", bmp, "Numeric fields");
-  TMetafile mf;
-  mf.SetSize(2 * FieldW, h);
-  {
-    TMetafileCanvas mc(mf);
-    DrawFields(mc);
-  }
-  mf.SaveToFile(page.FilePath("fields.svg"));
-  page.AddLink("fields.svg", "The fields as SVG");
-  TPrinter& prn = Printer();
-  prn.SetPixelsPerInch(96);
-  prn.SetPaperSizeMM(2 * FieldW * 25.4 / 96, h * 25.4 / 96);
-  prn.SetTitle("Numeric fields");
-  prn.SetOutputFile(page.FilePath("fields.pdf"));
-  prn.BeginDoc();
-  DrawFields(prn.Canvas());
-  prn.EndDoc();
-  page.AddLink("fields.pdf", "The fields as PDF");
+  AddVectorCopies(page, "fields", "The fields", 2 * FieldW, h, [](TCanvas& c) { DrawFields(c); });
 }
 
 }  // namespace
@@ -243,23 +250,7 @@ ZOL_GALLERY_PAGE("meter", "Meters and numeric fields", 410) {
   DrawPanel(bmp.Canvas(), true);
   page.AddImage("panel", bmp, "A panel of meters");
 
-  TMetafile mf;
-  mf.SetSize(w, h);
-  {
-    TMetafileCanvas mc(mf);
-    DrawPanel(mc, false);
-  }
-  mf.SaveToFile(page.FilePath("panel.svg"));
-  page.AddLink("panel.svg", "The panel as SVG (recorded through the metafile canvas)");
-  TPrinter& prn = Printer();
-  prn.SetPixelsPerInch(96);
-  prn.SetPaperSizeMM(w * 25.4 / 96, h * 25.4 / 96);
-  prn.SetTitle("Meters");
-  prn.SetOutputFile(page.FilePath("panel.pdf"));
-  prn.BeginDoc();
-  DrawPanel(prn.Canvas(), false);
-  prn.EndDoc();
-  page.AddLink("panel.pdf", "The panel as a one-page PDF (printed through the printer canvas)");
+  AddVectorCopies(page, "panel", "The panel", w, h, [](TCanvas& c) { DrawPanel(c, false); });
 
   AddNumIOSection(page);
   AddEditSection(page);

@@ -170,14 +170,18 @@ TEST_F(NumIO, OutOfRangeFollowsTheValue) {
 // ---------------------------------------------------------------- keystrokes through the host
 namespace {
 
-struct Field {
+// A field on a shown form with the focus, fed through the headless host.
+template <class C>
+struct HostedField {
   TForm form{nullptr};
-  TNumIO2* n;
-  Field() {
+  C* n;
+  HostedField(int w, int h) {
     form.SetBounds(0, 0, 300, 80);
-    n = new TNumIO2(&form);
+    n = new C(&form);
     n->SetParent(&form);
-    n->SetBounds(10, 10, 200, 28);
+    n->SetBounds(10, 10, w, h);
+  }
+  void Show() {
     form.Show();
     n->SetFocus();
     Application()->ProcessMessages();
@@ -190,6 +194,14 @@ struct Field {
     Application()->PressKey(k, sh);
     Application()->ProcessMessages();
   }
+  void Replace(const std::string& s) {
+    Key('A', ssCtrl);
+    Type(s);
+  }
+};
+
+struct Field : HostedField<TNumIO2> {
+  Field() : HostedField(200, 28) { Show(); }
 };
 
 }  // namespace
@@ -421,35 +433,15 @@ TEST_F(NumIO, GaugeFillsItsFraction) {
 // ---------------------------------------------------------------- TNumIO (edit field)
 namespace {
 
-struct EditField {
-  TForm form{nullptr};
-  TNumIO* n;
+struct EditField : HostedField<TNumIO> {
   TNumIO* other;
   int changes = 0;
-  EditField() {
-    form.SetBounds(0, 0, 300, 80);
-    n = new TNumIO(&form);
-    n->SetParent(&form);
-    n->SetBounds(10, 10, 120, 24);
+  EditField() : HostedField(120, 24) {
     other = new TNumIO(&form);
     other->SetParent(&form);
     other->SetBounds(10, 40, 120, 24);
-    form.Show();
-    n->SetFocus();
+    Show();
     n->OnChange = [this](TObject*) { ++changes; };
-    Application()->ProcessMessages();
-  }
-  void Type(const std::string& s) {
-    Application()->PostText(s);
-    Application()->ProcessMessages();
-  }
-  void Key(uint16_t k, TShiftState sh = 0) {
-    Application()->PressKey(k, sh);
-    Application()->ProcessMessages();
-  }
-  void Replace(const std::string& s) {
-    Key('A', ssCtrl);
-    Type(s);
   }
 };
 
