@@ -8,6 +8,9 @@
 // row r (0..7) spans y = r·H div 8 .. (r+1)·H div 8 − 1; the last pixel column
 // and row of every cell are the grid line, painted in the control's Color.
 //
+// Holiday names exist in English, German, French and Spanish; lgUnknown uses
+// the English names (and the neutral month and weekday tables).
+//
 // Keyboard: arrows move the selection by a day (left/right) or a week
 // (up/down), Page Up/Down by a month, with Ctrl by a year; Home selects today.
 #pragma once

@@ -370,3 +370,11 @@ TEST_F(MiniCal, TodayIsCircledInsetTwoPixels) {
   bmp = cal.PaintToBitmap();
   EXPECT_NE(bmp->GetPixel(rc.Left + 2, midY), clRed);
 }
+
+TEST_F(MiniCal, TinySizesPaint) {
+  for (int w : {0, 1, 7, 9}) {
+    TMiniCal cal(nullptr);
+    cal.SetBounds(0, 0, w, w);
+    EXPECT_NO_THROW(cal.PaintToBitmap());
+  }
+}

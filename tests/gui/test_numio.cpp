@@ -539,3 +539,37 @@ TEST_F(NumIO, EditFixPointKeepsOneSeparatorAndItsDecimals) {
   f.Key(VK_DELETE);
   EXPECT_EQ(f.n->Text(), "0.00");
 }
+
+TEST_F(NumIO, AutoSizeSelectionDisplayAndTinySizes) {
+  TNumIO2 n(nullptr);
+  TBitmap probe(1, 1);
+  probe.Canvas().Font().Assign(n.Font());
+  const int th = probe.Canvas().TextHeight("0");
+  n.SetAutoSize(true);
+  EXPECT_EQ(n.Height(), th + 8);
+  n.SetGaugeVisible(true);
+  EXPECT_EQ(n.Height(), th + 8 + 3 + 8);
+  n.Font().SetHeight(-20);
+  probe.Canvas().Font().SetHeight(-20);
+  EXPECT_EQ(n.Height(), probe.Canvas().TextHeight("0") + 8 + 3 + 8);
+
+  // The selection shows without the focus only when HideSelection is off.
+  TNumIO2 s(nullptr);
+  s.SetAlignment(taLeftJustify);
+  s.SetText("8888");
+  s.SelectAll();
+  const int x = s.CharPosToXCoords(1);
+  auto bmp = s.PaintToBitmap();
+  EXPECT_NE(bmp->GetPixel(x, 6), ColorToRGB(clHighlight));
+  s.SetHideSelection(false);
+  bmp = s.PaintToBitmap();
+  EXPECT_EQ(bmp->GetPixel(x, 6), ColorToRGB(clHighlight));
+
+  for (int w : {0, 1, 5}) {
+    TNumIO2 t(nullptr);
+    t.SetBounds(0, 0, w, w);
+    t.SetButVisible(true);
+    t.SetGaugeVisible(true);
+    EXPECT_NO_THROW(t.PaintToBitmap());
+  }
+}
