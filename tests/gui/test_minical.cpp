@@ -378,3 +378,24 @@ TEST_F(MiniCal, TinySizesPaint) {
     EXPECT_NO_THROW(cal.PaintToBitmap());
   }
 }
+
+TEST_F(MiniCal, HostShowsTheHolidayHint) {
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 320, 200);
+  auto* cal = new TMiniCal(&form);
+  cal->SetParent(&form);
+  cal->SetShowHint(true);
+  form.Show();
+  cal->SetDate(EncodeDate(2026, 12, 24));
+  const TRect xmas = cal->CellRect(5, 5);  // Friday 25th
+  Application()->PostMouseMove(&form, 0, xmas.Left + 5, xmas.Top + 5);
+  Application()->ProcessMessages();
+  EXPECT_EQ(Application()->CurrentHint(), "");
+  Application()->Click(&form, xmas.Left + 5, xmas.Top + 5);  // a click hides the hint until the pointer leaves
+  Application()->PostMouseMove(&form, 0, 310, 190);
+  Application()->PostMouseMove(&form, 0, xmas.Left + 6, xmas.Top + 5);
+  Application()->ProcessMessages();
+  EXPECT_EQ(cal->Day(), 25);
+  EXPECT_EQ(cal->Hint(), "Christmas Day");
+  EXPECT_EQ(Application()->CurrentHint(), "Christmas Day");
+}
