@@ -250,6 +250,19 @@ TEST_F(Meter, ScaleLabelsLinearAndLog) {
   m.SetLogarithmic(true);
   m.PaintToBitmap();
   EXPECT_EQ(labels, (std::vector<std::string>{"1", "2", "5", "10", "20", "50", "100", "200", "500", "1000"}));
+  // A reversed scale runs from its maximum on the left down to its minimum.
+  labels.clear();
+  TMeter r(nullptr);
+  r.OnBeforeDrawScaleLabel = m.OnBeforeDrawScaleLabel;
+  r.SetMeterDecPlaces(0);
+  r.SetMeterMinValue(10);
+  r.SetMeterMaxValue(0);
+  r.SetValue(2.5);
+  EXPECT_DOUBLE_EQ(r.ScaleFraction(2.5), 0.75);
+  r.PaintToBitmap();
+  ASSERT_GE(labels.size(), 3u);
+  EXPECT_EQ(labels.front(), "10");
+  EXPECT_EQ(labels.back(), "0");
 }
 
 TEST_F(Meter, MouseMoveReportsTheValueUnderThePointer) {
