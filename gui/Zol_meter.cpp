@@ -174,7 +174,7 @@ double TMeter::ScaleFraction(double v) const {
   if (FLog)
     q = (std::log(v) - std::log(FMin)) / (std::log(FMax) - std::log(FMin));
   else
-    q = (v - FMin) / (FMax - FMin);
+    q = (v * 0.5 - FMin * 0.5) / (FMax * 0.5 - FMin * 0.5);  // halves: no overflow over ±1e308
   if (!(q == q)) return 0.0;
   return std::clamp(q, 0.0, 1.0);
 }
@@ -205,7 +205,7 @@ bool TMeter::ConvertPixelToValue(int X, int Y, double& Value) const {
   if (FLog && FMax != FMin)
     Value = std::exp(std::log(FMin) + q * (std::log(FMax) - std::log(FMin)));
   else
-    Value = FMin + q * (FMax - FMin);
+    Value = FMin * (1 - q) + FMax * q;
   return true;
 }
 

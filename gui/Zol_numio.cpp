@@ -292,7 +292,7 @@ void TNumIO2::Refused() {
 }
 
 bool TNumIO2::CheckValidity(const std::string& s) const {
-  return NumTextValid(s, FInputFormat, FDecPlaceSep, FFixPointDecPlaces);
+  return s.size() <= MaxNumTextLength && NumTextValid(s, FInputFormat, FDecPlaceSep, FFixPointDecPlaces);
 }
 
 double TNumIO2::GetNioValue() const {
@@ -537,10 +537,13 @@ int TNumIO2::CharPosToXCoords(int Pos) {
 }
 
 int TNumIO2::XCoordsToCharPos(int X) {
-  int best = 0, bestDist = std::numeric_limits<int>::max();
-  for (int p = 0; p <= static_cast<int>(FText.size()); ++p) {
-    const int d = std::abs(CharPosToXCoords(p) - X);
-    if (d < bestDist) best = p, bestDist = d;
+  // The texts are ASCII and widths add up glyph by glyph, so one pass suffices.
+  int x = TextOriginX();
+  int best = 0, bestDist = std::abs(x - X);
+  for (int p = 0; p < static_cast<int>(FText.size()); ++p) {
+    x += Canvas().TextWidth(FText.substr(p, 1));
+    const int d = std::abs(x - X);
+    if (d < bestDist) best = p + 1, bestDist = d;
   }
   return best;
 }

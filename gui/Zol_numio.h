@@ -47,6 +47,9 @@ namespace zol {
 
 enum TInFormat { itExp, itFloat, itFixPoint, itInt, itHex, itOct, itBin, itDynamic };
 
+// The longest text a TNumIO2 field holds (longer input is refused).
+constexpr size_t MaxNumTextLength = 255;
+
 // The beep of refused input; the default writes the terminal bell to stderr.
 // An application (or a test) may replace it; nullptr silences it.
 extern std::function<void()> NumIOBeepProc;

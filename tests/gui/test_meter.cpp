@@ -387,3 +387,18 @@ TEST_F(Meter, ImagesLoadOrKeepThePreviousOne) {
   DeleteFile(dir + "cut.bmp");
   RemoveDir(dir);
 }
+
+TEST_F(Meter, HugeRangesStayFinite) {
+  TMeter m(nullptr);
+  m.SetMeterMinValue(-1.5e308);
+  m.SetMeterMaxValue(1.5e308);
+  m.SetValue(0);
+  EXPECT_NEAR(m.ScaleFraction(0), 0.5, 1e-12);
+  EXPECT_NEAR(m.ScaleFraction(7.5e307), 0.75, 1e-12);
+  double v = 1;
+  ASSERT_TRUE(m.ConvertPixelToValue(148, 50, v));
+  EXPECT_EQ(v, 0);
+  ASSERT_TRUE(m.ConvertPixelToValue(48, 91, v));
+  EXPECT_EQ(v, -1.5e308);
+  EXPECT_NO_THROW(m.PaintToBitmap());
+}

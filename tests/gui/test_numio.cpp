@@ -573,3 +573,18 @@ TEST_F(NumIO, AutoSizeSelectionDisplayAndTinySizes) {
     EXPECT_NO_THROW(t.PaintToBitmap());
   }
 }
+
+TEST_F(NumIO, OverlongTextIsRefused) {
+  Field f;
+  f.n->SetDecPlaceSep(dsDot);
+  const std::string digits(255, '7');
+  EXPECT_TRUE(f.n->SetText(digits));
+  EXPECT_FALSE(f.n->SetText(digits + "7"));
+  Clipboard().SetAsText("1" + std::string(100000, '0'));
+  f.Key('A', ssCtrl);
+  f.Key('V', ssCtrl);
+  EXPECT_EQ(f.n->Text(), digits);
+  EXPECT_EQ(beeps, 1);
+  f.n->SetAlignment(taLeftJustify);
+  EXPECT_EQ(f.n->XCoordsToCharPos(f.n->CharPosToXCoords(100)), 100);
+}
