@@ -894,7 +894,7 @@ void TNumIO::Change() {
     if (t.size() > maxLen) t.resize(maxLen);
   }
   const TInFormat syntax = FInputFormat == itFixPoint ? itFloat : FInputFormat;
-  if (!NumTextValid(t, syntax, FDecPlaceSep, FFixPointDecPlaces)) {
+  if (t.size() > MaxNumTextLength || !NumTextValid(t, syntax, FDecPlaceSep, FFixPointDecPlaces)) {
     refuse(caret - 1);
     return;
   }

@@ -26,6 +26,10 @@
 // Ctrl+C, Ctrl+X, Ctrl+V and Shift+Insert use the clipboard; Up and Down act
 // as the spin buttons.  A refused input beeps when Beep is set.
 //
+// Initial values not fixed elsewhere: range 0..100, ButIncrem 1, ColorWarnBG
+// light yellow (80FFFF), the box text right-aligned and the label texts
+// left-aligned, no frame around the control (fsNone, csBWG).
+//
 // Integer formats hold 32-bit integers: decimal texts outside −2147483648 ..
 // 2147483647 and hexadecimal, octal or binary texts beyond 32 bits are refused;
 // values written into an integer format are rounded and clamped to that range
@@ -47,7 +51,7 @@ namespace zol {
 
 enum TInFormat { itExp, itFloat, itFixPoint, itInt, itHex, itOct, itBin, itDynamic };
 
-// The longest text a TNumIO2 field holds (longer input is refused).
+// The longest text a numeric field holds (longer input is refused).
 constexpr size_t MaxNumTextLength = 255;
 
 // The beep of refused input; the default writes the terminal bell to stderr.

@@ -508,6 +508,11 @@ TEST_F(NumIO, EditRefusesSyntaxKeystroke) {
   EXPECT_EQ(f.n->Text(), "7");
   f.Replace("2147483648");
   EXPECT_EQ(f.n->Text(), "214748364") << "the tenth digit would leave the 32-bit range";
+  f.n->SetInputFormat(itFloat);
+  Clipboard().SetAsText(std::string(300, '9'));
+  f.Key('A', ssCtrl);
+  f.Key('V', ssCtrl);
+  EXPECT_EQ(f.n->Text(), "214748364.00") << "an overlong paste is refused";
   f.n->SetInputFormat(itHex);
   f.n->SetLabValue(255);
   EXPECT_EQ(f.n->Text(), "000000FF");
