@@ -631,13 +631,14 @@ void TScale::DrawAxis(TCanvas& Cv, int Base, bool Horizontal) {
   FOfsX = FOfsY = 0;
 }
 
-void TScale::DrawTick(TCanvas& Cv, TickCtx& t, double v, int len, bool record) {
+bool TScale::DrawTick(TCanvas& Cv, TickCtx& t, double v, int len, bool record) {
   const int p = R2M(v);
-  if (t.HaveLast && p == t.LastPix) {
-    // At most one tick per pixel.
-    if (record) RecordTick(v);
-    return;
-  }
+  // Only ticks on the axis (a tick kept by the end tolerance may lie beyond
+  // it when the step is far longer than the axis), at most one per pixel.
+  const int a0 = t.Horiz ? FMarginLeft : FMarginTop;
+  const int a1 = t.Horiz ? Width() - FMarginRight - 1 : Height() - FMarginBottom - 1;
+  if (p < std::min(a0, a1) - 1 || p > std::max(a0, a1) + 1) return false;
+  if (t.HaveLast && p == t.LastPix) return false;
   t.HaveLast = true;
   t.LastPix = p;
   if (record) RecordTick(v);
@@ -658,6 +659,7 @@ void TScale::DrawTick(TCanvas& Cv, TickCtx& t, double v, int len, bool record) {
     TScaleTickDrawnEvent h = OnScaleTickDrawn;
     h(this, Cv, FScaleType, v, x0, y0);
   }
+  return true;
 }
 
 void TScale::DrawLabel(TCanvas& Cv, TickCtx& t, double v, std::string lbl, int extraRows) {
@@ -744,8 +746,7 @@ void TScale::DrawLinTicks(TCanvas& Cv, TickCtx& t) {
   for (long i = 0; i <= n; ++i) {
     const double v = first + static_cast<double>(i) * dist;
     if (s * (v - hi) > endTol * std::fabs(dist)) break;
-    DrawTick(Cv, t, v, t.Horiz ? 7 : 6, vertical || !t.ShortRecorded);
-    longs.push_back(v);
+    if (DrawTick(Cv, t, v, t.Horiz ? 7 : 6, vertical || !t.ShortRecorded)) longs.push_back(v);
   }
   if (FLabelType == ftNoFigs) return;
   // Decimals.
@@ -827,8 +828,8 @@ void TScale::DrawLogTicks(TCanvas& Cv, TickCtx& t) {
         const bool isLong = m == 1 || (multipliers && (m == 2 || m == 5));
         const bool isShort = !isLong && multipliers;
         if (isLong) {
-          DrawTick(Cv, t, v, t.Horiz ? 7 : 6, true);
-          if (!exponentsOnly || m == 1) labels.push_back({v, e, m == 1});
+          if (DrawTick(Cv, t, v, t.Horiz ? 7 : 6, true) && (!exponentsOnly || m == 1))
+            labels.push_back({v, e, m == 1});
         } else if (isShort && FShortTicks) {
           DrawTick(Cv, t, v, 4, true);
         }
@@ -895,8 +896,7 @@ bool TScale::DrawTimeTicks(TCanvas& Cv, TickCtx& t) {
   for (long i = 0; i <= n; ++i) {
     const double v = first + s * step * static_cast<double>(i);
     if (s * (v - hi) > 0.001 * step) break;
-    DrawTick(Cv, t, v, t.Horiz ? 7 : 6, !t.Horiz || !t.ShortRecorded);
-    longs.push_back(v);
+    if (DrawTick(Cv, t, v, t.Horiz ? 7 : 6, !t.Horiz || !t.ShortRecorded)) longs.push_back(v);
   }
   if (FLabelType == ftNoFigs) return true;
   for (double v : longs) {
@@ -1001,8 +1001,7 @@ void TScale::DrawDateTimeTicks(TCanvas& Cv, TickCtx& t) {
   struct L { double v; std::string text; int64_t day; };
   std::vector<L> lbls;
   auto addLong = [&](double v, std::string text, int64_t day) {
-    DrawTick(Cv, t, v, t.Horiz ? 7 : 6, true);
-    lbls.push_back({v, std::move(text), day});
+    if (DrawTick(Cv, t, v, t.Horiz ? 7 : 6, true)) lbls.push_back({v, std::move(text), day});
   };
   auto addShort = [&](double v) { DrawTick(Cv, t, v, 4, true); };
 

@@ -233,7 +233,7 @@ class TScale : public TCustomControl {
   bool DrawTimeTicks(TCanvas& Canvas, TickCtx& t);
   void DrawDateTimeTicks(TCanvas& Canvas, TickCtx& t);
   void DrawCaption(TCanvas& Canvas, int Base, bool Horizontal);
-  void DrawTick(TCanvas& Canvas, TickCtx& t, double v, int len, bool record);
+  bool DrawTick(TCanvas& Canvas, TickCtx& t, double v, int len, bool record);
   void DrawLabel(TCanvas& Canvas, TickCtx& t, double v, std::string lbl, int extraRows = 0);
   void RecordTick(double v);
   double AxisPixel(double v) const;  // unrounded, unclamped mapping
