@@ -154,10 +154,11 @@ class TScale : public TCustomControl {
   // Value to pixel (clamped to ±2147483647 before rounding).  On a
   // logarithmic axis a value ≤ 1e-100 maps to the start of the axis when
   // RangeHigh ≥ RangeLow and to the axis length when not (Width for
-  // horizontal, Height for vertical axes).
+  // horizontal, Height for vertical axes).  NaN maps to the offset c.
   int R2M(double v) const;
   int ConvertToPixelCoords(double v) const { return R2M(v); }
-  // Pixel to value; with k = 0 (a collapsed axis) the scale centre.
+  // Pixel to value; with k = 0 (a collapsed axis) the scale centre (on a
+  // logarithmic axis the geometric one, sqrt(RangeLow·RangeHigh)).
   double M2R(int pixel) const;
   double ConvertPixelToScale(int pixel) const { return M2R(pixel); }
   // The linear equation of the mapping (pixel = k·v + c).
@@ -176,6 +177,8 @@ class TScale : public TCustomControl {
   void SetForCvPosY(int v);
   // Ticks, labels and caption of a horizontal axis whose base line lies at
   // BaseY (for a vertical axis at BaseX) on Canvas; the tick list is rebuilt.
+  // Base is a coordinate of Canvas; on the foreign surface (UseForeignCanvas)
+  // the positions along the axis are moved by its offset ForCvPosX/ForCvPosY.
   void DrawXScale(TCanvas& Canvas, int BaseY);
   void DrawYScale(TCanvas& Canvas, int BaseX);
   // The complete scale (background, axis, base line, frame; only the axis when
