@@ -204,9 +204,7 @@ TRect TColorScale::BarRect() const {
 
 // ---------------------------------------------------------------- painting
 void TColorScale::Paint() {
-  TBitmap bmp(std::max(Width(), 0), std::max(Height(), 0));
-  RenderTo(bmp.Canvas(), 0, 0);
-  Canvas().Draw(0, 0, bmp);
+  Canvas().Draw(0, 0, *ExportBitmap());
   if (OnPaint) {
     TNotifyEvent h = OnPaint;
     h(this);
@@ -268,37 +266,18 @@ void TColorScale::RenderTo(TCanvas& Cv, int X, int Y) {
   FScale->UseForeignCanvas(&Cv, X, Y);
   FScale->ForcePaint();
   FScale->UseForeignCanvas(nullptr, 0, 0);
-  if (!FCaption.empty()) {
-    Cv.Font().Assign(Font());
-    Cv.Font().SetSize(FCaptionSize);
-    Cv.Font().SetStyle(FCaptionStyle);
-    Cv.Font().SetColor(FCaptionColor);
-    Cv.Brush().SetStyle(bsClear);
-    Cv.SetTextAlign(TA_LEFT | TA_TOP);
-    Cv.TextOut(X + FCaptionPosX, Y + FCaptionPosY, FCaption);
-    Cv.Brush().SetStyle(bsSolid);
-  }
-  const bool sys = FColorScheme == csSystem;
-  const TColor hi = sys ? ColorToRGB(clBtnHighlight) : clWhite;
-  const TColor shadow = sys ? ColorToRGB(clBtnShadow) : RGB(128, 128, 128);
-  const TColor dark = sys ? ColorToRGB(cl3DDkShadow) : clBlack;
-  DrawFrame(Cv, FFrameStyle, X, Y, X + W - 1, Y + H - 1, hi, RGB(192, 192, 192), shadow, dark, dark);
+  DrawCaptionText(Cv, Font(), X + FCaptionPosX, Y + FCaptionPosY, FCaption, FCaptionSize, FCaptionStyle,
+                  FCaptionColor);
+  const TFrameColors fc = SchemeFrameColors(FColorScheme);
+  DrawFrame(Cv, FFrameStyle, X, Y, X + W - 1, Y + H - 1, fc.Highlight, fc.Light, fc.Shadow, fc.Dark, fc.Dark);
 }
 
 std::unique_ptr<TBitmap> TColorScale::ExportBitmap() {
-  auto bmp = std::make_unique<TBitmap>(std::max(Width(), 1), std::max(Height(), 1));
-  RenderTo(bmp->Canvas(), 0, 0);
-  return bmp;
+  return RenderBitmap(Width(), Height(), [this](TCanvas& c) { RenderTo(c, 0, 0); });
 }
 
 std::unique_ptr<TMetafile> TColorScale::ExportMetafile() {
-  auto mf = std::make_unique<TMetafile>();
-  mf->SetSize(std::max(Width(), 1), std::max(Height(), 1));
-  {
-    TMetafileCanvas mc(*mf);
-    RenderTo(mc, 0, 0);
-  }
-  return mf;
+  return RenderMetafile(Width(), Height(), [this](TCanvas& c) { RenderTo(c, 0, 0); });
 }
 
 void TColorScale::MouseMove(TShiftState Shift, int X, int Y) {

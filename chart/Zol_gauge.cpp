@@ -272,9 +272,7 @@ double TScaleGauge::PixelToValue(int X, int Y) const {
 
 // ---------------------------------------------------------------- painting
 void TScaleGauge::Paint() {
-  TBitmap bmp(std::max(Width(), 0), std::max(Height(), 0));
-  RenderTo(bmp.Canvas(), 0, 0);
-  Canvas().Draw(0, 0, bmp);
+  Canvas().Draw(0, 0, *ExportBitmap());
   if (OnPaint) {
     TNotifyEvent h = OnPaint;
     h(this);
@@ -409,40 +407,20 @@ void TScaleGauge::RenderTo(TCanvas& Cv, int X, int Y) {
   Cv.FillRect(Rect(X, Y + a.Bottom, X + W, Y + H));
   Cv.FillRect(Rect(X, Y + a.Top, X + a.Left, Y + a.Bottom));
   Cv.FillRect(Rect(X + a.Right, Y + a.Top, X + W, Y + a.Bottom));
-  if (!FCaption.empty()) {
-    Cv.Font().Assign(Font());
-    Cv.Font().SetSize(FCaptionSize);
-    Cv.Font().SetStyle(FCaptionStyle);
-    Cv.Font().SetColor(FCaptionColor);
-    Cv.Brush().SetStyle(bsClear);
-    Cv.SetTextAlign(TA_LEFT | TA_TOP);
-    Cv.TextOut(X + FCaptionPosX, Y + FCaptionPosY, FCaption);
-    Cv.Brush().SetStyle(bsSolid);
-  }
-  const bool sys = FColorScheme == csSystem;
-  const TColor hi = sys ? ColorToRGB(clBtnHighlight) : clWhite;
-  const TColor light = sys ? ColorToRGB(cl3DLight) : RGB(192, 192, 192);
-  const TColor shadow = sys ? ColorToRGB(clBtnShadow) : RGB(128, 128, 128);
-  const TColor dark = sys ? ColorToRGB(cl3DDkShadow) : clBlack;
-  DrawFrame(Cv, FFrameStyleInner, X + a.Left - 2, Y + a.Top - 2, X + a.Right + 1, Y + a.Bottom + 1, hi, light,
-            shadow, dark, dark);
-  DrawFrame(Cv, FFrameStyleOuter, X, Y, X + W - 1, Y + H - 1, hi, light, shadow, dark, dark);
+  DrawCaptionText(Cv, Font(), X + FCaptionPosX, Y + FCaptionPosY, FCaption, FCaptionSize, FCaptionStyle,
+                  FCaptionColor);
+  const TFrameColors fc = SchemeFrameColors(FColorScheme);
+  DrawFrame(Cv, FFrameStyleInner, X + a.Left - 2, Y + a.Top - 2, X + a.Right + 1, Y + a.Bottom + 1, fc.Highlight,
+            fc.Light, fc.Shadow, fc.Dark, fc.Dark);
+  DrawFrame(Cv, FFrameStyleOuter, X, Y, X + W - 1, Y + H - 1, fc.Highlight, fc.Light, fc.Shadow, fc.Dark, fc.Dark);
 }
 
 std::unique_ptr<TBitmap> TScaleGauge::ExportBitmap() {
-  auto bmp = std::make_unique<TBitmap>(std::max(Width(), 1), std::max(Height(), 1));
-  RenderTo(bmp->Canvas(), 0, 0);
-  return bmp;
+  return RenderBitmap(Width(), Height(), [this](TCanvas& c) { RenderTo(c, 0, 0); });
 }
 
 std::unique_ptr<TMetafile> TScaleGauge::ExportMetafile() {
-  auto mf = std::make_unique<TMetafile>();
-  mf->SetSize(std::max(Width(), 1), std::max(Height(), 1));
-  {
-    TMetafileCanvas mc(*mf);
-    RenderTo(mc, 0, 0);
-  }
-  return mf;
+  return RenderMetafile(Width(), Height(), [this](TCanvas& c) { RenderTo(c, 0, 0); });
 }
 
 void TScaleGauge::MouseMove(TShiftState Shift, int X, int Y) {

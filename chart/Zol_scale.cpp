@@ -494,9 +494,7 @@ void TScale::DoPaint(bool force) {
     if (FTransparent) {
       RenderTo(*FForeignCanvas, FForCvPosX, FForCvPosY);
     } else {
-      TBitmap bmp(std::max(Width(), 0), std::max(Height(), 0));
-      RenderTo(bmp.Canvas(), 0, 0);
-      FForeignCanvas->Draw(FForCvPosX, FForCvPosY, bmp);
+      FForeignCanvas->Draw(FForCvPosX, FForCvPosY, *ExportBitmap());
     }
     return;
   }
@@ -510,9 +508,7 @@ void TScale::Paint() {
   if (FSuppressPaint || IsLoading()) return;
   if (!FTransparent) {
     // Off-screen bitmap of the control's size copied in one step.
-    TBitmap bmp(std::max(Width(), 0), std::max(Height(), 0));
-    RenderTo(bmp.Canvas(), 0, 0);
-    Canvas().Draw(0, 0, bmp);
+    Canvas().Draw(0, 0, *ExportBitmap());
   } else {
     RenderTo(Canvas(), 0, 0);
   }
@@ -571,9 +567,8 @@ void TScale::RenderTo(TCanvas& Cv, int X, int Y) {
     h(this, Cv);
   }
   if (!FTransparent) {
-    const TColor shadow = FColorScheme == csBWG ? RGB(128, 128, 128) : ColorToRGB(clBtnShadow);
-    const TColor highlight = FColorScheme == csBWG ? clWhite : ColorToRGB(clBtnHighlight);
-    DrawFrame(Cv, FFrameStyle, X, Y, X + W - 1, Y + H - 1, highlight, RGB(192, 192, 192), shadow,
+    const TFrameColors fc = SchemeFrameColors(FColorScheme);
+    DrawFrame(Cv, FFrameStyle, X, Y, X + W - 1, Y + H - 1, fc.Highlight, RGB(192, 192, 192), fc.Shadow,
               FColorFrameDark, FColorFrameDark);
   }
   FForeignCanvas = savedForeign;
@@ -1225,20 +1220,48 @@ void TScale::DrawCaption(TCanvas& Cv, int Base, bool Horizontal) {
 }
 
 // ---------------------------------------------------------------- export
-std::unique_ptr<TBitmap> TScale::ExportBitmap() {
-  auto bmp = std::make_unique<TBitmap>(std::max(Width(), 1), std::max(Height(), 1));
-  RenderTo(bmp->Canvas(), 0, 0);
+TFrameColors SchemeFrameColors(TColorScheme Scheme) {
+  if (Scheme == csSystem)
+    return {ColorToRGB(clBtnHighlight), ColorToRGB(cl3DLight), ColorToRGB(clBtnShadow), ColorToRGB(cl3DDkShadow)};
+  return {clWhite, RGB(192, 192, 192), RGB(128, 128, 128), clBlack};
+}
+
+std::unique_ptr<TBitmap> RenderBitmap(int Width, int Height, const std::function<void(TCanvas&)>& Draw) {
+  auto bmp = std::make_unique<TBitmap>(std::max(Width, 1), std::max(Height, 1));
+  Draw(bmp->Canvas());
   return bmp;
 }
 
-std::unique_ptr<TMetafile> TScale::ExportMetafile() {
+std::unique_ptr<TMetafile> RenderMetafile(int Width, int Height, const std::function<void(TCanvas&)>& Draw) {
   auto mf = std::make_unique<TMetafile>();
-  mf->SetSize(std::max(Width(), 1), std::max(Height(), 1));
+  mf->SetSize(std::max(Width, 1), std::max(Height, 1));
   {
     TMetafileCanvas mc(*mf);
-    RenderTo(mc, 0, 0);
+    Draw(mc);
   }
   return mf;
+}
+
+void DrawCaptionText(TCanvas& Cv, const TFont& Base, int X, int Y, const std::string& Text, int Size,
+                     TFontStyles Style, TColor Color) {
+  if (Text.empty()) return;
+  Cv.Font().Assign(Base);
+  Cv.Font().SetSize(Size);
+  Cv.Font().SetStyle(Style);
+  Cv.Font().SetColor(Color);
+  const TBrushStyle saved = Cv.Brush().Style();
+  Cv.Brush().SetStyle(bsClear);
+  Cv.SetTextAlign(TA_LEFT | TA_TOP);
+  Cv.TextOut(X, Y, Text);
+  Cv.Brush().SetStyle(saved);
+}
+
+std::unique_ptr<TBitmap> TScale::ExportBitmap() {
+  return RenderBitmap(Width(), Height(), [this](TCanvas& c) { RenderTo(c, 0, 0); });
+}
+
+std::unique_ptr<TMetafile> TScale::ExportMetafile() {
+  return RenderMetafile(Width(), Height(), [this](TCanvas& c) { RenderTo(c, 0, 0); });
 }
 
 void TScale::SaveAsPNG(const std::string& FileName) {

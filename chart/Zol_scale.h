@@ -54,6 +54,24 @@ using TBeforeTickLabelEvent = std::function<void(TObject* Sender, TScaleType Sca
 // Fired before and after each rendering with the surface drawn on.
 using TScaleRenderedEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
 
+// ---------------------------------------------------------------- drawing helpers
+// Shared by the chart components that draw through RenderTo.
+// Frame colours of a colour scheme: csBWG white, silver (192), grey (128),
+// black; csSystem the platform's button highlight, 3D light, button shadow
+// and 3D dark shadow.
+struct TFrameColors {
+  TColor Highlight, Light, Shadow, Dark;
+};
+TFrameColors SchemeFrameColors(TColorScheme Scheme);
+// A picture of Width × Height (at least 1 × 1) drawn by Draw on a new bitmap
+// or a new metafile (vector: lines and text stay lines and text).
+std::unique_ptr<TBitmap> RenderBitmap(int Width, int Height, const std::function<void(TCanvas&)>& Draw);
+std::unique_ptr<TMetafile> RenderMetafile(int Width, int Height, const std::function<void(TCanvas&)>& Draw);
+// Text with its top-left corner at (X, Y) in the font Base re-sized to Size
+// points with Style and Color, without background; nothing for empty text.
+void DrawCaptionText(TCanvas& Canvas, const TFont& Base, int X, int Y, const std::string& Text, int Size,
+                     TFontStyles Style, TColor Color);
+
 class TScale : public TCustomControl {
  public:
   explicit TScale(TComponent* AOwner);
