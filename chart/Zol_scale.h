@@ -15,7 +15,18 @@
 // The tick list holds at most MaxScaleTicks (250) values.  However small the
 // step or however many decades the range spans, at most one tick is drawn per
 // pixel of the axis: a step finer than a pixel is coarsened on the 1-2-5 grid
-// before any tick is walked, so the work is bounded by the axis length.
+// before any tick is walked, so the work is bounded by the axis length.  A
+// tick more than a pixel beyond the ends of the axis is not drawn (with
+// MinTicks 0 a unit step may be far longer than the axis), and on a
+// logarithmic axis with more decades than room a decade label that would
+// overlap the previous one is left out.
+//
+// Labels: numbers never exceed 14 characters and are never cut: a longer
+// fixed-point text switches to the exponent form with the fewest decimals that
+// still give the tick's value, and a value whose exponent needs three digits
+// (or that 14 characters cannot tell from its neighbours) is shown as
+// asterisks.  Time and date/time axes with MinTicks 0 take one interval over
+// the whole range.
 #pragma once
 
 #include <functional>

@@ -12,9 +12,6 @@ using namespace zol;
 
 ZOL_GALLERY_PAGE("gauge", "Scale gauges and colour scales", 201) {
   const int W = 960, H = 700;
-  TBitmap sheet(W, H);
-  TMetafile mf;
-  mf.SetSize(W, H);
   std::vector<std::unique_ptr<TScaleGauge>> gauges;
   std::vector<TPoint> gpos;
   const char* modes[] = {"gimThread", "gimTriangle", "gimThreadTriangle", "gimThreadTwoTriangles",
@@ -140,18 +137,15 @@ ZOL_GALLERY_PAGE("gauge", "Scale gauges and colour scales", 201) {
     for (size_t i = 0; i < gauges.size(); ++i) gauges[i]->RenderTo(cv, gpos[i].X, gpos[i].Y);
     for (size_t i = 0; i < cscales.size(); ++i) cscales[i]->RenderTo(cv, cpos[i].X, cpos[i].Y);
   };
-  draw(sheet.Canvas());
-  {
-    TMetafileCanvas mc(mf);
-    draw(mc);
-  }
+  const auto sheet = RenderBitmap(W, H, draw);
+  const auto mf = RenderMetafile(W, H, draw);
   page.AddText("Scale gauges in each index mode and background (value 3.7, the dual-colour band at -4.2 "
                "below its zero), a logarithmic gauge whose scale moves under a fixed index, vertical "
                "gauges; colour scales: defaults, colours over part of the range extended to the ends, an "
                "8-band rainbow, equal colour ends (the middle colour), vertical bars.");
-  page.AddImage("sheet", sheet, "Raster (PNG)");
-  mf.SaveToFile(page.FilePath("sheet.svg"));
-  mf.SaveToPDFFile(page.FilePath("sheet.pdf"));
+  page.AddImage("sheet", *sheet, "Raster (PNG)");
+  mf->SaveToFile(page.FilePath("sheet.svg"));
+  mf->SaveToPDFFile(page.FilePath("sheet.pdf"));
   page.AddLink("sheet.svg", "The same sheet as SVG");
   page.AddLink("sheet.pdf", "The same sheet as PDF");
 }

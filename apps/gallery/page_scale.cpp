@@ -125,9 +125,6 @@ std::vector<Sample> Samples() {
 
 ZOL_GALLERY_PAGE("scale", "Axis scales", 200) {
   const int W = 790, H = 720;
-  TBitmap sheet(W, H);
-  TMetafile mf;
-  mf.SetSize(W, H);
   auto samples = Samples();
   std::vector<std::unique_ptr<TScale>> scales;
   for (const Sample& sm : samples) {
@@ -142,17 +139,14 @@ ZOL_GALLERY_PAGE("scale", "Axis scales", 200) {
     c.FillRect(Rect(0, 0, W, H));
     for (size_t i = 0; i < samples.size(); ++i) scales[i]->RenderTo(c, samples[i].x, samples[i].y);
   };
-  draw(sheet.Canvas());
-  {
-    TMetafileCanvas mc(mf);
-    draw(mc);
-  }
+  const auto sheet = RenderBitmap(W, H, draw);
+  const auto mf = RenderMetafile(W, H, draw);
   page.AddText("Scales of every kind and orientation: linear, reversed, logarithmic (decades only and "
                "with the 2 and 5 multipliers), time in seconds, date/time at the minute, day, month and "
                "year levels, user texts and inscriptions, vertical axes on both sides, a transparent scale.");
-  page.AddImage("sheet", sheet, "Raster (PNG)");
-  mf.SaveToFile(page.FilePath("sheet.svg"));
-  mf.SaveToPDFFile(page.FilePath("sheet.pdf"));
+  page.AddImage("sheet", *sheet, "Raster (PNG)");
+  mf->SaveToFile(page.FilePath("sheet.svg"));
+  mf->SaveToPDFFile(page.FilePath("sheet.pdf"));
   page.AddLink("sheet.svg", "The same sheet as SVG (text stays text)");
   page.AddLink("sheet.pdf", "The same sheet as PDF");
   std::vector<std::vector<std::string>> rows = {{"sample", "position", "NumTicks"}};
