@@ -416,21 +416,28 @@ void TScale::AdjustScalePars() {
     lo = std::log(lo);
     hi = std::log(hi);
   }
-  double k, c;
+  double k, c, v0;
   if (horiz) {
     k = L / (hi - lo);
     c = S - lo * k;
+    v0 = lo;
   } else {
     k = L / (lo - hi);
     c = S - hi * k;
+    v0 = hi;
   }
   if (L <= 0 || !std::isfinite(k) || !std::isfinite(c)) {
     // A collapsed axis: every value lies in the middle of the control.
     k = 0;
     c = (horiz ? Width() : Height()) / 2;
+    v0 = 0;
   }
   FK = k;
   FC = c;
+  // The mapping is evaluated about the start of the axis, S + k·(v − v0),
+  // which equals k·v + c but keeps its precision far from zero.
+  FAnchorV = v0;
+  FAnchorP = k == 0 ? c : S;
 }
 
 double TScale::AxisPixel(double v) const {
@@ -441,9 +448,9 @@ double TScale::AxisPixel(double v) const {
       if (FK < 0) return IsHorizontal() ? Width() : Height();
       return FC;
     }
-    return FK * std::log(v) + FC;
+    return FK * (std::log(v) - FAnchorV) + FAnchorP;
   }
-  return FK * v + FC;
+  return FK * (v - FAnchorV) + FAnchorP;
 }
 
 int TScale::R2M(double v) const {
@@ -456,7 +463,7 @@ int TScale::R2M(double v) const {
 double TScale::M2R(int pixel) const {
   if (FK == 0) return FLogarithmic && FRangeLow > 0 && FRangeHigh > 0 ? std::sqrt(FRangeLow * FRangeHigh)
                                                                       : GetScaleCenter();
-  const double q = (pixel - FC) / FK;
+  const double q = FAnchorV + (pixel - FAnchorP) / FK;
   return FLogarithmic ? std::exp(q) : q;
 }
 
@@ -712,6 +719,9 @@ void TScale::DrawLinTicks(TCanvas& Cv, TickCtx& t) {
     dist = s * d;
     first = FirstMultiple(lo, dist);
     nsub = 1;
+    // Ticks this dense cannot all carry labels: a label that would overlap
+    // the previous one is left out.
+    t.ThinLabels = true;
   }
   if (!std::isfinite(first) || std::fabs(dist) < std::fabs(first) * 1e-15) {
     // The step is below the resolution of the values: a tick at each end only.

@@ -17,9 +17,9 @@
 // pixel of the axis: a step finer than a pixel is coarsened on the 1-2-5 grid
 // before any tick is walked, so the work is bounded by the axis length.  A
 // tick more than a pixel beyond the ends of the axis is not drawn (with
-// MinTicks 0 a unit step may be far longer than the axis), and on a
-// logarithmic axis with more decades than room a decade label that would
-// overlap the previous one is left out.
+// MinTicks 0 a unit step may be far longer than the axis), and where the
+// step had to be coarsened, or a logarithmic axis has more decades than room,
+// a label that would overlap the previous one is left out.
 //
 // Labels: numbers never exceed 14 characters and are never cut: a longer
 // fixed-point text switches to the exponent form with the fewest decimals that
@@ -293,6 +293,7 @@ class TScale : public TCustomControl {
   bool FTransparent = false;
   TColor FColorFrameDark = clBlack;
   double FK = 1, FC = 0;
+  double FAnchorV = 0, FAnchorP = 0;  // value (or its logarithm) and pixel at the axis start
   bool FSuppressPaint = true;
   bool FIsHelper = false;
   TCanvas* FForeignCanvas = nullptr;

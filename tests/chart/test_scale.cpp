@@ -103,6 +103,21 @@ TEST(ScaleMapping, HorizontalExampleAndRoundTrip) {
   for (int p = 0; p < 400; ++p) EXPECT_EQ(s->R2M(s->ConvertPixelToScale(p)), p) << p;
 }
 
+TEST(ScaleMapping, LargeOffsetsKeepTheirPrecision) {
+  auto s = MakeScale();
+  s->SetRange(1e12, 1e12 + 0.5);  // 718 pixels per unit on values near 10^12
+  EXPECT_EQ(s->R2M(1e12), 20);
+  EXPECT_EQ(s->R2M(1e12 + 0.5), 379);
+  EXPECT_EQ(s->R2M(1e12 + 0.25), 200);  // 20 + 179.5 rounds up
+  for (int p = 0; p < 400; ++p) EXPECT_EQ(s->R2M(s->M2R(p)), p) << p;
+  s->SetRange(1e15, 1e15 + 0.5);  // only four values in the range: the ends still map exactly
+  EXPECT_EQ(s->R2M(1e15), 20);
+  EXPECT_EQ(s->R2M(1e15 + 0.5), 379);
+  s->SetMinTicks(10);  // a step of 0.05 is below the resolution: a tick at each end
+  Collect(*s);
+  EXPECT_EQ(s->NumTicks(), 2);
+}
+
 TEST(ScaleMapping, VerticalRunsUpwards) {
   auto s = MakeScale(100, 300);
   s->SetScaleType(sctYL);
