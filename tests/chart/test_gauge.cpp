@@ -195,6 +195,21 @@ TEST(GaugePicture, CoversAndFrames) {
   // The vertical gradient runs from ColorBg1 at the left edge of the area to ColorBg2.
   EXPECT_EQ(b->GetPixel(20, 12), RGB(128, 128, 128));
   EXPECT_EQ(b->GetPixel(289, 12), clWhite);
+  // Mirrored: ColorBg1 at both edges, ColorBg2 in the middle (270 columns, f = 1 − |2i/269 − 1|).
+  g.SetBackground(gbVertMidBand);
+  g.SetColorBg1(clBlack);
+  g.SetColorBg2(RGB(0, 0, 200));
+  g.SetIndexMode(gimBar);
+  g.SetColorIndex1(clBlack);
+  g.SetValue(-10);  // no bar beyond the first column
+  b = g.ExportBitmap();
+  EXPECT_EQ(b->GetPixel(21, 30), RGB(0, 0, static_cast<int>(200 * (1 - std::fabs(2.0 / 269 - 1)))));
+  EXPECT_EQ(b->GetPixel(289, 30), clBlack);
+  EXPECT_EQ(b->GetPixel(20 + 134, 30), RGB(0, 0, static_cast<int>(200 * (1 - std::fabs(268.0 / 269 - 1)))));
+  g.SetBackground(gbHorizGrad);  // rows 10..54 from ColorBg1 to ColorBg2
+  b = g.ExportBitmap();
+  EXPECT_EQ(b->GetPixel(150, 10), clBlack);
+  EXPECT_EQ(b->GetPixel(150, 32), RGB(0, 0, static_cast<int>(200 * (22.0 / 44))));
 }
 
 TEST(GaugeDegenerate, EqualEndsAndCollapsedAreas) {

@@ -17,6 +17,7 @@
 
 #include "base/platform/Zol_forms.h"
 #include "base/platform/Zol_metafile.h"
+#include "base/platform/Zol_printers.h"
 #include "base/platform/Zol_sysutils.h"
 #include "chart/Zol_scale.h"
 
@@ -795,6 +796,35 @@ TEST(ScaleHost, PaintingFollowsTheWindowAndTheSetters) {
   for (int y = 0; y < ref->Height(); ++y)
     for (int x = 0; x < ref->Width(); ++x) diff += shot->GetPixel(x, y) != ref->GetPixel(x, y);
   EXPECT_EQ(diff, 0);
+}
+
+TEST(ScaleHost, LoadingDefersMappingAndPainting) {
+  auto s = MakeScale();
+  s->BeginLoading();
+  s->SetAxLinLog(true);  // accepted while loading, whatever the range
+  EXPECT_TRUE(s->Logarithmic());
+  s->SetRange(10, 1000);
+  s->SetBounds(0, 0, 420, 60);
+  EXPECT_EQ(s->ScaleFactor(), 359.0 / 100);  // still the mapping of 0..100 on 400 pixels
+  s->EndLoading();                           // Loaded recomputes
+  EXPECT_EQ(s->R2M(10), 20);
+  EXPECT_EQ(s->R2M(1000), 399);
+  EXPECT_EQ(s->R2M(100), 210);  // 20 + 379/2 = 209.5 rounds up
+}
+
+TEST(ScaleHost, PrinterSurfaceGetsThePrinterResolution) {
+  auto s = MakeScale(400, 80);
+  s->Font().SetSize(10);
+  TPrinter& pr = Printer();
+  pr.BeginDoc();
+  TCanvas& c = pr.Canvas();
+  ASSERT_TRUE(c.IsPrinterCanvas());
+  s->DrawXScale(c, 59);
+  EXPECT_EQ(c.Font().PixelsPerInch(), c.GetDeviceCaps(LOGPIXELSY));
+  EXPECT_EQ(c.Font().Size(), 10);
+  EXPECT_EQ(c.Font().Height(), -(10 * c.GetDeviceCaps(LOGPIXELSY) + 36) / 72);
+  EXPECT_EQ(s->NumTicks(), 21);
+  pr.Abort();
 }
 
 // ====================================================================== export
