@@ -426,7 +426,7 @@ void TScale::AdjustScalePars() {
     c = S - hi * k;
     v0 = hi;
   }
-  if (L <= 0 || !std::isfinite(k) || !std::isfinite(c)) {
+  if (L <= 0 || k == 0 || !std::isfinite(k) || !std::isfinite(c)) {
     // A collapsed axis: every value lies in the middle of the control.
     k = 0;
     c = (horiz ? Width() : Height()) / 2;
@@ -710,6 +710,7 @@ void TScale::DrawLinTicks(TCanvas& Cv, TickCtx& t) {
   if (dist == 0 || !std::isfinite(dist) || lo == hi) return;
   const double s = hi > lo ? 1.0 : -1.0;
   const double span = std::fabs(hi - lo);
+  if (!std::isfinite(span)) return;  // beyond the range of doubles: no ticks
   // Pixels along the axis; a step finer than a pixel is coarsened on the
   // 1-2-5 grid, so no more ticks are walked than the axis can show.
   const double pixels = std::fabs(FK * (hi - lo)) + 1;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -19,6 +20,8 @@
 #include "base/platform/Zol_metafile.h"
 #include "base/platform/Zol_printers.h"
 #include "base/platform/Zol_sysutils.h"
+#include "chart/Zol_colorscale.h"
+#include "chart/Zol_gauge.h"
 #include "chart/Zol_scale.h"
 
 using namespace zol;
@@ -177,6 +180,28 @@ TEST(ScaleMapping, CollapsedAxisNeverDividesByZero) {
   t->SetRange(0, 1e-300);
   EXPECT_EQ(t->R2M(1e300), 2147483647);
   EXPECT_EQ(t->R2M(-1e300), -2147483647);
+}
+
+TEST(ScaleMapping, NonFiniteAndExtremeRangesDrawSafely) {
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+  const double ranges[][2] = {{-1.7e308, 1.7e308}, {0, inf}, {-inf, inf}, {nan, 5}, {5, nan},
+                              {-5e-324, 5e-324},   {1e308, 1.7e308}};
+  for (const auto& r : ranges) {
+    for (TFigType ft : {ftNum, ftTime, ftDateTime}) {
+      auto s = MakeScale(300, 60);
+      s->SetLabelType(ft);
+      s->SetRange(r[0], r[1]);
+      s->SetMinTicks(10);
+      s->ExportBitmap();
+      EXPECT_LE(s->NumTicks(), MaxScaleTicks);
+      for (int p : {0, 150, 299}) {
+        const int back = s->R2M(s->M2R(p));
+        EXPECT_GE(back, -2147483647);  // defined, never a NaN conversion
+      }
+      s->SetLogarithmic(true);
+      s->ExportBitmap();
+    }
+  }
 }
 
 // ====================================================================== range rules
@@ -899,4 +924,44 @@ TEST(ScaleExport, PdfMatchesTheBitmap) {
   EXPECT_EQ(DifferentShare(back, *ref), 0);
   std::remove(png.c_str());
   EXPECT_THROW(s->SaveAsPNG("/nonexistent-dir/x.png"), EZOLError);
+}
+
+// The gauge and the colour scale export through the same helpers: their
+// vector pictures rendered by rsvg-convert and pdftoppm match their bitmaps.
+TEST(ScaleExport, GaugeAndColourScaleVectorPictures) {
+  const bool svgTool = HaveTool("rsvg-convert"), pdfTool = HaveTool("pdftoppm");
+  if (!svgTool || !pdfTool) GTEST_SKIP() << "rsvg-convert or pdftoppm is not installed";
+  TScaleGauge g(nullptr);
+  g.SetValue(2.5);
+  g.SetIndexMode(gimThreadTwoTriangles);
+  g.SetCaption("bar");
+  TColorScale c(nullptr);
+  c.SetCaption("K");
+  c.SetCaptionPosY(0);
+  struct Item {
+    std::unique_ptr<TMetafile> mf;
+    std::unique_ptr<TBitmap> bmp;
+    std::string name;
+  };
+  Item items[] = {{g.ExportMetafile(), g.ExportBitmap(), "gauge"}, {c.ExportMetafile(), c.ExportBitmap(), "cscale"}};
+  for (Item& it : items) {
+    const int w = it.bmp->Width(), h = it.bmp->Height();
+    const std::string svg = TempPath(it.name + ".svg"), png = TempPath(it.name + "_svg.png");
+    it.mf->SaveToFile(svg);
+    std::string cmd = "rsvg-convert -w " + std::to_string(w) + " -h " + std::to_string(h) + " -b white -o '" +
+                      png + "' '" + svg + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    TBitmap fromSvg;
+    ASSERT_TRUE(fromSvg.LoadFromFile(png));
+    EXPECT_LT(DifferentShare(fromSvg, *it.bmp), 0.03) << it.name;
+    const std::string pdf = TempPath(it.name + ".pdf"), stem = TempPath(it.name + "_pdf");
+    it.mf->SaveToPDFFile(pdf);
+    cmd = "pdftoppm -r 96 -png -singlefile '" + pdf + "' '" + stem + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    TBitmap fromPdf;
+    ASSERT_TRUE(fromPdf.LoadFromFile(stem + ".png"));
+    ASSERT_EQ(fromPdf.Width(), w);
+    EXPECT_LT(DifferentShare(fromPdf, *it.bmp), 0.03) << it.name;
+    for (const std::string& f : {svg, png, pdf, stem + ".png"}) std::remove(f.c_str());
+  }
 }
