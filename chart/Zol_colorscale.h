@@ -9,6 +9,8 @@
 // every value has the middle colour of the array (index N div 2, at least 1)
 // and every colour converts back to ColorLow: nothing is divided by zero.
 // FramedColorScale draws a 1-pixel outline in ColorOfScale around the bar.
+// The labels lie in the bottom margin (horizontal) or the right margin
+// (vertical): a vertical colour scale wants a MarginRight wide enough for them.
 #pragma once
 
 #include <functional>
