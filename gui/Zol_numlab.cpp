@@ -139,7 +139,11 @@ std::string FormatNumLabValue(double Value, TDisplay DisplayType, int Precision,
     case dtFloat: t = Printf("%1.*g", prec, Value); break;
     case dtFixP: t = Printf("%1.*f", prec, Value); break;
     case dtExp: t = Printf("%1.*e", prec, Value); break;
-    case dtInt: std::snprintf(buf, sizeof buf, "%1.*lld", prec, static_cast<long long>(RoundClamped(Value))); t = buf; break;
+    case dtInt:
+      // A precision of 0 would write nothing at all for the value 0: at least one digit.
+      std::snprintf(buf, sizeof buf, "%1.*lld", std::max(prec, 1), static_cast<long long>(RoundClamped(Value)));
+      t = buf;
+      break;
     case dtZeroInt: std::snprintf(buf, sizeof buf, "%0*lld", prec, static_cast<long long>(RoundClamped(Value))); t = buf; break;
     case dtHex: t = InBase(RoundClamped(Value), 16, prec); break;
     case dtBin: t = InBase(RoundClamped(Value), 2, prec); break;

@@ -21,7 +21,7 @@ using TNumLabBeforeDisplayEvent = std::function<void(TObject* Sender, std::strin
 
 // The text of Value in a display type (before the overflow test):
 // dtFloat, dtFixP, dtExp: printf "%1.*g", "%1.*f", "%1.*e" with Precision;
-// dtInt: the rounded value with at least Precision digits ("%1.*d");
+// dtInt: the rounded value with at least Precision digits ("%1.*d"; always at least one digit);
 // dtZeroInt: the rounded value zero-padded to a field of Precision characters;
 // dtHex, dtBin, dtOct: the rounded value in base 16 (upper-case digits), 2, 8 with at least
 //   Precision digits, a '-' before negative values;
