@@ -220,3 +220,19 @@ TEST_F(SevenSeg, SettersClampAndDigitsAreCachedPerCharacter) {
 }
 
 }  // namespace
+
+namespace {
+
+// Captions are UTF-8; bytes that begin no valid sequence count as Latin-1.
+TEST(SevenSegText, CodePointsOfValidAndBrokenUtf8) {
+  EXPECT_EQ(Utf8ToCodePoints("1\xC2\xB0"), (std::u32string{U'1', 0xB0}));
+  EXPECT_EQ(Utf8ToCodePoints("\xB0"), (std::u32string{0xB0}));             // Latin-1 byte
+  EXPECT_EQ(Utf8ToCodePoints("\xC2"), (std::u32string{0xC2}));             // cut sequence
+  EXPECT_EQ(Utf8ToCodePoints("\xE2\x82"), (std::u32string{0xE2, 0x82}));  // cut three-byte sequence
+  EXPECT_EQ(Utf8ToCodePoints("\xC0\xAF"), (std::u32string{0xC0, 0xAF}));  // overlong '/'
+  EXPECT_EQ(Utf8ToCodePoints("\xED\xA0\x80"), (std::u32string{0xED, 0xA0, 0x80}));  // surrogate
+  EXPECT_EQ(Utf8ToCodePoints("\xF0\x9F\x98\x80"), (std::u32string{0x1F600}));
+  EXPECT_EQ(Utf8ToCodePoints("\xF4\x90\x80\x80"), (std::u32string{0xF4, 0x90, 0x80, 0x80}));  // beyond U+10FFFF
+}
+
+}  // namespace
