@@ -72,8 +72,11 @@ int TProgBar::FilledLength() const {
   // An empty range has nothing to show: the bar stays empty instead of
   // dividing by zero.
   if (!(FMax > FMin)) return 0;
-  const double f = (FValue - FMin) / (FMax - FMin);
-  return std::clamp(static_cast<int>(std::lround(len * f)), 0, len);
+  // Halves keep the differences finite for every pair of finite numbers; an
+  // infinite range end leaves no finite fraction and the bar empty.
+  const double f = (FValue / 2 - FMin / 2) / (FMax / 2 - FMin / 2);
+  if (!std::isfinite(f)) return 0;
+  return static_cast<int>(std::lround(len * std::clamp(f, 0.0, 1.0)));
 }
 
 TRect TProgBar::FilledRect() const {

@@ -175,4 +175,34 @@ TEST_F(OnOffBut, UserGlyphHalvesAndTexts) {
   EXPECT_TRUE(ink);
 }
 
+TEST_F(OnOffBut, MouseActionsShowHoverAndPress) {
+  auto* a = Place(new TOnOffBut(Form.get()), 10, 10, 41, 41);  // checkbox at (14, 14)
+  a->SetColorBackgnd(clWhite);
+  a->SetColorText(clBlue);
+  a->SetMouseAction(oomaFocused);
+  TApplication* app = Application();
+  auto plain = a->PaintToBitmap();
+  app->PostMouseMove(Form.get(), 0, 30, 30);
+  app->ProcessMessages();
+  auto hover = a->PaintToBitmap();
+  // A dotted frame two pixels around the glyph (14..26), in the text colour.
+  EXPECT_EQ(plain->GetPixel(12, 12), clWhite);
+  EXPECT_EQ(hover->GetPixel(12, 12), clBlue);
+  app->PostMouseMove(Form.get(), 0, 300, 300);
+  app->ProcessMessages();
+  EXPECT_EQ(a->PaintToBitmap()->GetPixel(12, 12), clWhite);
+  // oomaPlain: the glyph moves one pixel down and right while the button is held.
+  a->SetMouseAction(oomaPlain);
+  app->PostMouseMove(Form.get(), 0, 30, 30);
+  app->PostMouseDown(Form.get(), mbLeft, 0, 30, 30);
+  app->ProcessMessages();
+  auto held = a->PaintToBitmap();
+  EXPECT_EQ(held->GetPixel(14, 14), clWhite);
+  EXPECT_EQ(held->GetPixel(15, 15), clGray);
+  app->PostMouseUp(Form.get(), mbLeft, 0, 30, 30);
+  app->ProcessMessages();
+  auto released = a->PaintToBitmap();
+  EXPECT_EQ(released->GetPixel(14, 14), clGray);
+}
+
 }  // namespace

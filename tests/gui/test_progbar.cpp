@@ -98,7 +98,14 @@ TEST_F(ProgBar, RangeClampsAndAnEmptyRangeShowsAnEmptyBar) {
   EXPECT_EQ(b->Max(), 100);
   b->SetMax(std::numeric_limits<double>::infinity());
   b->SetValue(1e300);
-  EXPECT_EQ(b->FilledLength(), 0);  // (v - min) / inf
+  EXPECT_EQ(b->FilledLength(), 0);  // no finite fraction of an infinite range
+  // The widest finite range: the difference of the ends overflows a double.
+  b->SetMin(-1.7e308);
+  b->SetMax(1.7e308);
+  b->SetValue(0);
+  EXPECT_EQ(b->FilledLength(), 142);
+  b->SetValue(1.7e308);
+  EXPECT_EQ(b->FilledLength(), 284);
 }
 
 TEST_F(ProgBar, GradientModes) {
@@ -148,6 +155,24 @@ TEST_F(ProgBar, GridLinesAndValueText) {
   };
   b->PaintToBitmap();
   EXPECT_EQ(seen, b->ValueText());
+}
+
+TEST_F(ProgBar, FramesInBothSchemes) {
+  auto* b = Bar();
+  auto bmp = b->PaintToBitmap();
+  EXPECT_EQ(bmp->GetPixel(0, 14), clWhite);   // outer raised: highlight
+  EXPECT_EQ(bmp->GetPixel(299, 14), clBlack); // dark shadow
+  EXPECT_EQ(bmp->GetPixel(6, 14), clGray);    // inner lowered: shadow outside
+  EXPECT_EQ(bmp->GetPixel(7, 14), clBlack);   // dark shadow inside
+  EXPECT_EQ(bmp->GetPixel(293, 14), clWhite);
+  b->SetColorScheme(csSystem);
+  bmp = b->PaintToBitmap();
+  EXPECT_EQ(bmp->GetPixel(299, 14), RGB(105, 105, 105));
+  EXPECT_EQ(bmp->GetPixel(6, 14), RGB(160, 160, 160));
+  EXPECT_EQ(bmp->GetPixel(292, 14), RGB(227, 227, 227));
+  b->SetFrameStyleOuter(fsNone);
+  b->SetFrameStyleInner(fsSimple);
+  EXPECT_EQ(b->BarRect(), Rect(5, 5, 295, 23));
 }
 
 }  // namespace
