@@ -20,12 +20,7 @@ int MulDiv(int Number, int Numerator, int Denominator) {
 
 TGradFill::TGradFill(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0, 0, 200, 100); }
 
-void TGradFill::SetNrColors(int v) {
-  v = std::clamp(v, 1, 1024);
-  if (v == FNrColors) return;
-  FNrColors = v;
-  Invalidate();
-}
+void TGradFill::SetNrColors(int v) { StoreAndRepaint(FNrColors, std::clamp(v, 1, 1024)); }
 
 TColor TGradFill::BandColor(int i) const {
   TColor first = ColorToRGB(FColorFirst), last = ColorToRGB(FColorLast);

@@ -20,21 +20,21 @@ class TGradFill : public TGraphicControl {
   explicit TGradFill(TComponent* AOwner);
 
   TColor ColorFirst() const { return FColorFirst; }
-  void SetColorFirst(TColor v) { Store(FColorFirst, v); }  // default clNavy
+  void SetColorFirst(TColor v) { StoreAndRepaint(FColorFirst, v); }  // default clNavy
   TColor ColorLast() const { return FColorLast; }
-  void SetColorLast(TColor v) { Store(FColorLast, v); }  // default clAqua
+  void SetColorLast(TColor v) { StoreAndRepaint(FColorLast, v); }  // default clAqua
   int NrColors() const { return FNrColors; }
   void SetNrColors(int v);  // 1..1024 bands, default 32
   TGradType FillType() const { return FFillType; }
-  void SetFillType(TGradType v) { Store(FFillType, v); }  // default gtHoriz
+  void SetFillType(TGradType v) { StoreAndRepaint(FFillType, v); }  // default gtHoriz
   bool ColorFlipped() const { return FColorFlipped; }
-  void SetColorFlipped(bool v) { Store(FColorFlipped, v); }  // exchanges first and last colour
+  void SetColorFlipped(bool v) { StoreAndRepaint(FColorFlipped, v); }  // exchanges first and last colour
   TGridMode GridMode() const { return FGridMode; }
-  void SetGridMode(TGridMode v) { Store(FGridMode, v); }  // default gmNone
+  void SetGridMode(TGridMode v) { StoreAndRepaint(FGridMode, v); }  // default gmNone
   TColor GridColor() const { return FGridColor; }
-  void SetGridColor(TColor v) { Store(FGridColor, v); }  // default clGray
+  void SetGridColor(TColor v) { StoreAndRepaint(FGridColor, v); }  // default clGray
   TFrameStyle FrameStyle() const { return FFrameStyle; }
-  void SetFrameStyle(TFrameStyle v) { Store(FFrameStyle, v); }  // default fsLowered
+  void SetFrameStyle(TFrameStyle v) { StoreAndRepaint(FFrameStyle, v); }  // default fsLowered
 
   // The colour of band i (0-based, of NrColors) for the current settings:
   // for the mid-band types the bands beyond the middle use index NrColors - i - 1.
@@ -44,12 +44,6 @@ class TGradFill : public TGraphicControl {
   void Paint() override;
 
  private:
-  template <class T>
-  void Store(T& Field, T v) {
-    if (Field == v) return;
-    Field = v;
-    Invalidate();
-  }
   TColor FColorFirst = clNavy;
   TColor FColorLast = clAqua;
   int FNrColors = 32;

@@ -10,16 +10,16 @@ TMarkSel::TMarkSel(TComponent* AOwner) : TCustomControl(AOwner) {
 }
 
 void TMarkSel::SetNrOfColumns(int v) {
-  Store(FNrOfColumns, std::clamp(v, 1, 256));
+  StoreAndRepaint(FNrOfColumns, std::clamp(v, 1, 256));
   FSelected = std::min(FSelected, NrOfMarks() - 1);
 }
 
 void TMarkSel::SetNrOfRows(int v) {
-  Store(FNrOfRows, std::clamp(v, 1, 256));
+  StoreAndRepaint(FNrOfRows, std::clamp(v, 1, 256));
   FSelected = std::min(FSelected, NrOfMarks() - 1);
 }
 
-void TMarkSel::SetSelected(int v) { Store(FSelected, std::clamp(v, 0, NrOfMarks() - 1)); }
+void TMarkSel::SetSelected(int v) { StoreAndRepaint(FSelected, std::clamp(v, 0, NrOfMarks() - 1)); }
 
 int TMarkSel::NrOfMarks() const { return std::min(FNrOfColumns * FNrOfRows, 256); }
 
@@ -67,12 +67,12 @@ void TMarkSel::DblClick() {
 }
 
 void TMarkSel::MouseMove(TShiftState Shift, int X, int Y) {
-  Store(FHiLited, MarkAt(X, Y));
+  StoreAndRepaint(FHiLited, MarkAt(X, Y));
   TCustomControl::MouseMove(Shift, X, Y);
 }
 
 void TMarkSel::MouseLeave() {
-  Store(FHiLited, -1);
+  StoreAndRepaint(FHiLited, -1);
   TCustomControl::MouseLeave();
 }
 

@@ -26,23 +26,23 @@ class TMarkSel : public TCustomControl {
   void SetSelected(int v);  // default 0
   // Mark 0 is a single pixel; with ShowZeroAsCross its cell shows a cross instead.
   bool ShowZeroAsCross() const { return FShowZeroAsCross; }
-  void SetShowZeroAsCross(bool v) { Store(FShowZeroAsCross, v); }  // default true
+  void SetShowZeroAsCross(bool v) { StoreAndRepaint(FShowZeroAsCross, v); }  // default true
   TColor ColorBackGnd() const { return FColorBackGnd; }
-  void SetColorBackGnd(TColor v) { Store(FColorBackGnd, v); }  // default clWhite
+  void SetColorBackGnd(TColor v) { StoreAndRepaint(FColorBackGnd, v); }  // default clWhite
   TColor ColorMarks() const { return FColorMarks; }
-  void SetColorMarks(TColor v) { Store(FColorMarks, v); }  // default clBlack
+  void SetColorMarks(TColor v) { StoreAndRepaint(FColorMarks, v); }  // default clBlack
   TColor ColorHiLiteBG() const { return FColorHiLiteBG; }
-  void SetColorHiLiteBG(TColor v) { Store(FColorHiLiteBG, v); }  // default clYellow
+  void SetColorHiLiteBG(TColor v) { StoreAndRepaint(FColorHiLiteBG, v); }  // default clYellow
   TColor ColorHiLiteSymbol() const { return FColorHiLiteSymbol; }
-  void SetColorHiLiteSymbol(TColor v) { Store(FColorHiLiteSymbol, v); }  // default clRed
+  void SetColorHiLiteSymbol(TColor v) { StoreAndRepaint(FColorHiLiteSymbol, v); }  // default clRed
   TColor ColorSelBG() const { return FColorSelBG; }
-  void SetColorSelBG(TColor v) { Store(FColorSelBG, v); }  // default clNavy
+  void SetColorSelBG(TColor v) { StoreAndRepaint(FColorSelBG, v); }  // default clNavy
   TColor ColorSelFG() const { return FColorSelFG; }
-  void SetColorSelFG(TColor v) { Store(FColorSelFG, v); }  // default clWhite
+  void SetColorSelFG(TColor v) { StoreAndRepaint(FColorSelFG, v); }  // default clWhite
   TFrameStyle FrameStyle() const { return FFrameStyle; }
-  void SetFrameStyle(TFrameStyle v) { Store(FFrameStyle, v); }  // default fsLowered
+  void SetFrameStyle(TFrameStyle v) { StoreAndRepaint(FFrameStyle, v); }  // default fsLowered
   TColorScheme ColorScheme() const { return FColorScheme; }
-  void SetColorScheme(TColorScheme v) { Store(FColorScheme, v); }  // default csBWG
+  void SetColorScheme(TColorScheme v) { StoreAndRepaint(FColorScheme, v); }  // default csBWG
 
   // Number of marks shown: min(columns × rows, 256).
   int NrOfMarks() const;
@@ -64,12 +64,6 @@ class TMarkSel : public TCustomControl {
   void Paint() override;
 
  private:
-  template <class T>
-  void Store(T& Field, T v) {
-    if (Field == v) return;
-    Field = v;
-    Invalidate();
-  }
   int FNrOfColumns = 8, FNrOfRows = 7;
   int FSelected = 0;
   bool FShowZeroAsCross = true;

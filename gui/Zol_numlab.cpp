@@ -174,9 +174,9 @@ void TNumLab::SetValue(double v) {
   Invalidate();
 }
 
-void TNumLab::SetPrecision(int v) { Store(FPrecision, std::clamp(v, 0, 30)); }
-void TNumLab::SetLeftSpace(int v) { Store(FLeftSpace, std::clamp(v, 0, 10000)); }
-void TNumLab::SetLabelWidth(int v) { Store(FLabelWidth, std::clamp(v, 1, 10000)); }
+void TNumLab::SetPrecision(int v) { StoreAndRepaint(FPrecision, std::clamp(v, 0, 30)); }
+void TNumLab::SetLeftSpace(int v) { StoreAndRepaint(FLeftSpace, std::clamp(v, 0, 10000)); }
+void TNumLab::SetLabelWidth(int v) { StoreAndRepaint(FLabelWidth, std::clamp(v, 1, 10000)); }
 
 std::string TNumLab::FormattedText() const {
   return FormatNumLabValue(FValue, FDisplayType, FPrecision, FDTFormat, FStateText, FComma, FForcePlusSign);

@@ -45,26 +45,26 @@ class TNumLab : public TGraphicControl {
   double Value() const { return FValue; }
   void SetValue(double v);
   TDisplay DisplayType() const { return FDisplayType; }
-  void SetDisplayType(TDisplay v) { Store(FDisplayType, v); }  // default dtFloat
+  void SetDisplayType(TDisplay v) { StoreAndRepaint(FDisplayType, v); }  // default dtFloat
   int Precision() const { return FPrecision; }
   void SetPrecision(int v);  // 0..30, default 4
   const std::string& DTFormat() const { return FDTFormat; }
-  void SetDTFormat(const std::string& v) { Store(FDTFormat, v); }  // default "yyyy-mm-dd hh:nn:ss"
+  void SetDTFormat(const std::string& v) { StoreAndRepaint(FDTFormat, v); }  // default "yyyy-mm-dd hh:nn:ss"
   const std::vector<std::string>& StateText() const { return FStateText; }
-  void SetStateText(const std::vector<std::string>& v) { Store(FStateText, v); }
+  void SetStateText(const std::vector<std::string>& v) { StoreAndRepaint(FStateText, v); }
   bool Comma() const { return FComma; }
-  void SetComma(bool v) { Store(FComma, v); }
+  void SetComma(bool v) { StoreAndRepaint(FComma, v); }
   bool ForcePlusSign() const { return FForcePlusSign; }
-  void SetForcePlusSign(bool v) { Store(FForcePlusSign, v); }
+  void SetForcePlusSign(bool v) { StoreAndRepaint(FForcePlusSign, v); }
   bool Empty() const { return FEmpty; }
-  void SetEmpty(bool v) { Store(FEmpty, v); }
+  void SetEmpty(bool v) { StoreAndRepaint(FEmpty, v); }
   // Shown instead of a text wider than the box minus 6 pixels (not for dtState).
   const std::string& OverflowIndicator() const { return FOverflowIndicator; }
-  void SetOverflowIndicator(const std::string& v) { Store(FOverflowIndicator, v); }  // default "###"
+  void SetOverflowIndicator(const std::string& v) { StoreAndRepaint(FOverflowIndicator, v); }  // default "###"
   const std::string& LeftText() const { return FLeftText; }
-  void SetLeftText(const std::string& v) { Store(FLeftText, v); }
+  void SetLeftText(const std::string& v) { StoreAndRepaint(FLeftText, v); }
   const std::string& RightText() const { return FRightText; }
-  void SetRightText(const std::string& v) { Store(FRightText, v); }
+  void SetRightText(const std::string& v) { StoreAndRepaint(FRightText, v); }
   // Layout from the left: LeftSpace pixels for the left text, the box of
   // LabelWidth pixels, then the right text.
   int LeftSpace() const { return FLeftSpace; }
@@ -73,24 +73,24 @@ class TNumLab : public TGraphicControl {
   void SetLabelWidth(int v);  // 1..10000, default 80
   // Alignment of the number in its box and of the left text in its space.
   TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment v) { Store(FAlignment, v); }  // default taRightJustify
+  void SetAlignment(TAlignment v) { StoreAndRepaint(FAlignment, v); }  // default taRightJustify
   TAlignment LeftTextAlignment() const { return FLeftTextAlignment; }
-  void SetLeftTextAlignment(TAlignment v) { Store(FLeftTextAlignment, v); }  // default taLeftJustify
+  void SetLeftTextAlignment(TAlignment v) { StoreAndRepaint(FLeftTextAlignment, v); }  // default taLeftJustify
   // With Transparent the texts beside the box have no background.
   bool Transparent() const { return FTransparent; }
-  void SetTransparent(bool v) { Store(FTransparent, v); }
+  void SetTransparent(bool v) { StoreAndRepaint(FTransparent, v); }
   TColor ColorLabBakG() const { return FColorLabBakG; }
-  void SetColorLabBakG(TColor v) { Store(FColorLabBakG, v); }  // default clBtnFace
+  void SetColorLabBakG(TColor v) { StoreAndRepaint(FColorLabBakG, v); }  // default clBtnFace
   TColor ColorLabText() const { return FColorLabText; }
-  void SetColorLabText(TColor v) { Store(FColorLabText, v); }  // default clBlack
+  void SetColorLabText(TColor v) { StoreAndRepaint(FColorLabText, v); }  // default clBlack
   TColor ColorOutBakG() const { return FColorOutBakG; }
-  void SetColorOutBakG(TColor v) { Store(FColorOutBakG, v); }  // default clWhite
+  void SetColorOutBakG(TColor v) { StoreAndRepaint(FColorOutBakG, v); }  // default clWhite
   TColor ColorOutText() const { return FColorOutText; }
-  void SetColorOutText(TColor v) { Store(FColorOutText, v); }  // default clBlack
+  void SetColorOutText(TColor v) { StoreAndRepaint(FColorOutText, v); }  // default clBlack
   TFrameStyle FrameStyle() const { return FFrameStyle; }
-  void SetFrameStyle(TFrameStyle v) { Store(FFrameStyle, v); }  // box frame, default fsLowered
+  void SetFrameStyle(TFrameStyle v) { StoreAndRepaint(FFrameStyle, v); }  // box frame, default fsLowered
   TColorScheme ColorScheme() const { return FColorScheme; }
-  void SetColorScheme(TColorScheme v) { Store(FColorScheme, v); }  // default csBWG
+  void SetColorScheme(TColorScheme v) { StoreAndRepaint(FColorScheme, v); }  // default csBWG
 
   // The value formatted for the current settings (before OnBeforeDisplay).
   std::string FormattedText() const;
@@ -104,12 +104,6 @@ class TNumLab : public TGraphicControl {
   void Paint() override;
 
  private:
-  template <class T>
-  void Store(T& Field, T v) {
-    if (Field == v) return;
-    Field = v;
-    Invalidate();
-  }
   double FValue = 0;
   TDisplay FDisplayType = dtFloat;
   int FPrecision = 4;

@@ -60,8 +60,8 @@ void TOnOffBut::GroupSwitchedOn(TOnOffBut* Sender) {
 }
 
 void TOnOffBut::SetGroupIndex(int v) { FGroupIndex = std::max(v, 0); }
-void TOnOffBut::SetLeftSpace(int v) { Store(FLeftSpace, std::clamp(v, 0, 10000)); }
-void TOnOffBut::SetTopSpace(int v) { Store(FTopSpace, std::clamp(v, 0, 10000)); }
+void TOnOffBut::SetLeftSpace(int v) { StoreAndRepaint(FLeftSpace, std::clamp(v, 0, 10000)); }
+void TOnOffBut::SetTopSpace(int v) { StoreAndRepaint(FTopSpace, std::clamp(v, 0, 10000)); }
 
 void TOnOffBut::Toggle() { SetOnOff(!FOnOff); }
 

@@ -25,7 +25,7 @@ class TOnOffBut : public TGraphicControl {
   ~TOnOffBut() override;
 
   TOnOffButStyle ButtonStyle() const { return FButtonStyle; }
-  void SetButtonStyle(TOnOffButStyle v) { Store(FButtonStyle, v); }  // default oobsCheckbox
+  void SetButtonStyle(TOnOffButStyle v) { StoreAndRepaint(FButtonStyle, v); }  // default oobsCheckbox
   // The user styles take their glyphs from a bitmap holding the off image
   // (left half) and the on image (right half) side by side; the bottom-left
   // pixel is transparent.  SetUserGlyph ignores styles that are not user styles.
@@ -49,12 +49,12 @@ class TOnOffBut : public TGraphicControl {
   // oomaFocused: a dotted frame around the glyph while the mouse is over it;
   // oomaPlain: the glyph moves one pixel down and right while the button is held.
   TOOButMouseAction MouseAction() const { return FMouseAction; }
-  void SetMouseAction(TOOButMouseAction v) { Store(FMouseAction, v); }  // default oomaNone
+  void SetMouseAction(TOOButMouseAction v) { StoreAndRepaint(FMouseAction, v); }  // default oomaNone
   bool Transparent() const { return FTransparent; }
-  void SetTransparent(bool v) { Store(FTransparent, v); }  // default false
+  void SetTransparent(bool v) { StoreAndRepaint(FTransparent, v); }  // default false
   // With AutoCenter the glyph sits in the middle of the control, otherwise at (LeftSpace, TopSpace).
   bool AutoCenter() const { return FAutoCenter; }
-  void SetAutoCenter(bool v) { Store(FAutoCenter, v); }  // default true
+  void SetAutoCenter(bool v) { StoreAndRepaint(FAutoCenter, v); }  // default true
   int LeftSpace() const { return FLeftSpace; }
   void SetLeftSpace(int v);  // 0..10000, default 0
   int TopSpace() const { return FTopSpace; }
@@ -64,30 +64,30 @@ class TOnOffBut : public TGraphicControl {
   // aligned vertically with the glyph (top, centre, bottom), top and bottom
   // texts horizontally (left edges, centres, right edges).
   const std::string& LeftText() const { return FLeftText; }
-  void SetLeftText(const std::string& v) { Store(FLeftText, v); }
+  void SetLeftText(const std::string& v) { StoreAndRepaint(FLeftText, v); }
   const std::string& RightText() const { return FRightText; }
-  void SetRightText(const std::string& v) { Store(FRightText, v); }
+  void SetRightText(const std::string& v) { StoreAndRepaint(FRightText, v); }
   const std::string& TopText() const { return FTopText; }
-  void SetTopText(const std::string& v) { Store(FTopText, v); }
+  void SetTopText(const std::string& v) { StoreAndRepaint(FTopText, v); }
   const std::string& BottomText() const { return FBottomText; }
-  void SetBottomText(const std::string& v) { Store(FBottomText, v); }
+  void SetBottomText(const std::string& v) { StoreAndRepaint(FBottomText, v); }
   TVerticalAlignment LeftTextAlignment() const { return FLeftTextAlignment; }
-  void SetLeftTextAlignment(TVerticalAlignment v) { Store(FLeftTextAlignment, v); }  // default vaCenter
+  void SetLeftTextAlignment(TVerticalAlignment v) { StoreAndRepaint(FLeftTextAlignment, v); }  // default vaCenter
   TVerticalAlignment RightTextAlignment() const { return FRightTextAlignment; }
-  void SetRightTextAlignment(TVerticalAlignment v) { Store(FRightTextAlignment, v); }  // default vaCenter
+  void SetRightTextAlignment(TVerticalAlignment v) { StoreAndRepaint(FRightTextAlignment, v); }  // default vaCenter
   TAlignment TopTextAlignment() const { return FTopTextAlignment; }
-  void SetTopTextAlignment(TAlignment v) { Store(FTopTextAlignment, v); }  // default taCenter
+  void SetTopTextAlignment(TAlignment v) { StoreAndRepaint(FTopTextAlignment, v); }  // default taCenter
   TAlignment BottomTextAlignment() const { return FBottomTextAlignment; }
-  void SetBottomTextAlignment(TAlignment v) { Store(FBottomTextAlignment, v); }  // default taCenter
+  void SetBottomTextAlignment(TAlignment v) { StoreAndRepaint(FBottomTextAlignment, v); }  // default taCenter
 
   TColor ColorText() const { return FColorText; }
-  void SetColorText(TColor v) { Store(FColorText, v); }  // default clBlack
+  void SetColorText(TColor v) { StoreAndRepaint(FColorText, v); }  // default clBlack
   TColor ColorBackgnd() const { return FColorBackgnd; }
-  void SetColorBackgnd(TColor v) { Store(FColorBackgnd, v); }  // default clBtnFace
+  void SetColorBackgnd(TColor v) { StoreAndRepaint(FColorBackgnd, v); }  // default clBtnFace
   TColorScheme ColorScheme() const { return FColorScheme; }
-  void SetColorScheme(TColorScheme v) { Store(FColorScheme, v); }  // default csBWG
+  void SetColorScheme(TColorScheme v) { StoreAndRepaint(FColorScheme, v); }  // default csBWG
   TFrameStyle FrameStyle() const { return FFrameStyle; }
-  void SetFrameStyle(TFrameStyle v) { Store(FFrameStyle, v); }  // default fsNone
+  void SetFrameStyle(TFrameStyle v) { StoreAndRepaint(FFrameStyle, v); }  // default fsNone
 
   // Size of the glyph of the current style (of the user bitmap's half for user styles).
   TSize GlyphSize() const;
@@ -102,12 +102,6 @@ class TOnOffBut : public TGraphicControl {
   void Paint() override;
 
  private:
-  template <class T>
-  void Store(T& Field, T v) {
-    if (Field == v) return;
-    Field = v;
-    Invalidate();
-  }
   // A sibling of the group was switched on.
   void GroupSwitchedOn(TOnOffBut* Sender);
   void Toggle();

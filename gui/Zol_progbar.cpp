@@ -35,7 +35,7 @@ void TProgBar::SetMax(double v) {
 void TProgBar::SetValue(double v) {
   if (std::isnan(v)) return;
   v = std::clamp(v, FMin, FMax);
-  Store(FValue, v);
+  StoreAndRepaint(FValue, v);
 }
 
 void TProgBar::SetBackGroundImg(const TBitmap& b) {
@@ -43,13 +43,13 @@ void TProgBar::SetBackGroundImg(const TBitmap& b) {
   Invalidate();
 }
 
-void TProgBar::SetGridDist(int v) { Store(FGridDist, std::clamp(v, 0, 10000)); }
-void TProgBar::SetMarginTop(int v) { Store(FMarginTop, std::clamp(v, 0, 1000)); }
-void TProgBar::SetMarginBottom(int v) { Store(FMarginBottom, std::clamp(v, 0, 1000)); }
-void TProgBar::SetMarginLeft(int v) { Store(FMarginLeft, std::clamp(v, 0, 1000)); }
-void TProgBar::SetMarginRight(int v) { Store(FMarginRight, std::clamp(v, 0, 1000)); }
-void TProgBar::SetTextAngle(int v) { Store(FTextAngle, ((v % 360) + 360) % 360); }
-void TProgBar::SetTextDecPlaces(int v) { Store(FTextDecPlaces, std::clamp(v, 0, 15)); }
+void TProgBar::SetGridDist(int v) { StoreAndRepaint(FGridDist, std::clamp(v, 0, 10000)); }
+void TProgBar::SetMarginTop(int v) { StoreAndRepaint(FMarginTop, std::clamp(v, 0, 1000)); }
+void TProgBar::SetMarginBottom(int v) { StoreAndRepaint(FMarginBottom, std::clamp(v, 0, 1000)); }
+void TProgBar::SetMarginLeft(int v) { StoreAndRepaint(FMarginLeft, std::clamp(v, 0, 1000)); }
+void TProgBar::SetMarginRight(int v) { StoreAndRepaint(FMarginRight, std::clamp(v, 0, 1000)); }
+void TProgBar::SetTextAngle(int v) { StoreAndRepaint(FTextAngle, ((v % 360) + 360) % 360); }
+void TProgBar::SetTextDecPlaces(int v) { StoreAndRepaint(FTextDecPlaces, std::clamp(v, 0, 15)); }
 
 std::string TProgBar::ValueText() const {
   char buf[64];

@@ -33,26 +33,26 @@ class TProgBar : public TGraphicControl {
   void SetValue(double v);  // default 0
 
   TDirection Direction() const { return FDirection; }
-  void SetDirection(TDirection v) { Store(FDirection, v); }  // default dirRightward
+  void SetDirection(TDirection v) { StoreAndRepaint(FDirection, v); }  // default dirRightward
   TColor ColorBackGnd() const { return FColorBackGnd; }
-  void SetColorBackGnd(TColor v) { Store(FColorBackGnd, v); }  // default clWhite
+  void SetColorBackGnd(TColor v) { StoreAndRepaint(FColorBackGnd, v); }  // default clWhite
   // Drawn stretched over the bar area instead of ColorBackGnd when not empty.
   TBitmap& BackGroundImg() { return *FBackGroundImg; }
   void SetBackGroundImg(const TBitmap& b);
   TColor ColorMin() const { return FColorMin; }
-  void SetColorMin(TColor v) { Store(FColorMin, v); }  // default clBlue
+  void SetColorMin(TColor v) { StoreAndRepaint(FColorMin, v); }  // default clBlue
   // The bar's colour without gradient, and the gradient's far end.
   TColor ColorMax() const { return FColorMax; }
-  void SetColorMax(TColor v) { Store(FColorMax, v); }  // default clRed
+  void SetColorMax(TColor v) { StoreAndRepaint(FColorMax, v); }  // default clRed
   bool ShowColorGradient() const { return FShowColorGradient; }
-  void SetShowColorGradient(bool v) { Store(FShowColorGradient, v); }  // default false
+  void SetShowColorGradient(bool v) { StoreAndRepaint(FShowColorGradient, v); }  // default false
   TColorMapping ColorMapMode() const { return FColorMapMode; }
-  void SetColorMapMode(TColorMapping v) { Store(FColorMapMode, v); }  // default cgmCover
+  void SetColorMapMode(TColorMapping v) { StoreAndRepaint(FColorMapMode, v); }  // default cgmCover
   // Grid lines across the bar every GridDist pixels (from the bar's start) when GridDist > 1.
   int GridDist() const { return FGridDist; }
   void SetGridDist(int v);  // 0..10000, default 0
   TColor ColorGrid() const { return FColorGrid; }
-  void SetColorGrid(TColor v) { Store(FColorGrid, v); }  // default clGray
+  void SetColorGrid(TColor v) { StoreAndRepaint(FColorGrid, v); }  // default clGray
   int MarginTop() const { return FMarginTop; }
   void SetMarginTop(int v);  // 0..1000, default 4
   int MarginBottom() const { return FMarginBottom; }
@@ -62,27 +62,27 @@ class TProgBar : public TGraphicControl {
   int MarginRight() const { return FMarginRight; }
   void SetMarginRight(int v);
   TColor ColorMargin() const { return FColorMargin; }
-  void SetColorMargin(TColor v) { Store(FColorMargin, v); }  // default clSilver
+  void SetColorMargin(TColor v) { StoreAndRepaint(FColorMargin, v); }  // default clSilver
   TFrameStyle FrameStyleOuter() const { return FFrameStyleOuter; }
-  void SetFrameStyleOuter(TFrameStyle v) { Store(FFrameStyleOuter, v); }  // default fsRaised
+  void SetFrameStyleOuter(TFrameStyle v) { StoreAndRepaint(FFrameStyleOuter, v); }  // default fsRaised
   TFrameStyle FrameStyleInner() const { return FFrameStyleInner; }
-  void SetFrameStyleInner(TFrameStyle v) { Store(FFrameStyleInner, v); }  // default fsLowered
+  void SetFrameStyleInner(TFrameStyle v) { StoreAndRepaint(FFrameStyleInner, v); }  // default fsLowered
   TColorScheme ColorScheme() const { return FColorScheme; }
-  void SetColorScheme(TColorScheme v) { Store(FColorScheme, v); }  // default csBWG
+  void SetColorScheme(TColorScheme v) { StoreAndRepaint(FColorScheme, v); }  // default csBWG
 
   // Value text: drawn when TextVisible with the control's Font, turned by
   // TextAngle degrees; (TextPosX, TextPosY) is the middle of the text's left
   // end, centre or right end (TextAlignment).
   bool TextVisible() const { return FTextVisible; }
-  void SetTextVisible(bool v) { Store(FTextVisible, v); }  // default true
+  void SetTextVisible(bool v) { StoreAndRepaint(FTextVisible, v); }  // default true
   int TextPosX() const { return FTextPosX; }
-  void SetTextPosX(int v) { Store(FTextPosX, v); }  // default 14
+  void SetTextPosX(int v) { StoreAndRepaint(FTextPosX, v); }  // default 14
   int TextPosY() const { return FTextPosY; }
-  void SetTextPosY(int v) { Store(FTextPosY, v); }  // default 14
+  void SetTextPosY(int v) { StoreAndRepaint(FTextPosY, v); }  // default 14
   int TextAngle() const { return FTextAngle; }
   void SetTextAngle(int v);  // degrees, taken modulo 360; default 0
   TAlignment TextAlignment() const { return FTextAlignment; }
-  void SetTextAlignment(TAlignment v) { Store(FTextAlignment, v); }  // default taLeftJustify
+  void SetTextAlignment(TAlignment v) { StoreAndRepaint(FTextAlignment, v); }  // default taLeftJustify
   int TextDecPlaces() const { return FTextDecPlaces; }
   void SetTextDecPlaces(int v);  // 0..15, default 0
 
@@ -100,12 +100,6 @@ class TProgBar : public TGraphicControl {
   void Paint() override;
 
  private:
-  template <class T>
-  void Store(T& Field, T v) {
-    if (Field == v) return;
-    Field = v;
-    Invalidate();
-  }
   bool Horizontal() const { return FDirection == dirLeftward || FDirection == dirRightward; }
 
   double FMin = 0, FMax = 100, FValue = 0;

@@ -154,15 +154,15 @@ const TRDCharMatrix& TRasterLab::ActiveMatrix() {
   return *FFontMatrix;
 }
 
-void TRasterLab::SetDotSize(int v) { Store(FDotSize, std::clamp(v, 1, 100)); }
+void TRasterLab::SetDotSize(int v) { StoreAndRepaint(FDotSize, std::clamp(v, 1, 100)); }
 
 void TRasterLab::SetDotSpacing(int v) {
-  Store(FDotSpacing, std::clamp(v, 1, 100));
+  StoreAndRepaint(FDotSpacing, std::clamp(v, 1, 100));
   ApplyAutoHeight();
 }
 
 void TRasterLab::SetAutoHeight(bool v) {
-  Store(FAutoHeight, v);
+  StoreAndRepaint(FAutoHeight, v);
   ApplyAutoHeight();
 }
 

@@ -55,28 +55,28 @@ class TRasterLab : public TGraphicControl {
   int DotSpacing() const { return FDotSpacing; }
   void SetDotSpacing(int v);  // 1..100 pixels from dot to dot, default 4
   TColor ColorDotOn() const { return FColorDotOn; }
-  void SetColorDotOn(TColor v) { Store(FColorDotOn, v); }  // default clLime
+  void SetColorDotOn(TColor v) { StoreAndRepaint(FColorDotOn, v); }  // default clLime
   TColor ColorDotOff() const { return FColorDotOff; }
-  void SetColorDotOff(TColor v) { Store(FColorDotOff, v); }  // default RGB(0, 64, 0)
+  void SetColorDotOff(TColor v) { StoreAndRepaint(FColorDotOff, v); }  // default RGB(0, 64, 0)
   TColor ColorLabBakG() const { return FColorLabBakG; }
-  void SetColorLabBakG(TColor v) { Store(FColorLabBakG, v); }  // default clBlack
+  void SetColorLabBakG(TColor v) { StoreAndRepaint(FColorLabBakG, v); }  // default clBlack
   // Proportional: each character takes its dot columns plus one; otherwise
   // every character takes the widest character's cell plus one.
   bool Proportional() const { return FProportional; }
-  void SetProportional(bool v) { Store(FProportional, v); }  // default false
+  void SetProportional(bool v) { StoreAndRepaint(FProportional, v); }  // default false
   // rdbmOff: a dot at every grid position; rdbmOn: dots only in the cells of
   // the characters; rdbmRaster: the cells' dark dots as single pixels.
   TRDBlockMode CharBlockMode() const { return FCharBlockMode; }
-  void SetCharBlockMode(TRDBlockMode v) { Store(FCharBlockMode, v); }  // default rdbmOff
+  void SetCharBlockMode(TRDBlockMode v) { StoreAndRepaint(FCharBlockMode, v); }  // default rdbmOff
   // Position of the text's top-left dot in grid dots (without scrolling and AutoCenter).
   int PosX() const { return FPosX; }
-  void SetPosX(int v) { Store(FPosX, v); }  // default 1
+  void SetPosX(int v) { StoreAndRepaint(FPosX, v); }  // default 1
   int PosY() const { return FPosY; }
-  void SetPosY(int v) { Store(FPosY, v); }  // default 1
+  void SetPosY(int v) { StoreAndRepaint(FPosY, v); }  // default 1
   // AutoCenter centres the text in the grid; AutoHeight sizes the control to
   // the matrix height plus one dot above and below.
   bool AutoCenter() const { return FAutoCenter; }
-  void SetAutoCenter(bool v) { Store(FAutoCenter, v); }  // default false
+  void SetAutoCenter(bool v) { StoreAndRepaint(FAutoCenter, v); }  // default false
   bool AutoHeight() const { return FAutoHeight; }
   void SetAutoHeight(bool v);  // default false
 
@@ -110,12 +110,6 @@ class TRasterLab : public TGraphicControl {
   void Resize() override;
 
  private:
-  template <class T>
-  void Store(T& Field, T v) {
-    if (Field == v) return;
-    Field = v;
-    Invalidate();
-  }
   struct Placed {
     int Code;
     int X;      // first column of the cell in text dots

@@ -18,22 +18,14 @@ void TRepSpeedButton::SetRepeatClickInterval(int v) {
   if (FTimer && FTimer->Enabled() && !FFirstTick) FTimer->SetInterval(static_cast<unsigned>(FRepeatClickInterval));
 }
 
-void TRepSpeedButton::SetCaption(const std::string& v) {
-  if (v == FCaption) return;
-  FCaption = v;
-  Invalidate();
-}
+void TRepSpeedButton::SetCaption(const std::string& v) { StoreAndRepaint(FCaption, v); }
 
 void TRepSpeedButton::SetGlyph(const TBitmap& b) {
   FGlyph->Assign(b);
   Invalidate();
 }
 
-void TRepSpeedButton::SetFlat(bool v) {
-  if (v == FFlat) return;
-  FFlat = v;
-  Invalidate();
-}
+void TRepSpeedButton::SetFlat(bool v) { StoreAndRepaint(FFlat, v); }
 
 bool TRepSpeedButton::Repeating() const { return FTimer && FTimer->Enabled(); }
 

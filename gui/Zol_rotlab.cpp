@@ -9,7 +9,7 @@ TRotLab::TRotLab(TComponent* AOwner) : TGraphicControl(AOwner) {
   SetColor(clWhite);
 }
 
-void TRotLab::SetTextAngle(int v) { Store(FTextAngle, ((v % 360) + 360) % 360); }
+void TRotLab::SetTextAngle(int v) { StoreAndRepaint(FTextAngle, ((v % 360) + 360) % 360); }
 
 TPoint TRotLab::TextOrigin() {
   TCanvas& c = Canvas();

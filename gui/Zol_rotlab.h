@@ -13,7 +13,7 @@ class TRotLab : public TGraphicControl {
   explicit TRotLab(TComponent* AOwner);
 
   const std::string& Caption() const { return FCaption; }
-  void SetCaption(const std::string& v) { Store(FCaption, v); }
+  void SetCaption(const std::string& v) { StoreAndRepaint(FCaption, v); }
   // Degrees counter-clockwise, taken modulo 360.
   int TextAngle() const { return FTextAngle; }
   void SetTextAngle(int v);
@@ -21,24 +21,24 @@ class TRotLab : public TGraphicControl {
   // otherwise (PosX, PosY).  The text's middle line passes through the
   // anchor; Alignment puts its start (taLeftJustify), middle or end there.
   int PosX() const { return FPosX; }
-  void SetPosX(int v) { Store(FPosX, v); }
+  void SetPosX(int v) { StoreAndRepaint(FPosX, v); }
   int PosY() const { return FPosY; }
-  void SetPosY(int v) { Store(FPosY, v); }
+  void SetPosY(int v) { StoreAndRepaint(FPosY, v); }
   bool AutoCenter() const { return FAutoCenter; }
-  void SetAutoCenter(bool v) { Store(FAutoCenter, v); }  // default true
+  void SetAutoCenter(bool v) { StoreAndRepaint(FAutoCenter, v); }  // default true
   TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment v) { Store(FAlignment, v); }  // default taCenter
+  void SetAlignment(TAlignment v) { StoreAndRepaint(FAlignment, v); }  // default taCenter
   // Without AntiAlias every text pixel is either the font colour (coverage
   // of at least one half) or left as it is.
   bool AntiAlias() const { return FAntiAlias; }
-  void SetAntiAlias(bool v) { Store(FAntiAlias, v); }  // default true
+  void SetAntiAlias(bool v) { StoreAndRepaint(FAntiAlias, v); }  // default true
   // A transparent label shows its parent behind the text; otherwise Color fills it.
   bool Transparent() const { return FTransparent; }
-  void SetTransparent(bool v) { Store(FTransparent, v); }  // default false
+  void SetTransparent(bool v) { StoreAndRepaint(FTransparent, v); }  // default false
   TFrameStyle FrameStyle() const { return FFrameStyle; }
-  void SetFrameStyle(TFrameStyle v) { Store(FFrameStyle, v); }  // default fsNone
+  void SetFrameStyle(TFrameStyle v) { StoreAndRepaint(FFrameStyle, v); }  // default fsNone
   TColorScheme ColorScheme() const { return FColorScheme; }
-  void SetColorScheme(TColorScheme v) { Store(FColorScheme, v); }  // default csBWG
+  void SetColorScheme(TColorScheme v) { StoreAndRepaint(FColorScheme, v); }  // default csBWG
 
   // The top-left corner of the unturned text cell (the reference point of
   // the turned text) for the current settings and font.
@@ -48,12 +48,6 @@ class TRotLab : public TGraphicControl {
   void Paint() override;
 
  private:
-  template <class T>
-  void Store(T& Field, T v) {
-    if (Field == v) return;
-    Field = v;
-    Invalidate();
-  }
   std::string FCaption = "Label";
   int FTextAngle = 0;
   int FPosX = 0, FPosY = 0;

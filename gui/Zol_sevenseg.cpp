@@ -96,56 +96,21 @@ TSevenSeg::TSevenSeg(TComponent* AOwner) : TGraphicControl(AOwner) { SetBounds(0
 
 TSevenSeg::~TSevenSeg() = default;
 
-void TSevenSeg::SetCaption(const std::string& v) {
-  if (v == FCaption) return;
-  FCaption = v;
-  Invalidate();
-}
+void TSevenSeg::SetCaption(const std::string& v) { StoreAndRepaint(FCaption, v); }
 
-void TSevenSeg::SetNumDigits(int v) {
-  v = std::clamp(v, 1, 64);
-  if (v == FNumDigits) return;
-  FNumDigits = v;
-  Invalidate();
-}
+void TSevenSeg::SetNumDigits(int v) { StoreAndRepaint(FNumDigits, std::clamp(v, 1, 64)); }
 
-void TSevenSeg::SetInterDigDist(int v) {
-  v = std::clamp(v, 0, 1000);
-  if (v == FInterDigDist) return;
-  FInterDigDist = v;
-  Invalidate();
-}
+void TSevenSeg::SetInterDigDist(int v) { StoreAndRepaint(FInterDigDist, std::clamp(v, 0, 1000)); }
 
-void TSevenSeg::SetMargin(int v) {
-  v = std::clamp(v, 0, 1000);
-  if (v == FMargin) return;
-  FMargin = v;
-  Invalidate();
-}
+void TSevenSeg::SetMargin(int v) { StoreAndRepaint(FMargin, std::clamp(v, 0, 1000)); }
 
-void TSevenSeg::SetColorText(TColor v) {
-  if (v == FColorText) return;
-  FColorText = v;
-  Invalidate();
-}
+void TSevenSeg::SetColorText(TColor v) { StoreAndRepaint(FColorText, v); }
 
-void TSevenSeg::SetColorBackGnd(TColor v) {
-  if (v == FColorBackGnd) return;
-  FColorBackGnd = v;
-  Invalidate();
-}
+void TSevenSeg::SetColorBackGnd(TColor v) { StoreAndRepaint(FColorBackGnd, v); }
 
-void TSevenSeg::SetColorScheme(TColorScheme v) {
-  if (v == FColorScheme) return;
-  FColorScheme = v;
-  Invalidate();
-}
+void TSevenSeg::SetColorScheme(TColorScheme v) { StoreAndRepaint(FColorScheme, v); }
 
-void TSevenSeg::SetFrameStyle(TFrameStyle v) {
-  if (v == FFrameStyle) return;
-  FFrameStyle = v;
-  Invalidate();
-}
+void TSevenSeg::SetFrameStyle(TFrameStyle v) { StoreAndRepaint(FFrameStyle, v); }
 
 TRect TSevenSeg::CellRect(int i) const {
   const int fw = FrameWidth(FFrameStyle);

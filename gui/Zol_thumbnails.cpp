@@ -44,15 +44,15 @@ void TThumbnails::SetMax(int v) {
   Invalidate();
 }
 
-void TThumbnails::SetSlideSize(int v) { Store(FSlideSize, std::clamp(v, 8, 4096)); }
-void TThumbnails::SetSlideMargin(int v) { Store(FSlideMargin, std::clamp(v, 0, 1000)); }
-void TThumbnails::SetSlideDistance(int v) { Store(FSlideDistance, std::clamp(v, 0, 1000)); }
-void TThumbnails::SetFocusLinewidth(int v) { Store(FFocusLinewidth, std::clamp(v, 1, 20)); }
+void TThumbnails::SetSlideSize(int v) { StoreAndRepaint(FSlideSize, std::clamp(v, 8, 4096)); }
+void TThumbnails::SetSlideMargin(int v) { StoreAndRepaint(FSlideMargin, std::clamp(v, 0, 1000)); }
+void TThumbnails::SetSlideDistance(int v) { StoreAndRepaint(FSlideDistance, std::clamp(v, 0, 1000)); }
+void TThumbnails::SetFocusLinewidth(int v) { StoreAndRepaint(FFocusLinewidth, std::clamp(v, 1, 20)); }
 
 void TThumbnails::SetFirstThumbIx(double v) {
   if (std::isnan(v)) return;
   v = std::clamp(v, static_cast<double>(FMin), static_cast<double>(FMax));
-  Store(FFirstThumbIx, v);
+  StoreAndRepaint(FFirstThumbIx, v);
 }
 
 int TThumbnails::SlidesPerRow() const {

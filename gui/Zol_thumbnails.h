@@ -57,7 +57,7 @@ class TThumbnails : public TCustomControl {
   int FocusedSlide() const { return FFocusedSlide; }
   void SetFocusedSlide(int v);  // Min..Max or 0 for none; fires OnFocusChange
   TColor ColorFocus() const { return FColorFocus; }
-  void SetColorFocus(TColor v) { Store(FColorFocus, v); }  // default clRed
+  void SetColorFocus(TColor v) { StoreAndRepaint(FColorFocus, v); }  // default clRed
   int FocusLinewidth() const { return FFocusLinewidth; }
   void SetFocusLinewidth(int v);  // 1..20, default 2
 
@@ -71,21 +71,21 @@ class TThumbnails : public TCustomControl {
   void ResetAllSelections();
 
   bool AntiAlias() const { return FAntiAlias; }
-  void SetAntiAlias(bool v) { Store(FAntiAlias, v); }  // default true
+  void SetAntiAlias(bool v) { StoreAndRepaint(FAntiAlias, v); }  // default true
   TColor ColorBackGnd() const { return FColorBackGnd; }
-  void SetColorBackGnd(TColor v) { Store(FColorBackGnd, v); }  // default clGray
+  void SetColorBackGnd(TColor v) { StoreAndRepaint(FColorBackGnd, v); }  // default clGray
   TColor ColorCover() const { return FColorCover; }
-  void SetColorCover(TColor v) { Store(FColorCover, v); }  // slide area, default clWhite
+  void SetColorCover(TColor v) { StoreAndRepaint(FColorCover, v); }  // slide area, default clWhite
   TColor ColorSelected() const { return FColorSelected; }
-  void SetColorSelected(TColor v) { Store(FColorSelected, v); }  // margin of selected slides, default clNavy
+  void SetColorSelected(TColor v) { StoreAndRepaint(FColorSelected, v); }  // margin of selected slides, default clNavy
   TColor ColorMark() const { return FColorMark; }
-  void SetColorMark(TColor v) { Store(FColorMark, v); }  // slide numbers, default clBlack
+  void SetColorMark(TColor v) { StoreAndRepaint(FColorMark, v); }  // slide numbers, default clBlack
   TFrameStyle OuterFrameStyle() const { return FOuterFrameStyle; }
-  void SetOuterFrameStyle(TFrameStyle v) { Store(FOuterFrameStyle, v); }  // default fsLowered
+  void SetOuterFrameStyle(TFrameStyle v) { StoreAndRepaint(FOuterFrameStyle, v); }  // default fsLowered
   TFrameStyle InnerFrameStyle() const { return FInnerFrameStyle; }
-  void SetInnerFrameStyle(TFrameStyle v) { Store(FInnerFrameStyle, v); }  // default fsRaised
+  void SetInnerFrameStyle(TFrameStyle v) { StoreAndRepaint(FInnerFrameStyle, v); }  // default fsRaised
   TColorScheme ColorScheme() const { return FColorScheme; }
-  void SetColorScheme(TColorScheme v) { Store(FColorScheme, v); }  // default csBWG
+  void SetColorScheme(TColorScheme v) { StoreAndRepaint(FColorScheme, v); }  // default csBWG
 
   TImageRequestEvent OnImageRequest;
   TNotifyEvent OnFirstImageRequest, OnLastImageRequest;
@@ -99,12 +99,6 @@ class TThumbnails : public TCustomControl {
   void Paint() override;
 
  private:
-  template <class T>
-  void Store(T& Field, T v) {
-    if (Field == v) return;
-    Field = v;
-    Invalidate();
-  }
   void DrawSlide(TCanvas& c, int Index, const TRect& r);
 
   int FMin = 1, FMax = 1;
