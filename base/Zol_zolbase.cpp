@@ -556,6 +556,27 @@ void DrawRectangle(TCanvas& Canvas, int Left, int Top, int Right, int Bottom) {
   for (int i = 1; i < 5; ++i) Canvas.LineTo(pts[i].X, pts[i].Y);
 }
 
+void DrawSchemeFrame(TCanvas& Canvas, TFrameStyle FrameStyle, TColorScheme Scheme, int Left, int Top,
+                     int Right, int Bottom) {
+  Canvas.Pen().SetStyle(psSolid);
+  Canvas.Pen().SetWidth(1);
+  Canvas.Pen().SetMode(pmCopy);
+  if (Scheme == csSystem)
+    DrawFrame(Canvas, FrameStyle, Left, Top, Right, Bottom, clBtnHighlight, cl3DLight, clBtnShadow,
+              cl3DDkShadow, clWindowFrame);
+  else
+    DrawFrame(Canvas, FrameStyle, Left, Top, Right, Bottom, clWhite, clSilver, clGray, clBlack, clBlack);
+}
+
+int FrameWidth(TFrameStyle FrameStyle) {
+  switch (FrameStyle) {
+    case fsNone: return 0;
+    case fsSimple: return 1;
+    case fsLowered: case fsRaised: case fsEmbossed: case fsEngraved: return 2;
+  }
+  return 0;
+}
+
 void DrawFrame(TCanvas& Canvas, TFrameStyle FrameStyle, int Left, int Top, int Right, int Bottom,
                TColor ColorHighlight, TColor ColorLight, TColor ColorShadow, TColor ColorDarkShadow,
                TColor ColorSimple) {

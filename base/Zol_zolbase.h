@@ -309,6 +309,14 @@ class TCustomTextLabel : public TPersistent {
 void DrawFrame(TCanvas& Canvas, TFrameStyle FrameStyle, int Left, int Top, int Right, int Bottom,
                TColor ColorHighlight, TColor ColorLight, TColor ColorShadow, TColor ColorDarkShadow,
                TColor ColorSimple);
+// DrawFrame in the colours of a colour scheme, with a solid 1-pixel pen:
+// csBWG white, silver, grey and black (a simple frame black), csSystem the
+// platform's button colours clBtnHighlight, cl3DLight, clBtnShadow,
+// cl3DDkShadow (a simple frame clWindowFrame).
+void DrawSchemeFrame(TCanvas& Canvas, TFrameStyle FrameStyle, TColorScheme Scheme, int Left, int Top,
+                     int Right, int Bottom);
+// Pixels a frame of that style takes on each side: 0 (fsNone), 1 (fsSimple), 2 (the 3D styles).
+int FrameWidth(TFrameStyle FrameStyle);
 // Outline with the current pen, all four corner pixels included.
 void DrawRectangle(TCanvas& Canvas, int Left, int Top, int Right, int Bottom);
 // Mark number MarkType centred on pixel (X, Y) in the current pen colour:

@@ -274,6 +274,14 @@ class TControl : public TComponent {
   virtual void KeyPressText(std::string& Text);
   virtual void DoEnter();
   virtual void DoExit();
+  // Setter helper of published properties: stores v in Field and repaints
+  // when the value changes.
+  template <class T>
+  void StoreAndRepaint(T& Field, const T& v) {
+    if (Field == v) return;
+    Field = v;
+    Invalidate();
+  }
   // Draws the control on Canvas(); the default fills the client area with
   // Color and fires OnPaint.
   virtual void Paint();

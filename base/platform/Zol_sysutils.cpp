@@ -358,6 +358,35 @@ void AppendUtf8(std::string& r, uint32_t cp) {
   }
 }
 
+std::u32string Utf8ToCodePoints(std::string_view s) {
+  std::u32string r;
+  size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    const int n = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    bool ok = n >= 0 && i + static_cast<size_t>(n) < s.size();
+    char32_t cp = n <= 0 ? b : n == 1 ? (b & 0x1Fu) : n == 2 ? (b & 0x0Fu) : (b & 0x07u);
+    for (int k = 1; ok && k <= n; ++k) {
+      const unsigned char c = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
+      if ((c & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (c & 0x3Fu);
+    }
+    // Overlong forms, surrogates and values beyond U+10FFFF are not valid sequences.
+    if (ok && n > 0) {
+      const char32_t lo = n == 1 ? 0x80 : n == 2 ? 0x800 : 0x10000;
+      if (cp < lo || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) ok = false;
+    }
+    if (!ok) {
+      r.push_back(b);
+      ++i;
+    } else {
+      r.push_back(cp);
+      i += static_cast<size_t>(n) + 1;
+    }
+  }
+  return r;
+}
+
 std::string Utf8Truncate(const std::string& s, size_t maxBytes) {
   if (s.size() <= maxBytes) return s;
   size_t cut = maxBytes;

@@ -91,6 +91,9 @@ std::string Latin1ToUtf8(std::string_view s);
 std::string BytesToUtf8(std::string_view bytes);
 // Appends the UTF-8 encoding of code point cp (at most U+10FFFF) to r.
 void AppendUtf8(std::string& r, uint32_t cp);
+// The code points of s; a byte that begins no valid sequence is the
+// Latin-1 character of that value.
+std::u32string Utf8ToCodePoints(std::string_view s);
 // Cuts s to at most maxBytes bytes without splitting a UTF-8 sequence.
 std::string Utf8Truncate(const std::string& s, size_t maxBytes);
 
