@@ -137,12 +137,14 @@ void TForm::Release() {
 TModalResult TForm::ShowModal() {
   FModalResult = mrNone;
   std::weak_ptr<int> life = LifeToken();
+  FModal = true;
   Show();
   TApplication* app = Application();
   while (app && Alive(life) && FModalResult == mrNone && Showing() && app->HandleMessage()) {
   }
   if (!Alive(life)) return mrCancel;
   TModalResult r = FModalResult;
+  FModal = false;
   Hide();
   return r;
 }
@@ -239,6 +241,9 @@ bool TApplication::HandleMessage() {
     Event e = std::move(FQueue.front());
     FQueue.pop_front();
     Dispatch(e);
+  } else if (FWaitHook) {
+    std::function<bool()> hook = FWaitHook;
+    any = hook();
   }
   FreeReleased();
   PaintInvalidated();
@@ -321,6 +326,13 @@ void TApplication::AdvanceClock(uint64_t ms) {
     ProcessMessages();
   }
   if (target > FClock) FClock = target;
+}
+
+uint64_t TApplication::NextTimerDue() const {
+  uint64_t due = UINT64_MAX;
+  for (const TTimer* t : FTimers)
+    if (t->FRunning && t->FDue < due) due = t->FDue;
+  return due;
 }
 
 void TApplication::TimerChanged(TTimer* t) {

@@ -1,0 +1,8 @@
+# The explorer program (also built by the window tests when the demo programs are not).
+file(GLOB explorer_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/apps/explorer/*.cpp)
+add_executable(explorer ${explorer_sources})
+target_link_libraries(explorer PRIVATE corelib numlib chartlib ctrllib geolib chemlib)
+if(TARGET hostlib)
+  target_link_libraries(explorer PRIVATE hostlib)
+  target_compile_definitions(explorer PRIVATE ZOL_EXPLORER_WINDOWS=1)
+endif()
