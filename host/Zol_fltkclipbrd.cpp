@@ -1,139 +1,268 @@
 #include "host/Zol_fltkclipbrd.h"
 
-
 #include <chrono>
+#include <cstring>
 #include <vector>
 
 #include "base/platform/Zol_imaging.h"
-#include "host/Zol_fltkkeys.h"
+#include "base/platform/Zol_sysutils.h"
 
-// The toolkit last: its X headers define macros such as KeyPress.
+// The toolkit and X last: the X headers define macros such as KeyPress.
 #include <FL/Fl.H>
-#include <FL/Fl_Image.H>
-#include <FL/Fl_Shared_Image.H>
-#include <FL/Fl_Widget.H>
+#include <FL/x.H>
+#include <X11/Xatom.h>
 
 namespace zol {
 
 namespace {
 
-bool gBusy = false;
-bool gInstalled = false;
-
-// Receives the answer of a paste request.
-class PasteReceiver : public Fl_Widget {
- public:
-  PasteReceiver() : Fl_Widget(0, 0, 0, 0) {}
-  void draw() override {}
-  int handle(int ev) override {
-    if (ev != FL_PASTE) return 0;
-    Done = true;
-    if (std::string(Fl::event_clipboard_type()) == Fl::clipboard_image) {
-      auto* img = static_cast<Fl_Image*>(Fl::event_clipboard());
-      if (!img) return 1;
-      if (img->w() > 0 && img->h() > 0 && img->count() == 1 && img->d() >= 1 && img->data()) {
-        std::vector<uint32_t> px;
-        fltkhost::FromRGB(reinterpret_cast<const uint8_t*>(img->data()[0]), img->w(), img->h(), img->d(), img->ld(),
-                          px);
-        std::vector<uint8_t> png;
-        std::string err;
-        if (Imaging::EncodePNG(img->w(), img->h(), px.data(), false, png, err)) {
-          Bytes.assign(png.begin(), png.end());
-          Got = true;
-        }
-      }
-      delete img;  // accepted: the receiver owns it
-      return 1;
-    }
-    Bytes.assign(Fl::event_text(), size_t(std::max(0, Fl::event_length())));
-    Got = true;
-    return 1;
-  }
-  bool Done = false, Got = false;
-  std::string Bytes;
+struct Selection {
+  Window Win = 0;
+  bool Owned = false;
+  // Offered targets and their bytes while owned.
+  std::vector<std::pair<Atom, std::string>> Offers;
+  // The answer of a conversion request.
+  bool Waiting = false, Answered = false;
+  Atom AnswerType = 0;
+  std::string Answer;
+  bool Installed = false;
 };
 
-bool Fetch(const char* type, std::string& out) {
-  if (!Fl::first_window()) return false;
-  PasteReceiver r;
-  gBusy = true;
-  Fl::paste(r, 1, type);
-  auto start = std::chrono::steady_clock::now();
-  while (!r.Done && std::chrono::steady_clock::now() - start < std::chrono::seconds(2)) Fl::wait(0.02);
-  gBusy = false;
-  if (!r.Got) return false;
-  out = std::move(r.Bytes);
+Selection gSel;
+
+Atom A(const char* name) { return XInternAtom(fl_display, name, False); }
+
+// Text targets: what other programs ask for.
+bool IsAscii(const std::string& s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
   return true;
+}
+
+void Reply(const XSelectionRequestEvent& r, Atom property) {
+  XEvent ev{};
+  ev.xselection.type = SelectionNotify;
+  ev.xselection.display = r.display;
+  ev.xselection.requestor = r.requestor;
+  ev.xselection.selection = r.selection;
+  ev.xselection.target = r.target;
+  ev.xselection.property = property;
+  ev.xselection.time = r.time;
+  XSendEvent(fl_display, r.requestor, False, 0, &ev);
+  XFlush(fl_display);
+}
+
+int Handler(void* event, void*) {
+  auto* ev = static_cast<XEvent*>(event);
+  if (ev->type == SelectionRequest && ev->xselectionrequest.owner == gSel.Win) {
+    const XSelectionRequestEvent& r = ev->xselectionrequest;
+    Atom property = r.property == None ? r.target : r.property;  // obsolete requestors
+    if (!gSel.Owned) {
+      Reply(r, None);
+      return 1;
+    }
+    if (r.target == A("TARGETS")) {
+      std::vector<Atom> list{A("TARGETS")};
+      for (auto& o : gSel.Offers) list.push_back(o.first);
+      XChangeProperty(fl_display, r.requestor, property, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(list.data()), int(list.size()));
+      Reply(r, property);
+      return 1;
+    }
+    for (auto& o : gSel.Offers)
+      if (o.first == r.target) {
+        // Larger data would need the incremental protocol, which is not offered.
+        long maxBytes = XExtendedMaxRequestSize(fl_display) > 0 ? XExtendedMaxRequestSize(fl_display) * 4
+                                                                 : XMaxRequestSize(fl_display) * 4;
+        if (long(o.second.size()) > maxBytes - 1024) break;
+        XChangeProperty(fl_display, r.requestor, property, r.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(o.second.data()), int(o.second.size()));
+        Reply(r, property);
+        return 1;
+      }
+    Reply(r, None);
+    return 1;
+  }
+  if (ev->type == SelectionClear && ev->xselectionclear.window == gSel.Win) {
+    // Another program took the clipboard.
+    gSel.Owned = false;
+    gSel.Offers.clear();
+    return 1;
+  }
+  if (ev->type == SelectionNotify && ev->xselection.requestor == gSel.Win) {
+    if (!gSel.Waiting) return 1;
+    gSel.Waiting = false;
+    gSel.Answered = true;
+    gSel.Answer.clear();
+    gSel.AnswerType = 0;
+    if (ev->xselection.property == None) return 1;
+    Atom type = 0;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    // Everything in one read (the length is counted in 32-bit units).
+    if (XGetWindowProperty(fl_display, gSel.Win, ev->xselection.property, 0, 0x7FFFFFFF / 4, True,
+                           AnyPropertyType, &type, &format, &n, &after, &data) == Success) {
+      if (data && type != A("INCR")) {
+        // 32-bit items (atoms) come as longs in memory.
+        size_t unit = format == 32 ? sizeof(long) : format == 16 ? sizeof(short) : 1;
+        gSel.Answer.assign(reinterpret_cast<char*>(data), n * unit);
+        gSel.AnswerType = type;
+      }
+      if (data) XFree(data);
+    }
+    return 1;
+  }
+  return 0;
+}
+
+bool gBusy = false;
+
+// Asks the clipboard's owner for one target; false without an answer.
+bool Convert(Atom target, std::string& out, Atom* type = nullptr) {
+  if (!gSel.Win) return false;
+  gSel.Waiting = true;
+  gSel.Answered = false;
+  XConvertSelection(fl_display, A("CLIPBOARD"), target, A("ZOL_CLIPBOARD"), gSel.Win, CurrentTime);
+  XFlush(fl_display);
+  gBusy = true;
+  auto start = std::chrono::steady_clock::now();
+  while (!gSel.Answered && std::chrono::steady_clock::now() - start < std::chrono::seconds(2)) Fl::wait(0.02);
+  gBusy = false;
+  gSel.Waiting = false;
+  if (!gSel.Answered || gSel.AnswerType == 0) return false;
+  out = gSel.Answer;
+  if (type) *type = gSel.AnswerType;
+  return true;
+}
+
+std::vector<Atom> Targets() {
+  std::vector<Atom> r;
+  std::string bytes;
+  Atom type = 0;
+  if (!Convert(A("TARGETS"), bytes, &type) || type != XA_ATOM) return r;
+  size_t n = bytes.size() / sizeof(long);
+  for (size_t i = 0; i < n; ++i) {
+    long v;
+    std::memcpy(&v, bytes.data() + i * sizeof(long), sizeof(long));
+    r.push_back(Atom(v));
+  }
+  return r;
+}
+
+bool Has(const std::vector<Atom>& list, Atom a) {
+  for (Atom x : list)
+    if (x == a) return true;
+  return false;
+}
+
+std::vector<Atom> TextTargets() { return {A("UTF8_STRING"), A("text/plain;charset=utf-8"), A("STRING"), A("TEXT")}; }
+std::vector<Atom> ImageTargets() { return {A("image/png"), A("image/bmp")}; }
+
+void Publish(const TMemoryClipboardStore& local) {
+  gSel.Offers.clear();
+  std::string bytes;
+  if (local.GetData(CF_TEXT, bytes)) {
+    gSel.Offers.push_back({A("UTF8_STRING"), bytes});
+    gSel.Offers.push_back({A("text/plain;charset=utf-8"), bytes});
+    if (IsAscii(bytes)) {
+      gSel.Offers.push_back({A("STRING"), bytes});
+      gSel.Offers.push_back({A("TEXT"), bytes});
+    }
+  }
+  if (local.GetData(CF_BITMAP, bytes)) {
+    gSel.Offers.push_back({A("image/png"), bytes});
+    int w = 0, h = 0;
+    bool alpha = false;
+    std::vector<uint32_t> px;
+    std::string err;
+    if (Imaging::DecodePNG(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), w, h, px, alpha, err)) {
+      std::vector<uint8_t> bmp = Imaging::EncodeBMP(w, h, px.data(), false);
+      gSel.Offers.push_back({A("image/bmp"), std::string(bmp.begin(), bmp.end())});
+    }
+  }
+  if (gSel.Offers.empty() && !local.HasFormat(CF_METAFILEPICT)) {
+    if (gSel.Owned) XSetSelectionOwner(fl_display, A("CLIPBOARD"), None, CurrentTime);
+    gSel.Owned = false;
+    return;
+  }
+  XSetSelectionOwner(fl_display, A("CLIPBOARD"), gSel.Win, CurrentTime);
+  gSel.Owned = XGetSelectionOwner(fl_display, A("CLIPBOARD")) == gSel.Win;
+  XFlush(fl_display);
 }
 
 }  // namespace
 
-TFltkClipboardStore::TFltkClipboardStore() { Fl::add_clipboard_notify(Changed, this); }
-
-TFltkClipboardStore::~TFltkClipboardStore() { Fl::remove_clipboard_notify(Changed); }
-
-void TFltkClipboardStore::Changed(int Source, void* Self) {
-  // Another program took the clipboard: what was kept here is no longer on it.
-  if (Source == 1) static_cast<TFltkClipboardStore*>(Self)->FOwned = false;
-}
+TFltkClipboardStore::TFltkClipboardStore() = default;
+TFltkClipboardStore::~TFltkClipboardStore() = default;
 
 void TFltkClipboardStore::Clear() {
   FLocal.Clear();
-  FOwned = false;
-  Fl::copy("", 0, 1);
+  Publish(FLocal);
 }
 
 bool TFltkClipboardStore::HasFormat(unsigned Format) const {
-  if (FOwned) return FLocal.HasFormat(Format);
-  if (Format == CF_TEXT) return Fl::clipboard_contains(Fl::clipboard_plain_text) != 0;
-  if (Format == CF_BITMAP) return Fl::clipboard_contains(Fl::clipboard_image) != 0;
+  if (gSel.Owned) return FLocal.HasFormat(Format);
+  if (Format != CF_TEXT && Format != CF_BITMAP) return false;
+  std::vector<Atom> t = Targets();
+  for (Atom a : Format == CF_TEXT ? TextTargets() : ImageTargets())
+    if (Has(t, a)) return true;
   return false;
 }
 
 void TFltkClipboardStore::SetData(unsigned Format, const std::string& Bytes) {
   FLocal.SetData(Format, Bytes);
+  Publish(FLocal);
+}
+
+bool TFltkClipboardStore::GetData(unsigned Format, std::string& Bytes) const {
+  if (gSel.Owned) return FLocal.GetData(Format, Bytes);
+  if (Format != CF_TEXT && Format != CF_BITMAP) return false;
+  std::vector<Atom> t = Targets();
+  std::string data;
   if (Format == CF_TEXT) {
-    Fl::copy(Bytes.data(), int(Bytes.size()), 1);
-  } else if (Format == CF_BITMAP) {
+    for (Atom a : TextTargets())
+      if (Has(t, a) && Convert(a, data)) {
+        // STRING and TEXT without UTF-8 are Latin-1.
+        Bytes = (a == A("STRING") || a == A("TEXT")) && !IsAscii(data) ? BytesToUtf8(data) : data;
+        return true;
+      }
+    return false;
+  }
+  for (Atom a : ImageTargets()) {
+    if (!Has(t, a) || !Convert(a, data)) continue;
     int w = 0, h = 0;
     bool alpha = false;
     std::vector<uint32_t> px;
     std::string err;
-    if (Imaging::DecodePNG(reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size(), w, h, px, alpha, err) &&
-        w > 0 && h > 0) {
-      std::vector<uint8_t> rgb;
-      fltkhost::ToRGB(px.data(), w, TRect(0, 0, w, h), rgb);
-      Fl::copy_image(rgb.data(), w, h, 1);
-    }
-  }
-  // Set after the copies: the toolkit's notification of our own copy comes first.
-  FOwned = true;
-}
-
-bool TFltkClipboardStore::GetData(unsigned Format, std::string& Bytes) const {
-  if (FOwned) return FLocal.GetData(Format, Bytes);
-  if (Format == CF_TEXT) {
-    if (!Fl::clipboard_contains(Fl::clipboard_plain_text)) return false;
-    return Fetch(Fl::clipboard_plain_text, Bytes);
-  }
-  if (Format == CF_BITMAP) {
-    if (!Fl::clipboard_contains(Fl::clipboard_image)) return false;
-    return Fetch(Fl::clipboard_image, Bytes);
+    const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+    bool ok = a == A("image/png") ? Imaging::DecodePNG(p, data.size(), w, h, px, alpha, err)
+                                  : Imaging::DecodeBMP(p, data.size(), w, h, px, alpha, err);
+    if (!ok) continue;
+    std::vector<uint8_t> png;
+    if (!Imaging::EncodePNG(w, h, px.data(), alpha, png, err)) continue;
+    Bytes.assign(png.begin(), png.end());
+    return true;
   }
   return false;
 }
 
 void InstallFltkClipboard() {
-  if (gInstalled) return;
-  fl_register_images();
+  if (gSel.Installed || !fl_display) return;
+  gSel.Win = XCreateSimpleWindow(fl_display, RootWindow(fl_display, fl_screen), 0, 0, 1, 1, 0, 0, 0);
+  Fl::add_system_handler(Handler, nullptr);
   SetClipboardStore(std::make_unique<TFltkClipboardStore>());
-  gInstalled = true;
+  gSel.Installed = true;
 }
 
 void RemoveFltkClipboard() {
-  if (!gInstalled) return;
+  if (!gSel.Installed) return;
   SetClipboardStore(nullptr);
-  gInstalled = false;
+  Fl::remove_system_handler(Handler);
+  if (gSel.Owned) XSetSelectionOwner(fl_display, XInternAtom(fl_display, "CLIPBOARD", False), None, CurrentTime);
+  XDestroyWindow(fl_display, gSel.Win);
+  XFlush(fl_display);
+  gSel = Selection();
 }
 
 bool FltkClipboardBusy() { return gBusy; }

@@ -1,9 +1,12 @@
 // Window host on FLTK: the clipboard store on the X CLIPBOARD selection.
 //
-// Text travels as UTF-8 text, bitmaps as images, so other programs paste
-// them; a recorded drawing (metafile) has no common form and stays inside
-// this program, valid for as long as the clipboard holds what this program
-// put there.  Reading waits for the owner's answer at most two seconds.
+// The store owns the selection through a window of its own and answers
+// other programs' requests itself: text as UTF8_STRING, STRING (ASCII text),
+// TEXT and text/plain;charset=utf-8, bitmaps as image/png and image/bmp, all
+// offered together.  A recorded drawing (metafile) has no common form and
+// stays inside this program, valid while it owns the selection.  Reading
+// another program's clipboard asks for its targets and waits for the answer
+// at most two seconds; incremental (INCR) transfers are not read.
 #pragma once
 
 #include <string>
@@ -22,9 +25,7 @@ class TFltkClipboardStore : public TClipboardStore {
   bool GetData(unsigned Format, std::string& Bytes) const override;
 
  private:
-  static void Changed(int Source, void* Self);
   TMemoryClipboardStore FLocal;
-  bool FOwned = false;
 };
 
 // Installs (and removes) the store as the global clipboard's.

@@ -7,6 +7,19 @@
 
 namespace zol::fltkhost {
 
+namespace {
+
+// A changed keyboard mapping (another layout, or a tool that maps a spare
+// key to a character it types) must reach Xlib's key translation, or typed
+// characters come out as the old mapping's.
+int MappingHandler(void* event, void*) {
+  auto* ev = static_cast<XEvent*>(event);
+  if (ev->type == MappingNotify) XRefreshKeyboardMapping(&ev->xmapping);
+  return 0;
+}
+
+}  // namespace
+
 bool OpenDisplay(std::string* Why) {
   if (fl_display) return true;
   const char* d = std::getenv("DISPLAY");
@@ -20,7 +33,15 @@ bool OpenDisplay(std::string* Why) {
     return false;
   }
   fl_open_display(disp);
+  Fl::add_system_handler(MappingHandler, nullptr);
   return true;
+}
+
+unsigned long EventTime() { return fl_event_time; }
+
+unsigned EventKeycode() {
+  if (!fl_xevent || (fl_xevent->type != KeyPress && fl_xevent->type != KeyRelease)) return 0;
+  return fl_xevent->xkey.keycode;
 }
 
 }  // namespace zol::fltkhost

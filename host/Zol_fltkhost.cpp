@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstdint>
 #include <map>
@@ -53,6 +54,11 @@ class FltkHost : public TWindowService, public TCursorService, public THintServi
   // and schedules the next timer.
   void Tick();
   void InputWindow(FormWindow* w) { FLastInput = w; }
+  // True for a press that completes a double click: the same button as the
+  // press before, within DoubleClickTime and DoubleClickDistance of it.  A
+  // third press starts a new pair.
+  bool IsDoubleClick(TMouseButton b, int X, int Y);
+  static constexpr int DoubleClickTime = 500, DoubleClickDistance = 4;
   FormWindow* WindowOf(TWinControl* c) const;
   bool AnyShown() const;
   void CloseAll();
@@ -69,7 +75,11 @@ class FltkHost : public TWindowService, public TCursorService, public THintServi
   std::map<TWinControl*, std::unique_ptr<FormWindow>> FWindows;
   FormWindow* FLastInput = nullptr;
   TCursor FCursor = crDefault;
-  bool FInTick = false;
+  bool FInSync = false;
+  bool FHavePress = false;
+  TMouseButton FPressButton = mbLeft;
+  int FPressX = 0, FPressY = 0;
+  unsigned long FPressTime = 0;
   // hint
   std::unique_ptr<Fl_Menu_Window> FHintWin;
   std::string FHintText;
@@ -79,6 +89,12 @@ class FltkHost : public TWindowService, public TCursorService, public THintServi
 };
 
 FltkHost* gHost = nullptr;
+
+// ZOL_HOST_TRACE=1 reports repaints on stderr.
+bool Trace() {
+  static const bool on = std::getenv("ZOL_HOST_TRACE") != nullptr;
+  return on;
+}
 std::unique_ptr<FltkHost> gHostOwner;
 std::unique_ptr<TFltkDialogs> gDialogs;
 
@@ -128,6 +144,7 @@ class FormWindow : public Fl_Double_Window {
       return;
     }
     TRect r = ChangedRect(FPixels.data(), px, pw, ph);
+    if (Trace()) std::fprintf(stderr, "zolhost: changed %d,%d-%d,%d\n", r.Left, r.Top, r.Right, r.Bottom);
     if (r.IsEmpty()) return;
     for (int y = r.Top; y < r.Bottom; ++y)
       std::copy(px + size_t(y) * pw + r.Left, px + size_t(y) * pw + r.Right, FPixels.data() + size_t(y) * pw + r.Left);
@@ -140,6 +157,7 @@ class FormWindow : public Fl_Double_Window {
   void draw() override {
     int X, Y, W, H;
     fl_clip_box(0, 0, w(), h(), X, Y, W, H);
+    if (Trace()) std::fprintf(stderr, "zolhost: draw %d,%d %dx%d damage %x\n", X, Y, W, H, damage());
     TRect r(X, Y, std::min(X + W, FW), std::min(Y + H, FH));
     if (!r.IsEmpty()) {
       ToRGB(FPixels.data(), FW, r, FRGB);
@@ -206,52 +224,52 @@ int FormWindow::handle(int ev) {
     default:
       return Fl_Double_Window::handle(ev);
   }
-  // Input that arrives while the host waits for the clipboard is dropped.
-  if (FltkClipboardBusy()) return 1;
-  gHost->Catchup();
+  // Input is queued in the application and dispatched by the next tick; while
+  // the host waits for the clipboard it only queues.
   gHost->InputWindow(this);
   TShiftState shift = ShiftOf(Fl::event_state()) & (ssShift | ssAlt | ssCtrl);
   int X = Fl::event_x(), Y = Fl::event_y();
   switch (ev) {
     case FL_PUSH: {
       if (Fl::focus() != this) Fl::focus(this);
-      bool dbl = Fl::event_clicks() > 0;
-      // A third click starts a new pair.
-      if (dbl) Fl::event_clicks(0);
-      app->DispatchMouseDown(c, ButtonOf(Fl::event_button()), shift, X, Y, dbl);
+      TMouseButton b = ButtonOf(Fl::event_button());
+      if (gHost->IsDoubleClick(b, X, Y))
+        app->PostDblClick(c, b, shift, X, Y);
+      else
+        app->PostMouseDown(c, b, shift, X, Y);
       break;
     }
     case FL_RELEASE:
-      app->DispatchMouseUp(c, ButtonOf(Fl::event_button()), shift, X, Y);
+      app->PostMouseUp(c, ButtonOf(Fl::event_button()), shift, X, Y);
       break;
     case FL_DRAG: case FL_MOVE: case FL_ENTER:
-      app->DispatchMouseMove(c, shift, X, Y);
+      app->PostMouseMove(c, shift, X, Y);
       break;
     case FL_MOUSEWHEEL:
-      if (Fl::event_dy() != 0) app->DispatchMouseWheel(c, shift, -Fl::event_dy() * WHEEL_DELTA, X, Y);
+      if (Fl::event_dy() != 0) app->PostMouseWheel(c, shift, -Fl::event_dy() * WHEEL_DELTA, X, Y);
       break;
     case FL_LEAVE:
-      app->DispatchMouseExit(c);
+      app->PostMouseExit(c);
       break;
     case FL_KEYDOWN: case FL_SHORTCUT: {
       uint16_t vk = VirtualKeyOf(Fl::event_key());
+      if (!vk) vk = VirtualKeyOfPosition(EventKeycode());
       std::string text(Fl::event_text(), size_t(std::max(0, Fl::event_length())));
-      std::weak_ptr<int> life = c->LifeToken();
-      if (vk) app->DispatchKeyDown(vk, shift);
+      if (vk) app->PostKeyDown(vk, shift);
       // Characters: typed text, and the control characters of Return,
       // Escape, Back and Tab; nothing with Ctrl or Alt held (shortcuts).
-      if (!text.empty() && !(shift & (ssCtrl | ssAlt)))
-        for (const std::string& ch : SplitUtf8(text)) app->DispatchText(ch);
+      if (!text.empty() && !(shift & (ssCtrl | ssAlt))) app->PostText(text);
       break;
     }
     case FL_KEYUP: {
       uint16_t vk = VirtualKeyOf(Fl::event_key());
-      if (vk) app->DispatchKeyUp(vk, shift);
+      if (!vk) vk = VirtualKeyOfPosition(EventKeycode());
+      if (vk) app->PostKeyUp(vk, shift);
       break;
     }
     default: break;
   }
-  gHost->Tick();
+  if (!FltkClipboardBusy()) gHost->Tick();
   return 1;
 }
 
@@ -349,28 +367,49 @@ void FltkHost::Catchup() {
   if (now > app->Clock()) app->AdvanceClock(now - app->Clock());
 }
 
+bool FltkHost::IsDoubleClick(TMouseButton b, int X, int Y) {
+  // The server's time stamps, so that a busy program does not turn a double
+  // click into two single ones.
+  unsigned long now = EventTime();
+  bool dbl = FHavePress && b == FPressButton && std::abs(X - FPressX) <= DoubleClickDistance &&
+             std::abs(Y - FPressY) <= DoubleClickDistance && now - FPressTime <= DoubleClickTime;
+  FHavePress = !dbl;
+  FPressButton = b;
+  FPressX = X;
+  FPressY = Y;
+  FPressTime = now;
+  return dbl;
+}
+
 void FltkHost::Tick() {
-  if (FInTick) return;
   TApplication* app = Application();
   if (!app) return;
-  FInTick = true;
-  try {
-    Catchup();
-    app->ProcessMessages();
-    DropDead();
-    for (auto& w : FWindows) w.second->Sync();
-    Fl::remove_timeout(TimerCb, this);
-    uint64_t due = app->NextTimerDue();
-    if (due != UINT64_MAX) {
-      uint64_t now = app->Clock();
-      double s = due > now ? double(due - now) / 1000.0 : 0.0;
-      Fl::add_timeout(s, TimerCb, this);
+  if (Trace()) std::fprintf(stderr, "zolhost: tick%s\n", FInSync ? " (nested)" : "");
+  Catchup();
+  app->ProcessMessages();
+  DropDead();
+  if (!FInSync) {
+    // Painting runs no event loop; the guard keeps a handler that does from nesting.
+    FInSync = true;
+    try {
+      std::vector<FormWindow*> ws;
+      for (auto& w : FWindows) ws.push_back(w.second.get());
+      for (FormWindow* w : ws) w->Sync();
+      // Show the changes now: the toolkit would flush only when it next wakes up.
+      Fl::flush();
+    } catch (...) {
+      FInSync = false;
+      throw;
     }
-  } catch (...) {
-    FInTick = false;
-    throw;
+    FInSync = false;
   }
-  FInTick = false;
+  Fl::remove_timeout(TimerCb, this);
+  uint64_t due = app->NextTimerDue();
+  if (due != UINT64_MAX) {
+    uint64_t now = app->Clock();
+    double s = due > now ? double(due - now) / 1000.0 : 0.0;
+    Fl::add_timeout(s, TimerCb, this);
+  }
 }
 
 void FltkHost::ShowCursor(TCursor c) {

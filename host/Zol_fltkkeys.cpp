@@ -2,6 +2,8 @@
 
 #include <FL/Enumerations.H>
 
+#include <string>
+
 namespace zol::fltkhost {
 
 uint16_t VirtualKeyOf(int k) {
@@ -53,6 +55,16 @@ uint16_t VirtualKeyOf(int k) {
     case '\'': return 0xDE;
     default: return 0;
   }
+}
+
+uint16_t VirtualKeyOfPosition(unsigned kc) {
+  static const char* const rows[] = {"1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+  static const unsigned first[] = {10, 24, 38, 52};
+  for (int r = 0; r < 4; ++r) {
+    unsigned n = unsigned(std::char_traits<char>::length(rows[r]));
+    if (kc >= first[r] && kc < first[r] + n) return static_cast<uint16_t>(rows[r][kc - first[r]]);
+  }
+  return 0;
 }
 
 TShiftState ShiftOf(int s) {

@@ -15,6 +15,10 @@ namespace zol::fltkhost {
 // The virtual key of a toolkit key code (Fl::event_key()); 0 for keys
 // without one.  Letters give their upper-case code, digits '0'..'9'.
 uint16_t VirtualKeyOf(int FlKey);
+// The virtual key of a letter or digit key by its position (X key code of
+// the evdev set, which X servers on Linux use): what a key of a layout
+// without Latin letters gives, so that Ctrl+C stays Ctrl+C.  0 for other keys.
+uint16_t VirtualKeyOfPosition(unsigned Keycode);
 // The shift state of a toolkit event state (Fl::event_state()): modifier
 // keys and the buttons held.
 TShiftState ShiftOf(int FlState);

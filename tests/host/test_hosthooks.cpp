@@ -1,0 +1,76 @@
+// The hooks a window host uses in the headless application: the next timer,
+// waiting for input in modal loops, and the modal state of a form.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "base/platform/Zol_extctrls.h"
+#include "base/platform/Zol_forms.h"
+
+using namespace zol;
+
+namespace {
+struct HostHooks : ::testing::Test {
+  void SetUp() override { Application()->ResetHeadless(); }
+  void TearDown() override {
+    Application()->SetWaitHook(nullptr);
+    Application()->ResetHeadless();
+  }
+};
+}  // namespace
+
+TEST_F(HostHooks, NextTimerDue) {
+  TApplication* app = Application();
+  uint64_t t0 = app->Clock();
+  TTimer slow(nullptr), fast(nullptr);
+  slow.SetInterval(100);
+  fast.SetInterval(30);
+  EXPECT_EQ(app->NextTimerDue(), t0 + 30);
+  app->AdvanceClock(30);
+  EXPECT_EQ(app->NextTimerDue(), t0 + 60);
+  fast.SetEnabled(false);
+  EXPECT_EQ(app->NextTimerDue(), t0 + 100);
+  slow.SetEnabled(false);
+  EXPECT_EQ(app->NextTimerDue(), UINT64_MAX);
+}
+
+TEST_F(HostHooks, ModalLoopWaitsThroughTheHook) {
+  TApplication* app = Application();
+  EXPECT_FALSE(app->HandleMessage());  // headless: an empty queue ends a modal loop
+  TForm form(nullptr);
+  int calls = 0;
+  bool modalInside = false;
+  app->SetWaitHook([&] {
+    ++calls;
+    modalInside = form.Modal();
+    if (calls == 3) form.SetModalResult(mrYes);
+    return true;
+  });
+  EXPECT_EQ(form.ShowModal(), mrYes);
+  EXPECT_EQ(calls, 3);
+  EXPECT_TRUE(modalInside);
+  EXPECT_FALSE(form.Modal());
+  EXPECT_FALSE(form.Visible());
+}
+
+TEST_F(HostHooks, QueuedInputGoesBeforeTheHook) {
+  TApplication* app = Application();
+  TForm form(nullptr);
+  form.Show();
+  int hookCalls = 0, keys = 0;
+  form.OnKeyDown = [&](TObject*, uint16_t&, TShiftState) { ++keys; };
+  app->SetWaitHook([&] {
+    ++hookCalls;
+    return false;
+  });
+  app->PostKeyDown(VK_F2);
+  EXPECT_TRUE(app->HandleMessage());
+  EXPECT_EQ(keys, 1);
+  EXPECT_EQ(hookCalls, 0);
+  // A hook answering false (no window left) ends the modal loop.
+  EXPECT_FALSE(app->HandleMessage());
+  EXPECT_EQ(hookCalls, 1);
+  form.Hide();
+  EXPECT_EQ(form.ShowModal(), mrNone);
+  EXPECT_FALSE(form.Visible());
+}
