@@ -64,8 +64,13 @@ class FltkHost : public TWindowService, public TCursorService, public THintServi
   void CloseAll();
 
  private:
-  static void CheckCb(void* self) { static_cast<FltkHost*>(self)->Tick(); }
-  static void TimerCb(void* self) { static_cast<FltkHost*>(self)->Tick(); }
+  static void CheckCb(void* self) {
+    // Not while the clipboard is read: the handler that reads it is still running.
+    if (!FltkClipboardBusy()) static_cast<FltkHost*>(self)->Tick();
+  }
+  static void TimerCb(void* self) {
+    if (!FltkClipboardBusy()) static_cast<FltkHost*>(self)->Tick();
+  }
   static void HintCb(void* self);
   void ApplyCursor(FormWindow* w);
   void DropDead();
@@ -224,8 +229,7 @@ int FormWindow::handle(int ev) {
     default:
       return Fl_Double_Window::handle(ev);
   }
-  // Input is queued in the application and dispatched by the next tick; while
-  // the host waits for the clipboard it only queues.
+  // Input is queued in the application and dispatched by the next tick.
   gHost->InputWindow(this);
   TShiftState shift = ShiftOf(Fl::event_state()) & (ssShift | ssAlt | ssCtrl);
   int X = Fl::event_x(), Y = Fl::event_y();
@@ -255,6 +259,7 @@ int FormWindow::handle(int ev) {
       uint16_t vk = VirtualKeyOf(Fl::event_key());
       if (!vk) vk = VirtualKeyOfPosition(EventKeycode());
       std::string text(Fl::event_text(), size_t(std::max(0, Fl::event_length())));
+      if (Trace()) std::fprintf(stderr, "zolhost: key %x code %u text \"%s\"\n", Fl::event_key(), EventKeycode(), text.c_str());
       if (vk) app->PostKeyDown(vk, shift);
       // Characters: typed text, and the control characters of Return,
       // Escape, Back and Tab; nothing with Ctrl or Alt held (shortcuts).
@@ -269,7 +274,8 @@ int FormWindow::handle(int ev) {
     }
     default: break;
   }
-  if (!FltkClipboardBusy()) gHost->Tick();
+  // The next tick (the check before the toolkit waits again) dispatches it,
+  // so that a burst of events is painted once.
   return 1;
 }
 
