@@ -532,6 +532,12 @@ bool UseFltkHost(std::string* Why) {
   app->SetFileDialogService(gDialogs.get());
   app->SetPopupMenuService(gDialogs.get());
   InstallFltkClipboard();
+  // Leave before the application object goes at exit.
+  static bool atExit = false;
+  if (!atExit) {
+    atExit = true;
+    std::atexit([] { ShutdownFltkHost(); });
+  }
   return true;
 }
 
