@@ -176,31 +176,7 @@ TFileDialogResult TFltkDialogs::RunFileDialog(const TFileDialogRequest& Request)
       if (const char* v = fc.value(i)) names.push_back(v);
     if (!(Request.Options & ofAllowMultiSelect) && names.size() > 1) names.resize(1);
     res.FilterIndex = fc.filter_value() + 1;
-    bool ok = !names.empty();
-    for (std::string& n : names) {
-      if (!Request.DefaultExt.empty() && ExtractFileExt(n).empty()) {
-        std::string ext = Request.DefaultExt;
-        if (ext[0] == '.') ext.erase(0, 1);
-        n += "." + ext;
-      }
-      std::string dir = ExtractFilePath(n);
-      if ((Request.Options & ofPathMustExist) && !dir.empty() && !DirectoryExists(dir)) {
-        MessageBoxDlg(title, n + "\nPath does not exist.", mtWarning, {mbOK});
-        ok = false;
-        break;
-      }
-      if (Request.Kind == fdOpen && (Request.Options & ofFileMustExist) && !FileExists(n)) {
-        MessageBoxDlg(title, n + "\nFile not found.", mtWarning, {mbOK});
-        ok = false;
-        break;
-      }
-      if (Request.Kind == fdSave && (Request.Options & ofOverwritePrompt) && FileExists(n)) {
-        if (MessageBoxDlg(title, n + " already exists.\nDo you want to replace it?", mtWarning, mbYesNo) != mrYes) {
-          ok = false;
-          break;
-        }
-      }
-    }
+    bool ok = !names.empty() && CheckDialogFileNames(Request, title, names);
     if (!ok) {
       if (!names.empty()) start = names.front();
       continue;

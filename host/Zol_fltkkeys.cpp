@@ -105,24 +105,6 @@ int StandardCursorOf(TCursor c) {
   }
 }
 
-std::vector<std::string> SplitUtf8(const std::string& t) {
-  std::vector<std::string> out;
-  size_t i = 0;
-  while (i < t.size()) {
-    unsigned char b = static_cast<unsigned char>(t[i]);
-    size_t n = b < 0x80 ? 1 : (b >> 5) == 0x06 ? 2 : (b >> 4) == 0x0E ? 3 : (b >> 3) == 0x1E ? 4 : 1;
-    if (i + n > t.size()) n = 1;
-    for (size_t k = 1; k < n; ++k)
-      if ((static_cast<unsigned char>(t[i + k]) & 0xC0) != 0x80) {
-        n = 1;
-        break;
-      }
-    out.push_back(t.substr(i, n));
-    i += n;
-  }
-  return out;
-}
-
 TRect ChangedRect(const uint32_t* a, const uint32_t* b, int w, int h) {
   int x0 = w, y0 = h, x1 = -1, y1 = -1;
   for (int y = 0; y < h; ++y) {

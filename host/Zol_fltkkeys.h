@@ -27,10 +27,6 @@ TMouseButton ButtonOf(int FlButton);
 // The toolkit's standard cursor for a suite cursor (Fl_Cursor value).
 int StandardCursorOf(TCursor Cursor);
 
-// Splits UTF-8 text into characters; a byte that does not start a complete
-// sequence stands alone.
-std::vector<std::string> SplitUtf8(const std::string& Text);
-
 // The rectangle of pixels that differ between two pictures of equal size
 // (Width × Height words each); an empty rectangle when they are equal.
 TRect ChangedRect(const uint32_t* Old, const uint32_t* New, int Width, int Height);

@@ -825,34 +825,10 @@ TFileDialogResult TApplication::RunFileDialog(const TFileDialogRequest& Request)
     }
     std::vector<std::string> names = a.Names;
     if (!(Request.Options & ofAllowMultiSelect) && names.size() > 1) names.resize(1);
-    bool ok = true;
-    for (std::string& n : names) {
+    for (std::string& n : names)
       if (!n.empty() && n[0] != PathDelim && !Request.InitialDir.empty())
         n = IncludeTrailingPathDelimiter(Request.InitialDir) + n;
-      if (!Request.DefaultExt.empty() && ExtractFileExt(n).empty()) {
-        std::string ext = Request.DefaultExt;
-        if (ext[0] == '.') ext.erase(0, 1);
-        n += "." + ext;
-      }
-      std::string dir = ExtractFilePath(n);
-      if ((Request.Options & ofPathMustExist) && !dir.empty() && !DirectoryExists(dir)) {
-        MessageBoxDlg(Request.Title, n + "\nPath does not exist.", mtWarning, {mbOK});
-        ok = false;
-        break;
-      }
-      if (Request.Kind == fdOpen && (Request.Options & ofFileMustExist) && !FileExists(n)) {
-        MessageBoxDlg(Request.Title, n + "\nFile not found.", mtWarning, {mbOK});
-        ok = false;
-        break;
-      }
-      if (Request.Kind == fdSave && (Request.Options & ofOverwritePrompt) && FileExists(n)) {
-        if (MessageBoxDlg(Request.Title, n + " already exists.\nDo you want to replace it?", mtWarning,
-                          mbYesNo) != mrYes) {
-          ok = false;
-          break;
-        }
-      }
-    }
+    bool ok = CheckDialogFileNames(Request, Request.Title, names);
     if (!ok) continue;  // the user picks again: the next scripted answer
     res.Accepted = true;
     res.FileNames = names;

@@ -80,17 +80,6 @@ TEST(FltkKeys, CursorShapes) {
   EXPECT_EQ(StandardCursorOf(12345), FL_CURSOR_DEFAULT);
 }
 
-TEST(FltkText, SplitsUtf8Characters) {
-  std::vector<std::string> want{"a", "\xD0\x96", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};  // a Ж € 😀
-  EXPECT_EQ(SplitUtf8("a\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80"), want);
-  // Broken sequences: every byte that does not start a complete character stands alone.
-  std::vector<std::string> broken{"\xC3", "a", "\xE2", "\x82", "b", "\x80"};
-  EXPECT_EQ(SplitUtf8("\xC3" "a\xE2\x82" "b\x80"), broken);
-  std::vector<std::string> cut{"x", "\xE2", "\x82"};
-  EXPECT_EQ(SplitUtf8("x\xE2\x82"), cut);
-  EXPECT_TRUE(SplitUtf8("").empty());
-}
-
 TEST(FltkPixels, ChangedRectangle) {
   const int w = 7, h = 5;
   std::vector<uint32_t> a(w * h, 0xFF000000u), b = a;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "base/platform/Zol_extctrls.h"
 #include "base/platform/Zol_forms.h"
@@ -73,4 +75,20 @@ TEST_F(HostHooks, QueuedInputGoesBeforeTheHook) {
   form.Hide();
   EXPECT_EQ(form.ShowModal(), mrNone);
   EXPECT_FALSE(form.Visible());
+}
+
+TEST_F(HostHooks, TypedTextArrivesCharacterByCharacter) {
+  // The window host passes the toolkit's text (UTF-8, possibly several
+  // characters of one key event) to PostText.
+  TApplication* app = Application();
+  TForm form(nullptr);
+  form.Show();
+  std::vector<std::string> got;
+  form.OnKeyPressText = [&](TObject*, std::string& t) { got.push_back(t); };
+  app->PostText("a\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80");  // a Ж € 😀
+  app->PostText("\xC3" "b\xE2\x82");                           // broken sequences
+  app->ProcessMessages();
+  std::vector<std::string> want{"a", "\xD0\x96", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC3", "b", "\xE2", "\x82"};
+  EXPECT_EQ(got, want);
+  form.Hide();
 }

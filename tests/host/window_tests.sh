@@ -234,6 +234,23 @@ if want panel && start panel $PAD; then
   expect panel DoubleClicks 3
 fi
 
+# ---- 4b. the entry list: arrow keys choose the entry shown (the caption names it)
+if want list && start list $PAD; then
+  first=$(xdotool getwindowname "$WID")
+  xdotool mousemove --window "$WID" 100 590 click 1; sleep 0.2   # the list, below its rows
+  xdotool key Up; sleep 0.8
+  other=$(xdotool getwindowname "$WID")
+  xdotool key Down; sleep 0.8
+  back=$(xdotool getwindowname "$WID")
+  quit list
+  if [ "$first" == "ZOL Explorer - $PAD" ] && [ "$other" != "$first" ] && [[ "$other" == "ZOL Explorer - "* ]] &&
+     [ "$back" == "$first" ]; then
+    pass "list: '$first' -> '$other' -> '$back'"
+  else
+    fail "list: '$first' -> '$other' -> '$back'"
+  fi
+fi
+
 # ---- 5. clipboard between two windows: text and picture
 if want clipboard && start copy $PAD --set "Text=from the first window" --set "Marks=10,10;60,40"; then
   COPYWID=$WID COPYPID=$EPID
