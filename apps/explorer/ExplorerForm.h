@@ -74,7 +74,7 @@ class TPropertyPanel : public zol::TCustomControl {
   void SetProperties(const std::vector<Property>& Props);
   // Reads every property again (fields being edited keep their text).
   void Reread();
-  static constexpr int RowHeight = 24, NameWidth = 96;
+  static constexpr int RowHeight = 24, NameWidth = 116;
 
  protected:
   void Paint() override;

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "base/platform/Zol_extctrls.h"
+#include "base/platform/Zol_classes.h"
 #include "base/platform/Zol_forms.h"
+#include "base/platform/Zol_sysutils.h"
 
 using namespace zol;
 
@@ -91,4 +93,45 @@ TEST_F(HostHooks, TypedTextArrivesCharacterByCharacter) {
   std::vector<std::string> want{"a", "\xD0\x96", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC3", "b", "\xE2", "\x82"};
   EXPECT_EQ(got, want);
   form.Hide();
+}
+
+// The checks both hosts apply to the names chosen in a file dialog.
+TEST_F(HostHooks, FileDialogChecksTheChosenNames) {
+  TApplication* app = Application();
+  std::string dir = GetTempDirectory() + "zol_host_dialog_test";
+  ForceDirectories(dir);
+  std::string existing = dir + "/there.txt";
+  { TFileStream f(existing, fmCreate); }
+
+  TOpenDialog open(nullptr);
+  open.SetInitialDir(dir);
+  open.SetDefaultExt("txt");
+  open.SetOptions(open.Options() | ofFileMustExist);
+  app->QueueFileDialogAnswer("missing");  // refused: "File not found.", the user chooses again
+  app->QueueFileDialogAnswer("there");    // the default extension makes it there.txt
+  ASSERT_TRUE(open.Execute());
+  EXPECT_EQ(open.FileName(), existing);
+  ASSERT_EQ(app->MessageBoxes().size(), 1u);
+  EXPECT_EQ(app->MessageBoxes()[0].Request.Text, dir + "/missing.txt\nFile not found.");
+
+  TSaveDialog save(nullptr);
+  save.SetInitialDir(dir);
+  save.SetOptions(save.Options() | ofOverwritePrompt);
+  app->QueueFileDialogAnswer("there.txt");
+  app->QueueMessageBoxAnswer(mrNo);        // do not replace: choose again
+  app->QueueFileDialogAnswer("new.txt");
+  ASSERT_TRUE(save.Execute());
+  EXPECT_EQ(save.FileName(), dir + "/new.txt");
+  ASSERT_EQ(app->MessageBoxes().size(), 2u);
+  EXPECT_EQ(app->MessageBoxes()[1].Request.Text, existing + " already exists.\nDo you want to replace it?");
+
+  TOpenDialog nowhere(nullptr);
+  nowhere.SetOptions(nowhere.Options() | ofPathMustExist);
+  app->QueueFileDialogAnswer(dir + "/no/such/dir/a.txt");
+  app->QueueFileDialogCancel();
+  EXPECT_FALSE(nowhere.Execute());
+  ASSERT_EQ(app->MessageBoxes().size(), 3u);
+  EXPECT_EQ(app->MessageBoxes()[2].Request.Text, dir + "/no/such/dir/a.txt\nPath does not exist.");
+  DeleteFile(existing);
+  RemoveDir(dir);
 }
