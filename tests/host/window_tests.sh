@@ -224,6 +224,26 @@ if want modal && start modal $PAD; then
   expect modal PenWidth 4
 fi
 
+# ---- 3b. the file dialog: Escape cancels, a typed name and Return accept
+if want filedialog && start filedialog $PAD; then
+  echo hello >"$WORK/hello.txt"
+  pad 40 40; xdotool click 1; sleep 0.3
+  xdotool key ctrl+o; sleep 2
+  dlg=$(xdotool search --all --onlyvisible --pid "$EPID" --name "^Open a file$" | head -1)
+  [ -n "$dlg" ] && pass "filedialog: shown" || fail "filedialog: not shown"
+  xdotool key Escape; sleep 1
+  xdotool key ctrl+o; sleep 2
+  xdotool type --delay 50 "hello.txt"; sleep 0.5; xdotool key Return
+  for _ in $(seq 1 30); do
+    dlg=$(xdotool search --all --onlyvisible --pid "$EPID" --name "^Open a file$" | head -1)
+    [ -z "$dlg" ] && break
+    sleep 0.1
+  done
+  [ -z "$dlg" ] && pass "filedialog: closed" || fail "filedialog: still open"
+  quit filedialog
+  expect filedialog File "$WORK/hello.txt"
+fi
+
 # ---- 4. property panel: focus by click, typing, Return applies, Tab to the next field
 if want panel && start panel $PAD; then
   xdotool mousemove --window "$WID" 1150 87 click 1; sleep 0.2   # the Text field
