@@ -84,7 +84,7 @@ class TDrawingPad : public TCustomControl {
   std::string Text;
   int DoubleClicks = 0, PenWidth = 1, Ticks() const { return FTicks; }
   std::string Answer, MenuChoice() const { return FMenuChoice; }
-  std::string File, Pasted;
+  std::string File, Pasted, ModalAnswer;
   int LastKey = 0;
   bool Inside = false;
 
@@ -214,6 +214,19 @@ class TDrawingPad : public TCustomControl {
         if (r == mrYes) Clear();
         break;
       }
+      case 'F': {  // a modal form: Return answers OK, Escape Cancel
+        TForm f(nullptr);
+        f.SetCaption("Pad dialog");
+        f.SetBounds(ClientOrigin().X + 40, ClientOrigin().Y + 40, 240, 120);
+        f.SetKeyPreview(true);
+        f.OnKeyDown = [&f](TObject*, uint16_t& K, TShiftState) {
+          if (K == VK_RETURN) f.SetModalResult(mrOk);
+          if (K == VK_ESCAPE) f.SetModalResult(mrCancel);
+        };
+        TModalResult r = f.ShowModal();
+        ModalAnswer = r == mrOk ? "OK" : r == mrCancel ? "Cancel" : std::to_string(r);
+        break;
+      }
       case 'O': {
         TOpenDialog d(nullptr);
         d.SetTitle("Open a file");
@@ -287,6 +300,7 @@ ZOL_EXPLORER_ENTRY("Platform", "TCustomControl") {
   d.Properties.push_back({"LastKey", [p] { return std::to_string(p->LastKey); }, nullptr});
   d.Properties.push_back({"Answer", [p] { return p->Answer; }, nullptr});
   d.Properties.push_back({"MenuChoice", [p] { return p->MenuChoice(); }, nullptr});
+  d.Properties.push_back({"ModalForm", [p] { return p->ModalAnswer; }, nullptr});
   d.Properties.push_back({"File", [p] { return p->File; }, nullptr});
   d.Properties.push_back({"Pasted", [p] { return p->Pasted; }, nullptr});
   d.Properties.push_back({"Picture", [p] { return p->PictureCRC(); }, nullptr});

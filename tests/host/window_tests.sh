@@ -224,6 +224,30 @@ if want modal && start modal $PAD; then
   expect modal PenWidth 4
 fi
 
+# ---- 3a. a modal form of the application: the explorer waits for it
+if want modalform && start modalform $PAD; then
+  pad 40 40; xdotool click 1; sleep 0.3
+  xdotool key ctrl+f
+  for _ in $(seq 1 30); do
+    f=$(xdotool search --all --onlyvisible --pid "$EPID" --name "^Pad dialog$" | head -1)
+    [ -n "$f" ] && break
+    sleep 0.1
+  done
+  [ -n "$f" ] && pass "modalform: shown" || fail "modalform: not shown"
+  [ -n "$f" ] && xdotool mousemove --window "$f" 100 60
+  xdotool key Escape; sleep 0.8
+  f=$(xdotool search --all --onlyvisible --pid "$EPID" --name "^Pad dialog$" | head -1)
+  [ -z "$f" ] && pass "modalform: Escape closed it" || fail "modalform: Escape left it open"
+  xdotool windowfocus "$WID" 2>/dev/null; pad 40 40; xdotool key ctrl+f; sleep 1.5
+  f=$(xdotool search --all --onlyvisible --pid "$EPID" --name "^Pad dialog$" | head -1)
+  [ -n "$f" ] && xdotool mousemove --window "$f" 100 60
+  xdotool key Return; sleep 0.5
+  f=$(xdotool search --all --onlyvisible --pid "$EPID" --name "^Pad dialog$" | head -1)
+  [ -z "$f" ] && pass "modalform: closed" || fail "modalform: still open"
+  quit modalform
+  expect modalform ModalForm OK
+fi
+
 # ---- 3b. the file dialog: Escape cancels, a typed name and Return accept
 if want filedialog && start filedialog $PAD; then
   echo hello >"$WORK/hello.txt"
