@@ -1,6 +1,7 @@
 #include "base/platform/Zol_dialogs.h"
 
 #include "base/platform/Zol_forms.h"
+#include "base/platform/Zol_sysutils.h"
 
 namespace zol {
 
@@ -114,6 +115,31 @@ void ShowMessagePos(const std::string& Msg, int X, int Y) {
   r.X = X;
   r.Y = Y;
   Run(r);
+}
+
+bool CheckDialogFileNames(const TFileDialogRequest& Request, const std::string& Title,
+                          std::vector<std::string>& Names) {
+  for (std::string& n : Names) {
+    if (!Request.DefaultExt.empty() && ExtractFileExt(n).empty()) {
+      std::string ext = Request.DefaultExt;
+      if (ext[0] == '.') ext.erase(0, 1);
+      n += "." + ext;
+    }
+    std::string dir = ExtractFilePath(n);
+    if ((Request.Options & ofPathMustExist) && !dir.empty() && !DirectoryExists(dir)) {
+      MessageBoxDlg(Title, n + "\nPath does not exist.", mtWarning, {mbOK});
+      return false;
+    }
+    if (Request.Kind == fdOpen && (Request.Options & ofFileMustExist) && !FileExists(n)) {
+      MessageBoxDlg(Title, n + "\nFile not found.", mtWarning, {mbOK});
+      return false;
+    }
+    if (Request.Kind == fdSave && (Request.Options & ofOverwritePrompt) && FileExists(n)) {
+      if (MessageBoxDlg(Title, n + " already exists.\nDo you want to replace it?", mtWarning, mbYesNo) != mrYes)
+        return false;
+    }
+  }
+  return true;
 }
 
 std::vector<std::pair<std::string, std::string>> ParseDialogFilter(const std::string& Filter) {

@@ -150,6 +150,14 @@ class TFileDialogService {
   virtual TFileDialogResult RunFileDialog(const TFileDialogRequest& Request) = 0;
 };
 
+// What a file dialog does with the names the user chose before it closes:
+// DefaultExt is added to a name without extension, and ofPathMustExist,
+// ofFileMustExist and ofOverwritePrompt are checked, telling the user (and
+// asking before a replacement) through message boxes titled Title.  False
+// when the user has to choose again.  Shared by the headless and window hosts.
+bool CheckDialogFileNames(const TFileDialogRequest& Request, const std::string& Title,
+                          std::vector<std::string>& Names);
+
 // Splits a filter "Desc|mask|Desc|mask" into (description, mask) pairs.
 std::vector<std::pair<std::string, std::string>> ParseDialogFilter(const std::string& Filter);
 

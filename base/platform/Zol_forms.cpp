@@ -137,12 +137,14 @@ void TForm::Release() {
 TModalResult TForm::ShowModal() {
   FModalResult = mrNone;
   std::weak_ptr<int> life = LifeToken();
+  FModal = true;
   Show();
   TApplication* app = Application();
   while (app && Alive(life) && FModalResult == mrNone && Showing() && app->HandleMessage()) {
   }
   if (!Alive(life)) return mrCancel;
   TModalResult r = FModalResult;
+  FModal = false;
   Hide();
   return r;
 }
@@ -239,6 +241,9 @@ bool TApplication::HandleMessage() {
     Event e = std::move(FQueue.front());
     FQueue.pop_front();
     Dispatch(e);
+  } else if (FWaitHook) {
+    std::function<bool()> hook = FWaitHook;
+    any = hook();
   }
   FreeReleased();
   PaintInvalidated();
@@ -321,6 +326,13 @@ void TApplication::AdvanceClock(uint64_t ms) {
     ProcessMessages();
   }
   if (target > FClock) FClock = target;
+}
+
+uint64_t TApplication::NextTimerDue() const {
+  uint64_t due = UINT64_MAX;
+  for (const TTimer* t : FTimers)
+    if (t->FRunning && t->FDue < due) due = t->FDue;
+  return due;
 }
 
 void TApplication::TimerChanged(TTimer* t) {
@@ -821,34 +833,10 @@ TFileDialogResult TApplication::RunFileDialog(const TFileDialogRequest& Request)
     }
     std::vector<std::string> names = a.Names;
     if (!(Request.Options & ofAllowMultiSelect) && names.size() > 1) names.resize(1);
-    bool ok = true;
-    for (std::string& n : names) {
+    for (std::string& n : names)
       if (!n.empty() && n[0] != PathDelim && !Request.InitialDir.empty())
         n = IncludeTrailingPathDelimiter(Request.InitialDir) + n;
-      if (!Request.DefaultExt.empty() && ExtractFileExt(n).empty()) {
-        std::string ext = Request.DefaultExt;
-        if (ext[0] == '.') ext.erase(0, 1);
-        n += "." + ext;
-      }
-      std::string dir = ExtractFilePath(n);
-      if ((Request.Options & ofPathMustExist) && !dir.empty() && !DirectoryExists(dir)) {
-        MessageBoxDlg(Request.Title, n + "\nPath does not exist.", mtWarning, {mbOK});
-        ok = false;
-        break;
-      }
-      if (Request.Kind == fdOpen && (Request.Options & ofFileMustExist) && !FileExists(n)) {
-        MessageBoxDlg(Request.Title, n + "\nFile not found.", mtWarning, {mbOK});
-        ok = false;
-        break;
-      }
-      if (Request.Kind == fdSave && (Request.Options & ofOverwritePrompt) && FileExists(n)) {
-        if (MessageBoxDlg(Request.Title, n + " already exists.\nDo you want to replace it?", mtWarning,
-                          mbYesNo) != mrYes) {
-          ok = false;
-          break;
-        }
-      }
-    }
+    bool ok = CheckDialogFileNames(Request, Request.Title, names);
     if (!ok) continue;  // the user picks again: the next scripted answer
     res.Accepted = true;
     res.FileNames = names;

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,8 @@ class TForm : public TCustomControl {
   int PixelsPerInch() const { return 96; }
   TModalResult ModalResult() const { return FModalResult; }
   void SetModalResult(TModalResult v) { FModalResult = v; }
+  // True while ShowModal runs for this form.
+  bool Modal() const { return FModal; }
 
   // Asks OnCloseQuery, then OnClose; hides the form (caHide), frees it later
   // (caFree, see Release) or leaves it (caNone).
@@ -82,6 +85,7 @@ class TForm : public TCustomControl {
   TWinControl* FActiveControl = nullptr;
   bool FKeyPreview = false;
   TModalResult FModalResult = mrNone;
+  bool FModal = false;
 };
 
 // ---------------------------------------------------------------- TScreen
@@ -203,6 +207,15 @@ class TApplication : public TComponent,
   // started); after each firing the messages are processed.
   void AdvanceClock(uint64_t ms);
   int TimerCount() const { return static_cast<int>(FTimers.size()); }
+  // The host time at which the next running timer falls due (UINT64_MAX when none runs).
+  uint64_t NextTimerDue() const;
+
+  // ---- waiting (window hosts)
+  // A window host installs a hook that waits for real input and dispatches
+  // it; HandleMessage calls it when the queue is empty and answers its
+  // result (false ends modal loops).  Without a hook (headless) an empty
+  // queue answers false at once.
+  void SetWaitHook(std::function<bool()> Hook) { FWaitHook = std::move(Hook); }
 
   // ---- synthetic input (queued; ProcessMessages dispatches it)
   // Window is a top-level control (a form); X, Y are its client coordinates.
@@ -381,6 +394,7 @@ class TApplication : public TComponent,
   THintService* FHintService;
   TCursorService* FCursorService;
   TWindowService* FWindowService = nullptr;
+  std::function<bool()> FWaitHook;
 
   std::deque<TModalResult> FMsgAnswers;
   std::vector<TMessageBoxRecord> FMsgLog;
