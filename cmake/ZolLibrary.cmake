@@ -8,8 +8,30 @@ function(zol_add_library name)
     list(APPEND sources ${found})
   endforeach()
   add_library(${name} SHARED ${sources})
-  # Headers are included by their path from the project root: "math/Zol_matrix.h".
-  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>)
+  # Headers are included by their path from the project root: "math/Zol_matrix.h";
+  # installed, from <prefix>/include/zol.
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
+                                            $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/zol>)
+  # libzol-<name>.so.<major> with the suite's version.
+  set_target_properties(${name} PROPERTIES OUTPUT_NAME zol-${name} VERSION ${PROJECT_VERSION}
+                                           SOVERSION ${PROJECT_VERSION_MAJOR})
+  add_library(Zol::${name} ALIAS ${name})
+  install(TARGETS ${name} EXPORT ZolTargets
+          LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
+  # The headers of each folder, keeping the layout (include/zol/math/Zol_matrix.h).
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  foreach(dir IN LISTS ARGN)
+    file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h)
+    if(headers)
+      if(dir STREQUAL ".")
+        set(dest ${CMAKE_INSTALL_INCLUDEDIR}/zol/${rel})
+      else()
+        set(dest ${CMAKE_INSTALL_INCLUDEDIR}/zol/${rel}/${dir})
+      endif()
+      install(FILES ${headers} DESTINATION ${dest} COMPONENT development)
+    endif()
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY ZOL_LIBRARIES ${name})
 endfunction()
 
 # zol_add_test(<name> <folder> <libs>...): one GoogleTest executable made of

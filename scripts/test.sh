@@ -10,3 +10,5 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZOL_SANITIZE=ON \
 cmake --build "$BUILD" -j"$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 ctest --test-dir "$BUILD" --output-on-failure -j"$(nproc)" --timeout 600
+# The installed suite: CMake package, pkg-config files, Debian package and the examples.
+bash scripts/check-install.sh
