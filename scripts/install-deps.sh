@@ -15,8 +15,11 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   # independent renderers used by the output tests
   librsvg2-bin poppler-utils
-  # the window host and its tests under a virtual X server
-  libfltk1.3-dev xvfb xauth xdotool x11-apps
+  # the window host and its tests under a virtual X server (screenshots compared with
+  # ImageMagick, keyboard layouts set with setxkbmap)
+  libfltk1.3-dev xvfb xauth xdotool x11-apps x11-xkb-utils imagemagick
+  # the Debian package of the suite (dependencies found by dpkg-shlibdeps)
+  dpkg-dev
 )
 if [[ "${1:-}" == "--bench" ]]; then
   # references the benchmarks compare against
