@@ -1592,6 +1592,7 @@ void TListBox::ItemsChanged() {
 TRect TListBox::Inside() const {
   TRect r = Rect(0, 0, Width(), Height());
   if (FBorderStyle == bsSingle) InflateRect(r, -2, -2);
+  else if (FComboList) InflateRect(r, -1, -1);
   if (r.Right < r.Left) r.Right = r.Left;
   if (r.Bottom < r.Top) r.Bottom = r.Top;
   return r;
@@ -1709,8 +1710,12 @@ void TListBox::Paint() {
   TRect in;
   if (FBorderStyle == bsSingle) in = DrawSunkenField(c, ClientRect(), Color());
   else {
-    in = ClientRect();
-    Fill(c, in, Color());
+    Fill(c, ClientRect(), Color());
+    if (FComboList) {
+      c.Brush().SetColor(clWindowFrame);
+      c.FrameRect(ClientRect());
+    }
+    in = Inside();
   }
   TRect bar = ScrollBarRect();
   TRect area = in;
@@ -1972,7 +1977,7 @@ void TComboBox::SetDroppedDown(bool v) {
   int lines = std::min(FDropDownCount, FItems->Count());
   TPoint p = ClientToParent(Point(0, Height()), top);
   FList->SetParent(top);
-  FList->SetBounds(p.X, p.Y, Width(), lines * FList->ItemHeight());
+  FList->SetBounds(p.X, p.Y, Width(), lines * FList->ItemHeight() + 2);
   FList->SetItemIndex(FItemIndex);
   FList->Show();
   FList->BringToFront();

@@ -568,7 +568,8 @@ enum TComboBoxStyle { csDropDown, csDropDownList, csSimple };
 // A field with a drop-down button (17 pixels wide at the right of the
 // inside, a raised face with a down arrow).  csDropDown edits free text;
 // csDropDownList shows only the chosen item.  The drop-down list is a list
-// box placed under the field on the form (DropDownCount lines); clicking an
+// box placed under the field on the form (DropDownCount lines inside a
+// 1-pixel clWindowFrame frame); clicking an
 // item chooses it and closes the list.  Up/Down choose the previous/next
 // item, Alt+Down or F4 open the list, Escape closes it, Return takes the
 // highlighted item.  OnChange fires when the text changes by the user.

@@ -569,9 +569,9 @@ TEST_F(StdCtrls, ComboDropDownListChoosesByMouse) {
   EXPECT_EQ(l->Parent(), form.get());
   EXPECT_EQ(l->Left(), 20);
   EXPECT_EQ(l->Top(), 51);
-  EXPECT_EQ(l->Height(), 3 * l->ItemHeight());
+  EXPECT_EQ(l->Height(), 3 * l->ItemHeight() + 2);
   // Clicking the second line chooses "green" and closes the list.
-  app->Click(form.get(), 40, 51 + l->ItemHeight() + 2);
+  app->Click(form.get(), 40, 51 + 1 + l->ItemHeight() + 2);
   app->ProcessMessages();
   EXPECT_FALSE(cb->DroppedDown());
   EXPECT_EQ(cb->ItemIndex(), 1);
