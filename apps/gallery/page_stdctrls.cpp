@@ -4,6 +4,7 @@
 
 #include "apps/gallery/Gallery.h"
 #include "base/platform/Zol_forms.h"
+#include "base/platform/Zol_grids.h"
 #include "base/platform/Zol_metafile.h"
 #include "base/platform/Zol_printers.h"
 #include "base/platform/Zol_stdctrls.h"
@@ -120,35 +121,67 @@ std::unique_ptr<TForm> BuildForm() {
   return form;
 }
 
-}  // namespace
+// A string grid with a range selection, a sized column and the editor open.
+std::unique_ptr<TForm> BuildGridForm() {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetBounds(0, 0, 460, 230);
+  form->Show();
+  auto* g = Put<TStringGrid>(form.get(), 10, 10, 440, 210);
+  g->SetColCount(9);
+  g->SetRowCount(25);
+  g->SetOptions(g->Options() | goEditing | goColSizing);
+  g->SetColWidths(0, 40);
+  for (int c = 1; c < 9; ++c) g->SetCells(c, 0, "Col " + std::to_string(c));
+  for (int r = 1; r < 25; ++r) {
+    g->SetCells(0, r, std::to_string(r));
+    for (int c = 1; c < 9; ++c) g->SetCells(c, r, std::to_string(r * 10 + c));
+  }
+  g->SetFocus();
+  g->SetSelection(TGridRect{2, 2, 3, 4});
+  g->FocusCell(2, 6);
+  g->ShowEditor();
+  Application()->ProcessMessages();
+  return form;
+}
 
-ZOL_GALLERY_PAGE("stdctrls", "Standard controls", 90) {
-  auto form = BuildForm();
-  auto bmp = form->PaintToBitmap();
-  page.AddImage("form", *bmp,
-                "Edit fields (plain, password, disabled), check boxes, radio buttons on a lowered panel, "
-                "a list box with its scroll bar, a drop-down list opened over the form, a free-text combo "
-                "box, a date picker, a memo, a panel with bevels, scroll bars, speed buttons of a group "
-                "and push buttons (the default one framed)");
-
+void SaveAll(gallery::GalleryPage& page, TForm& form, const std::string& stem, const std::string& caption) {
+  auto bmp = form.PaintToBitmap();
+  page.AddImage(stem, *bmp, caption);
   TMetafile mf;
   mf.SetSize(bmp->Width(), bmp->Height());
   {
     TMetafileCanvas mc(mf);
     mc.Draw(0, 0, *bmp);
   }
-  mf.SaveToFile(page.FilePath("form.svg"));
-  page.AddLink("form.svg", "The form as SVG (through the metafile canvas)");
-
+  mf.SaveToFile(page.FilePath(stem + ".svg"));
+  page.AddLink(stem + ".svg", "As SVG (through the metafile canvas)");
   TPrinter& prn = Printer();
   prn.SetPixelsPerInch(96);
   prn.SetPaperSizeMM(bmp->Width() * 25.4 / 96, bmp->Height() * 25.4 / 96);
   prn.SetTitle("Standard controls");
-  prn.SetOutputFile(page.FilePath("form.pdf"));
+  prn.SetOutputFile(page.FilePath(stem + ".pdf"));
   prn.BeginDoc();
-  form->PaintTo(prn.Canvas(), 0, 0);
+  form.PaintTo(prn.Canvas(), 0, 0);
   prn.EndDoc();
-  page.AddLink("form.pdf", "The form as a one-page PDF (through the printer canvas)");
-  form.reset();
+  page.AddLink(stem + ".pdf", "As a one-page PDF (through the printer canvas)");
+}
+
+}  // namespace
+
+ZOL_GALLERY_PAGE("stdctrls", "Standard controls", 90) {
+  {
+    auto form = BuildForm();
+    SaveAll(page, *form, "form",
+            "Edit fields (plain, password, disabled), check boxes, radio buttons on a lowered panel, "
+            "a list box with its scroll bar, a drop-down list opened over the form, a free-text combo "
+            "box, a date picker, a memo, a panel with bevels, scroll bars, speed buttons of a group "
+            "and push buttons (the default one framed)");
+  }
+  {
+    auto form = BuildGridForm();
+    SaveAll(page, *form, "grid",
+            "A string grid: fixed heading row and column, a range selection, the current cell below it "
+            "with the in-place editor open, both scroll bars");
+  }
   Application()->ResetHeadless();
 }
