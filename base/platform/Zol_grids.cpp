@@ -329,19 +329,21 @@ TRect TCustomGrid::HorzScrollBarRect() const {
   return Rect(in.Left, a.Bottom, a.Right, in.Bottom);
 }
 
+namespace {
+// Start of cell i of an axis: fixed cells from Origin, then the cells from First on.
+int AxisStart(const std::vector<int>& sizes, int fixed, int first, int i, int origin, int lw) {
+  if (i < fixed) return origin + Extent(sizes, 0, i, lw);
+  if (i < first) return INT_MIN;
+  return origin + Extent(sizes, 0, fixed, lw) + Extent(sizes, first, i, lw);
+}
+}  // namespace
+
 int TCustomGrid::ColStart(int c) const {
-  TPoint o = GridOrigin();
-  if (c < FFixedCols) return o.X + Extent(FColWidths, 0, c, FGridLineWidth);
-  if (c < FTopLeft.X) return INT_MIN;
-  return o.X + Extent(FColWidths, 0, FFixedCols, FGridLineWidth) + Extent(FColWidths, FTopLeft.X, c, FGridLineWidth);
+  return AxisStart(FColWidths, FFixedCols, FTopLeft.X, c, GridOrigin().X, FGridLineWidth);
 }
 
 int TCustomGrid::RowStart(int r) const {
-  TPoint o = GridOrigin();
-  if (r < FFixedRows) return o.Y + Extent(FRowHeights, 0, r, FGridLineWidth);
-  if (r < FTopLeft.Y) return INT_MIN;
-  return o.Y + Extent(FRowHeights, 0, FFixedRows, FGridLineWidth) +
-         Extent(FRowHeights, FTopLeft.Y, r, FGridLineWidth);
+  return AxisStart(FRowHeights, FFixedRows, FTopLeft.Y, r, GridOrigin().Y, FGridLineWidth);
 }
 
 TRect TCustomGrid::CellRect(int ACol, int ARow) const {
@@ -385,56 +387,48 @@ TGridCoord TCustomGrid::MouseCoord(int X, int Y) const {
   return g;
 }
 
-int TCustomGrid::MaxTopRow() const {
-  TRect a = CellsArea();
-  int avail = a.Height() - Extent(FRowHeights, 0, FFixedRows, FGridLineWidth);
-  int t = RowCount(), acc = 0;
-  while (t - 1 >= FFixedRows) {
-    int h = FRowHeights[t - 1];
-    int e = h > 0 ? h + FGridLineWidth : 0;
+namespace {
+// The first scrollable index from which the rest of the axis fits into Avail pixels.
+int MaxFirst(const std::vector<int>& sizes, int fixed, int avail, int lw) {
+  int t = static_cast<int>(sizes.size()), acc = 0;
+  while (t - 1 >= fixed) {
+    int e = sizes[t - 1] > 0 ? sizes[t - 1] + lw : 0;
     if (acc + e > avail) break;
     acc += e;
     --t;
   }
-  return std::clamp(t, FFixedRows, RowCount() - 1);
+  return std::clamp(t, fixed, static_cast<int>(sizes.size()) - 1);
+}
+
+// Number of cells from First on that end before Limit, the first starting at Pos.
+int WholeCells(const std::vector<int>& sizes, int first, int pos, int limit, int lw) {
+  int n = 0;
+  for (int i = first; i < static_cast<int>(sizes.size()); ++i) {
+    if (sizes[i] <= 0) continue;
+    if (pos + sizes[i] > limit) break;
+    pos += sizes[i] + lw;
+    ++n;
+  }
+  return std::max(n, first < static_cast<int>(sizes.size()) ? 1 : 0);
+}
+}  // namespace
+
+int TCustomGrid::MaxTopRow() const {
+  return MaxFirst(FRowHeights, FFixedRows, CellsArea().Height() - Extent(FRowHeights, 0, FFixedRows, FGridLineWidth),
+                  FGridLineWidth);
 }
 
 int TCustomGrid::MaxLeftCol() const {
-  TRect a = CellsArea();
-  int avail = a.Width() - Extent(FColWidths, 0, FFixedCols, FGridLineWidth);
-  int t = ColCount(), acc = 0;
-  while (t - 1 >= FFixedCols) {
-    int w = FColWidths[t - 1];
-    int e = w > 0 ? w + FGridLineWidth : 0;
-    if (acc + e > avail) break;
-    acc += e;
-    --t;
-  }
-  return std::clamp(t, FFixedCols, ColCount() - 1);
+  return MaxFirst(FColWidths, FFixedCols, CellsArea().Width() - Extent(FColWidths, 0, FFixedCols, FGridLineWidth),
+                  FGridLineWidth);
 }
 
 int TCustomGrid::VisibleRowCount() const {
-  TRect a = CellsArea();
-  int y = RowStart(FTopLeft.Y), n = 0;
-  for (int r = FTopLeft.Y; r < RowCount(); ++r) {
-    if (FRowHeights[r] <= 0) continue;
-    if (y + FRowHeights[r] > a.Bottom) break;
-    y += FRowHeights[r] + FGridLineWidth;
-    ++n;
-  }
-  return std::max(n, FTopLeft.Y < RowCount() ? 1 : 0);
+  return WholeCells(FRowHeights, FTopLeft.Y, RowStart(FTopLeft.Y), CellsArea().Bottom, FGridLineWidth);
 }
 
 int TCustomGrid::VisibleColCount() const {
-  TRect a = CellsArea();
-  int x = ColStart(FTopLeft.X), n = 0;
-  for (int c = FTopLeft.X; c < ColCount(); ++c) {
-    if (FColWidths[c] <= 0) continue;
-    if (x + FColWidths[c] > a.Right) break;
-    x += FColWidths[c] + FGridLineWidth;
-    ++n;
-  }
-  return std::max(n, FTopLeft.X < ColCount() ? 1 : 0);
+  return WholeCells(FColWidths, FTopLeft.X, ColStart(FTopLeft.X), CellsArea().Right, FGridLineWidth);
 }
 
 TScrollBarState TCustomGrid::VertState() const {
