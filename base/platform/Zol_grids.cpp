@@ -36,38 +36,37 @@ TInplaceEdit::TInplaceEdit(TCustomGrid* AGrid) : TCustomEdit(AGrid), FGrid(AGrid
   SetVisible(false);
 }
 
-void TInplaceEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
-  TControl::KeyDown(Key, Shift);
-  if (Key == 0) return;
+bool TCustomGrid::EditorKey(uint16_t& Key, TShiftState Shift) {
   uint16_t k = Key;
   switch (k) {
     case VK_RETURN:
-      Key = 0;
-      FGrid->EditorDone(true, 0, Shift, true);
-      FGrid->EditorClosedByKey(k, Shift);
-      return;
     case VK_ESCAPE:
       Key = 0;
-      FGrid->EditorDone(false, 0, Shift, true);
-      FGrid->EditorClosedByKey(k, Shift);
-      return;
+      EditorDone(k == VK_RETURN, 0, Shift, true);
+      EditorClosedByKey(k, Shift);
+      return true;
     case VK_UP:
     case VK_DOWN:
     case VK_PRIOR:
     case VK_NEXT:
       Key = 0;
-      FGrid->EditorDone(true, k, Shift, true);
-      return;
+      EditorDone(true, k, Shift, true);
+      return true;
     case VK_TAB:
-      if (FGrid->Options() & goTabs) {
+      if (FOptions & goTabs) {
         Key = 0;
-        FGrid->EditorDone(true, k, Shift, true);
+        EditorDone(true, k, Shift, true);
       } else {
-        FGrid->EditorDone(true, 0, Shift, true);  // the focus moves on from the grid
+        EditorDone(true, 0, Shift, true);  // the focus moves on from the grid
       }
-      return;
-    default: break;
+      return true;
+    default: return false;
   }
+}
+
+void TInplaceEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
+  TControl::KeyDown(Key, Shift);
+  if (Key == 0 || FGrid->EditorKey(Key, Shift)) return;
   EditKey(Key, Shift);
 }
 
@@ -83,39 +82,13 @@ TInplaceEditList::TInplaceEditList(TCustomGrid* AGrid) : TComboBox(AGrid), FGrid
 }
 
 void TInplaceEditList::KeyDown(uint16_t& Key, TShiftState Shift) {
-  uint16_t k = Key;
-  bool plain = !(Shift & ssAlt);
-  if (!DroppedDown() && plain) {
-    switch (k) {
-      case VK_RETURN:
-      case VK_ESCAPE:
-        TControl::KeyDown(Key, Shift);
-        if (Key == 0) return;
-        Key = 0;
-        FGrid->EditorDone(k == VK_RETURN, 0, Shift, true);
-        FGrid->EditorClosedByKey(k, Shift);
-        return;
-      case VK_UP:
-      case VK_DOWN:
-      case VK_PRIOR:
-      case VK_NEXT:
-        TControl::KeyDown(Key, Shift);
-        if (Key == 0) return;
-        Key = 0;
-        FGrid->EditorDone(true, k, Shift, true);
-        return;
-      case VK_TAB:
-        TControl::KeyDown(Key, Shift);
-        if (Key == 0) return;
-        if (FGrid->Options() & goTabs) {
-          Key = 0;
-          FGrid->EditorDone(true, k, Shift, true);
-        } else {
-          FGrid->EditorDone(true, 0, Shift, true);
-        }
-        return;
-      default: break;
-    }
+  // With the list closed the grid's keys close the editor; otherwise the combo box has them.
+  bool gridKey = Key == VK_RETURN || Key == VK_ESCAPE || Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR ||
+                 Key == VK_NEXT || Key == VK_TAB;
+  if (!DroppedDown() && !(Shift & ssAlt) && gridKey) {
+    TControl::KeyDown(Key, Shift);
+    if (Key != 0) FGrid->EditorKey(Key, Shift);
+    return;
   }
   TComboBox::KeyDown(Key, Shift);
 }

@@ -247,6 +247,9 @@ class TCustomGrid : public TCustomControl {
   int ColStart(int c) const;
   int RowStart(int r) const;
   int SizingLine(int X, int Y, bool& IsCol) const;
+  // The keys that close the editor (Return, Escape) or store it and move
+  // (Up, Down, Page Up/Down, Tab); true when Key was one of them.
+  bool EditorKey(uint16_t& Key, TShiftState Shift);
   // Closes the editor (storing its text when asked and changed), then moves by MoveKey.
   void EditorDone(bool Store, uint16_t MoveKey, TShiftState Shift, bool Refocus);
   void PlaceEditor();
