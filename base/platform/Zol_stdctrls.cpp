@@ -510,6 +510,23 @@ void TCustomEdit::ClearSelection() {
   }
 }
 
+void TCustomEdit::SaveUndo() {
+  FUndo = FBuf;
+  FHasUndo = true;
+  FTypingRun = false;
+}
+
+void TCustomEdit::Undo() {
+  if (!FHasUndo || !CanModify()) return;
+  std::swap(FBuf, FUndo);  // a second undo redoes
+  FTypingRun = false;
+  FBuf.Caret = FBuf.Snap(FBuf.Caret);
+  FBuf.Anchor = FBuf.Snap(FBuf.Anchor);
+  ScrollCaretIntoView();
+  Invalidate();
+  Change();
+}
+
 void TCustomEdit::CopyToClipboard() {
   if (FPasswordChar || FBuf.SelLength() == 0) return;
   Clipboard().SetAsText(FBuf.SelText());
@@ -518,6 +535,7 @@ void TCustomEdit::CopyToClipboard() {
 void TCustomEdit::CutToClipboard() {
   if (FPasswordChar || !CanModify() || FBuf.SelLength() == 0) return;
   CopyToClipboard();
+  SaveUndo();
   ClearSelection();
 }
 
@@ -540,7 +558,11 @@ void TCustomEdit::PasteFromClipboard() {
     }
     t = u;
   }
+  TEditBuffer before = FBuf;
   if (FBuf.Insert(t, FMaxLength)) {
+    FUndo = before;
+    FHasUndo = true;
+    FTypingRun = false;
     ScrollCaretIntoView();
     Invalidate();
     Change();
@@ -694,6 +716,7 @@ void TCustomEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
 void TCustomEdit::EditKey(uint16_t& Key, TShiftState Shift) {
   bool ext = (Shift & ssShift) != 0, ctrl = (Shift & ssCtrl) != 0;
   bool changed = false, handled = true;
+  TEditBuffer before = FBuf;
   switch (Key) {
     case VK_LEFT:
       if (!ext && FBuf.SelLength() > 0 && !ctrl) FBuf.MoveCaret(FBuf.SelStart(), false);
@@ -740,9 +763,23 @@ void TCustomEdit::EditKey(uint16_t& Key, TShiftState Shift) {
       if (ctrl) PasteFromClipboard();
       else handled = false;
       break;
+    case 'Z':
+      if (ctrl) Undo();
+      else handled = false;
+      break;
     default: handled = false; break;
   }
+  if (Key == VK_BACK && (Shift & ssAlt)) {
+    FBuf = before;
+    changed = false;
+    Undo();
+  }
   if (!handled) return;
+  FTypingRun = false;
+  if (changed) {
+    FUndo = before;
+    FHasUndo = true;
+  }
   Key = 0;
   ScrollCaretIntoView();
   RestartBlink();
@@ -755,7 +792,13 @@ void TCustomEdit::KeyPressText(std::string& Text) {
   unsigned char ch = static_cast<unsigned char>(Text[0]);
   if (ch < 0x20 || ch == 0x7F) return;  // control characters are keys, not text
   if (!CanModify()) return;
+  TEditBuffer before = FBuf;
   if (FBuf.Insert(Text, FMaxLength)) {
+    if (!FTypingRun) {
+      FUndo = before;
+      FHasUndo = true;
+    }
+    FTypingRun = true;
     ScrollCaretIntoView();
     RestartBlink();
     Change();
@@ -767,6 +810,7 @@ void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
   if (Button != mbLeft) return;
   if (!Focused() && CanFocus()) SetFocus();
   if (Shift & ssDouble) return;  // the double click selected a word
+  FTypingRun = false;
   FBuf.MoveCaret(PositionAt(X), (Shift & ssShift) != 0);
   FSelecting = true;
   ScrollCaretIntoView();
@@ -984,6 +1028,7 @@ void TMemo::KeyDown(uint16_t& Key, TShiftState Shift) {
     FGoalX = goal;
   };
   bool handled = true, changed = false;
+  TEditBuffer before = FBuf;
   switch (Key) {
     case VK_UP: vertical(-1); break;
     case VK_DOWN: vertical(1); break;
@@ -1017,6 +1062,11 @@ void TMemo::KeyDown(uint16_t& Key, TShiftState Shift) {
   }
   if (Key != VK_UP && Key != VK_DOWN && Key != VK_PRIOR && Key != VK_NEXT) FGoalX = -1;
   Key = 0;
+  FTypingRun = false;
+  if (changed) {
+    FUndo = before;
+    FHasUndo = true;
+  }
   ScrollToCaret();
   RestartBlink();
   if (changed) Change();

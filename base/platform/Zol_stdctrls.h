@@ -207,6 +207,10 @@ class TCustomEdit : public TCustomControl {
   void SelectAll();
   void ClearSelection();
   void Clear() { SetText(""); }
+  // One level of undo: the text and selection before the last change by the
+  // user (typing, deleting, cutting, pasting); Ctrl+Z or Alt+Back.
+  bool CanUndo() const { return FHasUndo; }
+  void Undo();
   void CutToClipboard();
   void CopyToClipboard();  // a password field copies nothing
   void PasteFromClipboard();
@@ -247,7 +251,12 @@ class TCustomEdit : public TCustomControl {
   void RestartBlink();
   void ScrollCaretIntoView();
 
+  // Remembers the state before a user edit (for Undo).
+  void SaveUndo();
   TEditBuffer FBuf;
+  TEditBuffer FUndo;
+  bool FHasUndo = false;
+  bool FTypingRun = false;  // typed characters undo together
   int FMaxLength = 0;
   bool FReadOnly = false;
   char FPasswordChar = 0;
