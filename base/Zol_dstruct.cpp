@@ -315,6 +315,13 @@ uint8_t CombineByte(uint8_t a, uint8_t b, TLogicOp op) {
 
 }  // namespace
 
+std::string RecordXmlEscape(const std::string& s) { return XmlEscape(s); }
+std::string RecordXmlUnescape(const std::string& s) { return XmlUnescape(s); }
+bool RecordLineOpens(const std::string& Line, const std::string& Tag, const std::string& DataID) {
+  return LineOpensRecord(Line, Tag, DataID);
+}
+std::string RecordOpeningLine(const std::string& Tag, const std::string& DataID) { return RecordOpening(Tag, DataID); }
+
 // ==================================================================== TStringArray
 TStringArray::TStringArray(TComponent* AOwner) : TComponent(AOwner) {
   try {

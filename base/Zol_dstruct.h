@@ -70,6 +70,16 @@ enum TDecodeSt { rlData, rlLeadin, rlCnt };
 using TBeforeSortExchgEvent =
     std::function<void(TObject* Sender, const std::string& InString, std::string& OutString)>;
 
+// ---- tagged-text record helpers, shared by the units that write records
+// & < > " and control bytes escaped the XML way, and back.
+std::string RecordXmlEscape(const std::string& s);
+std::string RecordXmlUnescape(const std::string& s);
+// Does a line open the record <tag ... sig="ZOLCSuite" ... id="DataID">
+// (case-insensitive; an empty DataID accepts any identifier)?
+bool RecordLineOpens(const std::string& Line, const std::string& Tag, const std::string& DataID);
+// The opening line of a record: <tag sig="ZOLCSuite" vers="1.0" id="DataID">.
+std::string RecordOpeningLine(const std::string& Tag, const std::string& DataID);
+
 // ==================================================================== TStringArray
 // A two-dimensional table of short strings (0..255 bytes, never splitting a
 // UTF-8 sequence).  Columns 0..NrOfColumns (column 0 in addition to the counted

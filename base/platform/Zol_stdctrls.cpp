@@ -510,6 +510,23 @@ void TCustomEdit::ClearSelection() {
   }
 }
 
+void TCustomEdit::SaveUndo() {
+  FUndo = FBuf;
+  FHasUndo = true;
+  FTypingRun = false;
+}
+
+void TCustomEdit::Undo() {
+  if (!FHasUndo || !CanModify()) return;
+  std::swap(FBuf, FUndo);  // a second undo redoes
+  FTypingRun = false;
+  FBuf.Caret = FBuf.Snap(FBuf.Caret);
+  FBuf.Anchor = FBuf.Snap(FBuf.Anchor);
+  ScrollCaretIntoView();
+  Invalidate();
+  Change();
+}
+
 void TCustomEdit::CopyToClipboard() {
   if (FPasswordChar || FBuf.SelLength() == 0) return;
   Clipboard().SetAsText(FBuf.SelText());
@@ -518,6 +535,7 @@ void TCustomEdit::CopyToClipboard() {
 void TCustomEdit::CutToClipboard() {
   if (FPasswordChar || !CanModify() || FBuf.SelLength() == 0) return;
   CopyToClipboard();
+  SaveUndo();
   ClearSelection();
 }
 
@@ -540,7 +558,11 @@ void TCustomEdit::PasteFromClipboard() {
     }
     t = u;
   }
+  TEditBuffer before = FBuf;
   if (FBuf.Insert(t, FMaxLength)) {
+    FUndo = before;
+    FHasUndo = true;
+    FTypingRun = false;
     ScrollCaretIntoView();
     Invalidate();
     Change();
@@ -694,6 +716,7 @@ void TCustomEdit::KeyDown(uint16_t& Key, TShiftState Shift) {
 void TCustomEdit::EditKey(uint16_t& Key, TShiftState Shift) {
   bool ext = (Shift & ssShift) != 0, ctrl = (Shift & ssCtrl) != 0;
   bool changed = false, handled = true;
+  TEditBuffer before = FBuf;
   switch (Key) {
     case VK_LEFT:
       if (!ext && FBuf.SelLength() > 0 && !ctrl) FBuf.MoveCaret(FBuf.SelStart(), false);
@@ -740,9 +763,23 @@ void TCustomEdit::EditKey(uint16_t& Key, TShiftState Shift) {
       if (ctrl) PasteFromClipboard();
       else handled = false;
       break;
+    case 'Z':
+      if (ctrl) Undo();
+      else handled = false;
+      break;
     default: handled = false; break;
   }
+  if (Key == VK_BACK && (Shift & ssAlt)) {
+    FBuf = before;
+    changed = false;
+    Undo();
+  }
   if (!handled) return;
+  FTypingRun = false;
+  if (changed) {
+    FUndo = before;
+    FHasUndo = true;
+  }
   Key = 0;
   ScrollCaretIntoView();
   RestartBlink();
@@ -755,7 +792,13 @@ void TCustomEdit::KeyPressText(std::string& Text) {
   unsigned char ch = static_cast<unsigned char>(Text[0]);
   if (ch < 0x20 || ch == 0x7F) return;  // control characters are keys, not text
   if (!CanModify()) return;
+  TEditBuffer before = FBuf;
   if (FBuf.Insert(Text, FMaxLength)) {
+    if (!FTypingRun) {
+      FUndo = before;
+      FHasUndo = true;
+    }
+    FTypingRun = true;
     ScrollCaretIntoView();
     RestartBlink();
     Change();
@@ -767,6 +810,7 @@ void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
   if (Button != mbLeft) return;
   if (!Focused() && CanFocus()) SetFocus();
   if (Shift & ssDouble) return;  // the double click selected a word
+  FTypingRun = false;
   FBuf.MoveCaret(PositionAt(X), (Shift & ssShift) != 0);
   FSelecting = true;
   ScrollCaretIntoView();
@@ -984,6 +1028,7 @@ void TMemo::KeyDown(uint16_t& Key, TShiftState Shift) {
     FGoalX = goal;
   };
   bool handled = true, changed = false;
+  TEditBuffer before = FBuf;
   switch (Key) {
     case VK_UP: vertical(-1); break;
     case VK_DOWN: vertical(1); break;
@@ -1017,6 +1062,11 @@ void TMemo::KeyDown(uint16_t& Key, TShiftState Shift) {
   }
   if (Key != VK_UP && Key != VK_DOWN && Key != VK_PRIOR && Key != VK_NEXT) FGoalX = -1;
   Key = 0;
+  FTypingRun = false;
+  if (changed) {
+    FUndo = before;
+    FHasUndo = true;
+  }
   ScrollToCaret();
   RestartBlink();
   if (changed) Change();
@@ -1592,6 +1642,7 @@ void TListBox::ItemsChanged() {
 TRect TListBox::Inside() const {
   TRect r = Rect(0, 0, Width(), Height());
   if (FBorderStyle == bsSingle) InflateRect(r, -2, -2);
+  else if (FComboList) InflateRect(r, -1, -1);
   if (r.Right < r.Left) r.Right = r.Left;
   if (r.Bottom < r.Top) r.Bottom = r.Top;
   return r;
@@ -1709,8 +1760,12 @@ void TListBox::Paint() {
   TRect in;
   if (FBorderStyle == bsSingle) in = DrawSunkenField(c, ClientRect(), Color());
   else {
-    in = ClientRect();
-    Fill(c, in, Color());
+    Fill(c, ClientRect(), Color());
+    if (FComboList) {
+      c.Brush().SetColor(clWindowFrame);
+      c.FrameRect(ClientRect());
+    }
+    in = Inside();
   }
   TRect bar = ScrollBarRect();
   TRect area = in;
@@ -1972,7 +2027,7 @@ void TComboBox::SetDroppedDown(bool v) {
   int lines = std::min(FDropDownCount, FItems->Count());
   TPoint p = ClientToParent(Point(0, Height()), top);
   FList->SetParent(top);
-  FList->SetBounds(p.X, p.Y, Width(), lines * FList->ItemHeight());
+  FList->SetBounds(p.X, p.Y, Width(), lines * FList->ItemHeight() + 2);
   FList->SetItemIndex(FItemIndex);
   FList->Show();
   FList->BringToFront();
@@ -2319,31 +2374,45 @@ std::string FormatImpl(const std::string& pat, TDateTime v, std::vector<FieldOut
   DTParts p = Split(v);
   std::string out;
   size_t i = 0;
-  auto run = [&](char ch) {
-    size_t k = i;
-    while (k < pat.size() && (pat[k] | 0x20) == ch) ++k;
-    return static_cast<int>(k - i);
-  };
   auto field = [&](char kind, const std::string& text) {
     if (fields) fields->push_back({kind, static_cast<int>(out.size()), static_cast<int>(text.size())});
     out += text;
   };
   while (i < pat.size()) {
     char ch = pat[i];
-    char lc = static_cast<char>(ch | 0x20);
     if (ch == '\'' || ch == '"') {
-      size_t e = pat.find(ch, i + 1);
-      if (e == std::string::npos) e = pat.size();
-      out += pat.substr(i + 1, e - i - 1);
-      i = e + 1;
+      // A quoted literal; a doubled quote stands for the quote itself.
+      if (i + 1 < pat.size() && pat[i + 1] == ch) {
+        out += ch;
+        i += 2;
+        continue;
+      }
+      size_t j = i + 1;
+      for (;;) {
+        size_t e = pat.find(ch, j);
+        if (e == std::string::npos) {
+          out += pat.substr(j);
+          i = pat.size();
+          break;
+        }
+        out += pat.substr(j, e - j);
+        if (e + 1 < pat.size() && pat[e + 1] == ch) {
+          out += ch;
+          j = e + 2;
+          continue;
+        }
+        i = e + 1;
+        break;
+      }
       continue;
     }
-    int n = (lc >= 'a' && lc <= 'z') ? run(lc) : 0;
-    switch (n ? lc : 0) {
-      case 'y':
-        field('y', n >= 3 ? Pad(p.y, 4) : Pad(p.y % 100, 2));
-        break;
-      case 'm':
+    size_t k = i;
+    while (k < pat.size() && pat[k] == ch) ++k;
+    int n = static_cast<int>(k - i);
+    int h12 = p.h % 12 == 0 ? 12 : p.h % 12;
+    switch (ch) {
+      case 'y': field('y', n >= 3 ? Pad(p.y, 4) : Pad(p.y % 100, 2)); break;
+      case 'M':
         if (n >= 4) field('m', kMonths[p.m - 1]);
         else if (n == 3) field('m', std::string(kMonths[p.m - 1]).substr(0, 3));
         else field('m', Pad(p.m, n));
@@ -2353,15 +2422,14 @@ std::string FormatImpl(const std::string& pat, TDateTime v, std::vector<FieldOut
         else if (n == 3) out += std::string(kDays[p.dow]).substr(0, 3);
         else field('d', Pad(p.d, n));
         break;
-      case 'h': field('h', Pad(p.h, std::min(n, 2))); break;
-      case 'n': field('n', Pad(p.n, std::min(n, 2))); break;
+      case 'H': field('h', Pad(p.h, std::min(n, 2))); break;
+      case 'h': field('h', Pad(h12, std::min(n, 2))); break;
+      case 'm': field('n', Pad(p.n, std::min(n, 2))); break;
       case 's': field('s', Pad(p.s, std::min(n, 2))); break;
-      default:
-        out += ch;
-        i += 1;
-        continue;
+      case 't': out += n >= 2 ? (p.h < 12 ? "AM" : "PM") : (p.h < 12 ? "A" : "P"); break;
+      default: out.append(static_cast<size_t>(n), ch); break;
     }
-    i += static_cast<size_t>(n);
+    i = k;
   }
   return out;
 }
@@ -2393,8 +2461,8 @@ TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TCustomControl(AOwner) {
 
 std::string TDateTimePicker::EffectivePattern() const {
   if (!FFormat.empty()) return FFormat;
-  if (FKind == dtkTime) return "hh:nn:ss";
-  return FDateFormat == dfShort ? "yyyy-mm-dd" : "dddd, d mmmm yyyy";
+  if (FKind == dtkTime) return "HH:mm:ss";
+  return FDateFormat == dfShort ? "yyyy-MM-dd" : "dddd, d MMMM yyyy";
 }
 
 std::string TDateTimePicker::Text() const { return FormatImpl(EffectivePattern(), FValue, nullptr); }

@@ -207,6 +207,10 @@ class TCustomEdit : public TCustomControl {
   void SelectAll();
   void ClearSelection();
   void Clear() { SetText(""); }
+  // One level of undo: the text and selection before the last change by the
+  // user (typing, deleting, cutting, pasting); Ctrl+Z or Alt+Back.
+  bool CanUndo() const { return FHasUndo; }
+  void Undo();
   void CutToClipboard();
   void CopyToClipboard();  // a password field copies nothing
   void PasteFromClipboard();
@@ -247,7 +251,12 @@ class TCustomEdit : public TCustomControl {
   void RestartBlink();
   void ScrollCaretIntoView();
 
+  // Remembers the state before a user edit (for Undo).
+  void SaveUndo();
   TEditBuffer FBuf;
+  TEditBuffer FUndo;
+  bool FHasUndo = false;
+  bool FTypingRun = false;  // typed characters undo together
   int FMaxLength = 0;
   bool FReadOnly = false;
   char FPasswordChar = 0;
@@ -568,7 +577,8 @@ enum TComboBoxStyle { csDropDown, csDropDownList, csSimple };
 // A field with a drop-down button (17 pixels wide at the right of the
 // inside, a raised face with a down arrow).  csDropDown edits free text;
 // csDropDownList shows only the chosen item.  The drop-down list is a list
-// box placed under the field on the form (DropDownCount lines); clicking an
+// box placed under the field on the form (DropDownCount lines inside a
+// 1-pixel clWindowFrame frame); clicking an
 // item chooses it and closes the list.  Up/Down choose the previous/next
 // item, Alt+Down or F4 open the list, Escape closes it, Return takes the
 // highlighted item.  OnChange fires when the text changes by the user.
@@ -675,15 +685,16 @@ class TSpeedButton : public TGraphicControl {
 enum TDateTimeKind { dtkDate, dtkTime };
 enum TDTDateFormat { dfShort, dfLong };
 
-// Formats a date with a pattern: "yyyy" (4-digit year), "yy" (2 digits),
-// "mmmm" (month name), "mmm" (abbreviated), "mm"/"m" (number with/without a
-// leading zero), "dddd"/"ddd" (weekday name, abbreviated), "dd"/"d", "hh"/"h",
-// "nn"/"n" (minutes), "ss"/"s"; text in '…' or "…" is copied as it stands and
-// every other character too.  English names.
+// Formats a date with a picker pattern (tokens are case-sensitive): "yyyy"
+// (4-digit year), "yy" (2 digits), "MMMM" (month name), "MMM" (abbreviated),
+// "MM"/"M" (number with/without a leading zero), "dddd"/"ddd" (weekday name,
+// abbreviated), "dd"/"d", "HH"/"H" (24-hour), "hh"/"h" (12-hour), "mm"/"m"
+// (minutes), "ss"/"s", "tt"/"t" (AM/PM, A/P); text in '…' or "…" is copied as
+// it stands and every other character too.  English names.
 std::string FormatDatePattern(const std::string& Pattern, TDateTime Value);
 
 // A date (or time) field: the value formatted with Format (dfShort:
-// "yyyy-mm-dd", dfLong: "dddd, d mmmm yyyy", time: "hh:nn:ss" when Format is
+// "yyyy-MM-dd", dfLong: "dddd, d MMMM yyyy", time: "HH:mm:ss" when Format is
 // empty) in a sunken field with a drop-down button.  The number fields of
 // the text (year, month, day or hour, minute, second) are edited in place:
 // Left/Right choose the field (highlighted), Up/Down step it (a day past the

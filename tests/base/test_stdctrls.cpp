@@ -253,6 +253,63 @@ TEST_F(StdCtrls, EditMouseClickPlacesCaretAndDragSelects) {
   EXPECT_EQ(e->SelText(), "ab");
 }
 
+TEST_F(StdCtrls, EditUndoTakesBackTheLastChange) {
+  auto* e = Make<TEdit>(10, 10, 150, 21);
+  e->SetFocus();
+  app->ProcessMessages();
+  EXPECT_FALSE(e->CanUndo());
+  Type("abc");
+  Type("def");
+  Key(VK_BACK);
+  EXPECT_EQ(e->Text(), "abcde");
+  Key('Z', ssCtrl);
+  EXPECT_EQ(e->Text(), "abcdef");
+  Key('Z', ssCtrl);  // a second undo redoes
+  EXPECT_EQ(e->Text(), "abcde");
+  Key(VK_HOME);
+  Type("xy");  // a run of typing undoes as one
+  Key('Z', ssCtrl);
+  EXPECT_EQ(e->Text(), "abcde");
+  e->SelectAll();
+  Key('X', ssCtrl);
+  EXPECT_EQ(e->Text(), "");
+  Key(VK_BACK, ssAlt);
+  EXPECT_EQ(e->Text(), "abcde");
+}
+
+TEST_F(StdCtrls, RandomInputNeverBreaksTheEditingControls) {
+  auto* e = Make<TEdit>(10, 10, 80, 21);
+  e->SetMaxLength(20);
+  auto* m = Make<TMemo>(10, 40, 120, 60);
+  auto* cb = Make<TComboBox>(10, 110, 100, 21);
+  for (const char* s : {"a", "bb", "ccc"}) cb->Items().Add(s);
+  const uint16_t keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_BACK, VK_DELETE,
+                           VK_RETURN, VK_PRIOR, VK_NEXT, VK_F4, VK_ESCAPE, 'A', 'C', 'X', 'V', 'Z'};
+  const TShiftState shifts[] = {0, ssShift, ssCtrl, ssAlt, ssShift | ssCtrl};
+  const std::string texts[] = {"x", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xFF", "\x80", " "};
+  unsigned seed = 12345;
+  auto next = [&seed](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  TWinControl* targets[] = {e, m, cb};
+  for (int round = 0; round < 600; ++round) {
+    if (round % 50 == 0) {
+      targets[next(3)]->SetFocus();
+      app->ProcessMessages();
+    }
+    if (next(2)) app->PressKey(keys[next(18)], shifts[next(5)]);
+    else app->PostText(texts[next(7)]);
+    if (round % 10 == 0) app->ProcessMessages();
+  }
+  app->ProcessMessages();
+  EXPECT_LE(e->Text().size(), 20u);
+  for (TCustomEdit* x : {static_cast<TCustomEdit*>(e), static_cast<TCustomEdit*>(m), static_cast<TCustomEdit*>(cb)}) {
+    EXPECT_LE(x->SelStart() + x->SelLength(), static_cast<int>(x->Text().size()));
+    x->PaintToBitmap();
+  }
+}
+
 TEST_F(StdCtrls, EditScrollsLongTextToKeepTheCaretVisible) {
   auto* e = Make<TEdit>(10, 10, 40, 21);
   e->SetFocus();
@@ -569,9 +626,9 @@ TEST_F(StdCtrls, ComboDropDownListChoosesByMouse) {
   EXPECT_EQ(l->Parent(), form.get());
   EXPECT_EQ(l->Left(), 20);
   EXPECT_EQ(l->Top(), 51);
-  EXPECT_EQ(l->Height(), 3 * l->ItemHeight());
+  EXPECT_EQ(l->Height(), 3 * l->ItemHeight() + 2);
   // Clicking the second line chooses "green" and closes the list.
-  app->Click(form.get(), 40, 51 + l->ItemHeight() + 2);
+  app->Click(form.get(), 40, 51 + 1 + l->ItemHeight() + 2);
   app->ProcessMessages();
   EXPECT_FALSE(cb->DroppedDown());
   EXPECT_EQ(cb->ItemIndex(), 1);
@@ -757,7 +814,7 @@ TEST_F(StdCtrls, DateTimePickerStepsFieldsAndTypesDigits) {
   Type("4");
   EXPECT_EQ(d->Text(), "1999-07-04");
   EXPECT_EQ(changes, 9);
-  d->SetFormat("d mmmm yyyy");
+  d->SetFormat("d MMMM yyyy");
   EXPECT_EQ(d->Text(), "4 July 1999");
   d->SetMaxDate(EncodeDate(1999, 7, 1));
   EXPECT_EQ(d->Text(), "1 July 1999");
