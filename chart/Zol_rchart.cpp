@@ -22,8 +22,6 @@ constexpr double kLogFloor = 1e-100;
 constexpr long kPixClamp = 30000;
 // The longest run a polyline gathers before it is flushed.
 constexpr int kPolyChunk = 200;
-// Capacity of the recorded tick lists.
-constexpr int kMaxTicks = 250;
 
 template <class F, class... A>
 void Fire(const F& f, A&&... a) {
@@ -295,7 +293,7 @@ ZOL_SETTER(TScaleProps, Caption, const std::string&, FCaption)
 ZOL_SETTER(TScaleProps, CaptionPosX, int, FCaptionPosX)
 ZOL_SETTER(TScaleProps, CaptionPosY, int, FCaptionPosY)
 ZOL_SETTER(TScaleProps, CaptionAlignment, TAlignment, FCaptionAlignment)
-ZOL_SETTER(TScaleProps, CaptionAnchor, TChartScaleAnchor, FCaptionAnchor)
+ZOL_SETTER(TScaleProps, CaptionAnchor, TScaleUnitAnchor, FCaptionAnchor)
 ZOL_SETTER(TScaleProps, ColorScale, TColor, FColorScale)
 ZOL_SETTER(TScaleProps, ShortTicks, bool, FShortTicks)
 ZOL_SETTER(TScaleProps, ScaleInscript, const std::string&, FScaleInscript)
@@ -386,6 +384,34 @@ TCustomRChart::TCustomRChart(TComponent* AOwner) : TCustomControl(AOwner) {
     FScaleX[L]->OnChange = [this](TObject*) { ScalesChanged(); };
     FScaleY[L]->OnChange = [this](TObject*) { ScalesChanged(); };
   }
+  for (int a = 0; a < 4; ++a) {
+    FScales[static_cast<size_t>(a)] = std::make_unique<TScale>(nullptr);
+    TScale& sc = *FScales[static_cast<size_t>(a)];
+    sc.SetSuppressPaint(true);
+    sc.SetIsHelper(true);
+    sc.SetVisible(false);
+    sc.SetTransparent(true);
+    sc.SetFrameStyle(fsNone);
+    sc.OnScaleTickDrawn = [this](TObject*, TCanvas& c, TScaleType st, double v, int x, int y) {
+      Fire(OnScaleTickDrawn, this, c, st, v, x, y);
+    };
+    sc.OnBeforeTickLabel = [this](TObject*, TScaleType st, double v, std::string& t) {
+      Fire(OnBeforeTickLabel, this, st, v, t);
+    };
+  }
+  // The axes start as in the layout rcl_X1Bottom_Y1Left: layer 2's axes hidden.
+  FScaleX[0]->SetCaptionPosY(22);
+  FScaleY[0]->SetCaptionPosY(-16);
+  FScaleY[0]->SetCaptionAlignment(taLeftJustify);
+  FScaleY[0]->SetCaptionAnchor(uaSclTopLft);
+  FScaleX[1]->SetCaptionPosX(10);
+  FScaleX[1]->SetCaptionPosY(100);
+  FScaleX[1]->SetVisible(false);
+  FScaleY[1]->SetCaptionPosX(10);
+  FScaleY[1]->SetCaptionPosY(100);
+  FScaleY[1]->SetCaptionAlignment(taRightJustify);
+  FScaleY[1]->SetCaptionAnchor(uaSclTopLft);
+  FScaleY[1]->SetVisible(false);
   FJointLayers = std::make_unique<TJointLayers>(this);
   FJointLayers->OnChange = [this](TObject*) { Changed(); };
   FBackGroundImg = std::make_unique<TBakGndImg>();
@@ -923,7 +949,7 @@ void TCustomRChart::SetStdLayout(TrcLayout v) {
     p.SetCaptionPosX(a.cx);
     p.SetCaptionPosY(a.cy);
     p.SetCaptionAlignment(static_cast<TAlignment>(a.align));
-    p.SetCaptionAnchor(static_cast<TChartScaleAnchor>(a.anchor));
+    p.SetCaptionAnchor(static_cast<TScaleUnitAnchor>(a.anchor));
     p.SetScalePos(a.pos);
     p.SetVisible(a.vis);
   };
@@ -1505,265 +1531,78 @@ void TCustomRChart::SaveDataASC(const std::string& FileName) {
 
 // ================================================================ axes
 
-namespace {
+double TCustomRChart::GetTickPosX(int n) const { return FScales[0]->GetTickPos(n); }
+double TCustomRChart::GetTickPosY(int n) const { return FScales[1]->GetTickPos(n); }
+int TCustomRChart::GetTickPosXCnt() const { return FScales[0]->NumTicks(); }
+int TCustomRChart::GetTickPosYCnt() const { return FScales[1]->NumTicks(); }
 
-struct TickMark {
-  double v;
-  bool isLong;
-  bool labelled;
-};
-
-// Decimals of automatic labels from the span of the axis.
-int AutoDecimals(double span) {
-  if (span >= 1e6 || span <= 1e-4) return -1;
-  if (span >= 100) return 0;
-  return std::max(0, 2 - static_cast<int>(std::lround(std::log(span) / 2.5)));
-}
-
-// The exponent form of a label: mantissa with up to four decimals (trailing
-// zeros removed) and a signed exponent of at least two digits.
-std::string ExpLabel(double v) {
-  char b[64];
-  std::snprintf(b, sizeof b, "%.4E", v);
-  std::string t = b;
-  const size_t e = t.find('E');
-  std::string m = t.substr(0, e), x = t.substr(e);
-  if (m.find('.') != std::string::npos) {
-    while (!m.empty() && m.back() == '0') m.pop_back();
-    if (!m.empty() && m.back() == '.') m.pop_back();
-  }
-  return m + x;
-}
-
-// A tick label that never shows a wrong value: a fixed label longer than 14
-// characters switches to the exponent form instead of being cut.
-std::string NumLabel(double v, int dec, bool trimZeros) {
-  if (dec < 0) return ExpLabel(v);
-  char b[400];
-  std::snprintf(b, sizeof b, "%.*f", dec, v);
-  std::string t = b;
-  if (trimZeros && t.find('.') != std::string::npos) {
-    while (t.back() == '0') t.pop_back();
-    if (t.back() == '.') t.pop_back();
-  }
-  if (t == "-0") t = "0";
-  if (t.size() > 14) return ExpLabel(v);
-  return t;
-}
-
-std::string UserField(const std::string& text, int n) {
-  size_t start = 0;
-  for (int i = 1; i < n; ++i) {
-    const size_t p = text.find('|', start);
-    if (p == std::string::npos) return start == 0 ? std::string() : text.substr(start);
-    start = p + 1;
-  }
-  const size_t p = text.find('|', start);
-  return text.substr(start, p == std::string::npos ? std::string::npos : p - start);
-}
-
-std::string AddInscription(const std::string& label, const std::string& ins) {
-  if (label.empty() || ins.empty()) return label;
-  const size_t a = ins.find('&');
-  if (a == std::string::npos) return ins + label;
-  return ins.substr(0, a) + label + ins.substr(a + 1);
-}
-
-// Tick marks of an axis lenPx pixels long: never more than one per pixel and
-// never more than the tick list holds.
-std::vector<TickMark> MakeTicks(const TScaleProps& p, int lenPx) {
-  std::vector<TickMark> out;
-  const double lo = p.RangeLow(), hi = p.RangeHigh();
-  if (!std::isfinite(lo) || !std::isfinite(hi) || lo == hi || lenPx < 1) return out;
-  const int maxTicks = std::min(kMaxTicks, lenPx);
-  const double mn = std::min(lo, hi), mx = std::max(lo, hi);
-  if (p.Logarithmic() && mn > 0) {
-    const double decades = std::fabs(std::log10(mx / mn));
-    if (decades >= 1) {
-      const bool multipliers = decades + 0.5 < p.MinTicks();
-      const int e0 = static_cast<int>(std::floor(std::log10(mn * 0.999999999)));
-      const int e1 = static_cast<int>(std::floor(std::log10(mx * 1.000000001)));
-      const int perDecade = multipliers ? 9 : 1;
-      int step = 1;
-      while (static_cast<double>(e1 - e0 + 1) / step * perDecade > maxTicks) ++step;
-      for (int e = e0; e <= e1; e += step) {
-        const double dec = std::pow(10.0, e);
-        for (int m = 1; m <= (multipliers ? 9 : 1); ++m) {
-          const double v = m * dec;
-          if (v < mn * (1 - 1e-9) || v > mx * (1 + 1e-9)) continue;
-          const bool lng = m == 1 || m == 2 || m == 5;
-          if (!lng && !p.ShortTicks()) continue;
-          out.push_back({v, lng, lng && (p.DecPlaces() != -3 || m == 1)});
-        }
-      }
-      return out;
-    }
-  }
-  long double first, dist;
-  uint16_t nsub;
-  CalcScalePars(p.MinTicks(), lo, hi, first, dist, nsub);
-  if (dist == 0 || !std::isfinite(static_cast<double>(dist))) return out;
-  const long double span = std::fabs(static_cast<long double>(hi) - lo);
-  const int sgn = hi > lo ? 1 : -1;
-  // Too many steps for the axis (MinTicks 0, a tiny step): coarser steps.
-  while (span / std::fabs(dist) > maxTicks) dist *= 10;
-  first = (sgn > 0 ? std::ceil(lo / dist - 0.001L) : std::floor(lo / dist + 0.001L)) * dist;
-  if (nsub < 1) nsub = 1;
-  const bool shortTicks = p.ShortTicks() && span / std::fabs(dist) * nsub <= maxTicks && nsub > 1;
-  const long double sub = dist / nsub;
-  const long double tol = std::fabs(sub) * 0.001L;
-  auto inside = [&](long double v) {
-    return sgn > 0 ? (v >= lo - tol && v <= hi + tol) : (v <= lo + tol && v >= hi - tol);
-  };
-  const int n = static_cast<int>(span / std::fabs(dist)) + 2;
-  for (int i = -1; i <= n; ++i) {
-    const long double v = first + i * dist;
-    if (inside(v)) out.push_back({static_cast<double>(v), true, true});
-    if (!shortTicks) continue;
-    for (int j = 1; j < nsub; ++j) {
-      const long double w = v + j * sub;
-      if (inside(w)) out.push_back({static_cast<double>(w), false, false});
-    }
-  }
-  std::sort(out.begin(), out.end(), [&](const TickMark& a, const TickMark& b) {
-    return sgn > 0 ? a.v < b.v : a.v > b.v;
-  });
-  return out;
-}
-
-}  // namespace
-
-double TCustomRChart::GetTickPosX(int n) const {
-  return n >= 1 && n <= static_cast<int>(FTickX.size()) ? FTickX[static_cast<size_t>(n - 1)] : 0.0;
-}
-double TCustomRChart::GetTickPosY(int n) const {
-  return n >= 1 && n <= static_cast<int>(FTickY.size()) ? FTickY[static_cast<size_t>(n - 1)] : 0.0;
+void TCustomRChart::SyncScale(int axis) {
+  const bool isX = axis % 2 == 0;
+  const int L = axis / 2 + 1;
+  const TScaleProps& p = isX ? static_cast<const TScaleProps&>(*FScaleX[L - 1])
+                             : static_cast<const TScaleProps&>(*FScaleY[L - 1]);
+  TScale& s = *FScales[static_cast<size_t>(axis)];
+  const int sw = FShadowWidth;
+  // The scale maps like the chart: low end at the left / bottom edge of the
+  // plotting area, high end at the right / top edge.
+  s.SetBounds(0, 0, Width(), Height());
+  s.SetMarginLeft(FLRim);
+  s.SetMarginRight(FRRim + sw - 1);
+  s.SetMarginTop(FTRim);
+  s.SetMarginBottom(FBRim + sw - 1);
+  if (isX)
+    s.SetScaleType(FScaleX[L - 1]->ScaleLocation() == slTop ? sctXB : sctXT);
+  else
+    s.SetScaleType(FScaleY[L - 1]->ScaleLocation() == slRight ? sctYL : sctYR);
+  s.SetAxLinLog(false);
+  s.SetRange(p.RangeLow(), p.RangeHigh());
+  s.SetLabelType(p.LabelType());
+  s.SetAxLinLog(p.Logarithmic());
+  s.SetMinTicks(p.MinTicks());
+  s.SetShortTicks(p.ShortTicks());
+  s.SetDecPlaces(p.DecPlaces());
+  s.SetDateFormat(p.DateFormat());
+  s.SetUserTickText(p.UserTickText());
+  s.SetScaleInscript(p.ScaleInscript());
+  s.SetCaption(p.Caption());
+  s.SetCaptionPosX(p.CaptionPosX());
+  s.SetCaptionPosY(p.CaptionPosY());
+  s.SetCaptionAlignment(p.CaptionAlignment());
+  s.SetCaptionAnchor(p.CaptionAnchor());
+  s.SetColorScale(p.ColorScale());
+  s.Font().Assign(p.Font());
+  s.AdjustScalePars();
 }
 
 void TCustomRChart::DrawAxes(TCanvas& c) {
   const int sw = FShadowWidth;
   const int right = Width() - FRRim - sw, bottom = Height() - FBRim - sw;
-  FTickX.clear();
-  FTickY.clear();
   for (int axis = 0; axis < 4; ++axis) {
     const bool isX = axis % 2 == 0;
     const int L = axis / 2 + 1;
-    TScaleProps& p = isX ? static_cast<TScaleProps&>(*FScaleX[L - 1]) : static_cast<TScaleProps&>(*FScaleY[L - 1]);
-    const int len = isX ? right - FLRim : bottom - FTRim;
-    std::vector<TickMark> ticks = MakeTicks(p, std::max(len, 0));
-    std::vector<double>* rec = L == 1 ? (isX ? &FTickX : &FTickY) : nullptr;
-    if (rec)
-      for (const auto& t : ticks)
-        if (t.isLong && rec->size() < static_cast<size_t>(kMaxTicks)) rec->push_back(t.v);
-    if (!p.Visible()) continue;
-    TScaleType st;
+    const TScaleProps& p = isX ? static_cast<const TScaleProps&>(*FScaleX[L - 1])
+                               : static_cast<const TScaleProps&>(*FScaleY[L - 1]);
+    SyncScale(axis);
+    TScale& s = *FScales[static_cast<size_t>(axis)];
     int base;
+    if (isX)
+      base = FScaleX[L - 1]->ScaleLocation() == slTop ? FTRim - p.ScalePos() : bottom + p.ScalePos();
+    else
+      base = FScaleY[L - 1]->ScaleLocation() == slRight ? right + p.ScalePos() : FLRim - p.ScalePos();
+    // An invisible axis still lays out its ticks (the grid uses them) on a surface that draws nothing.
+    TCanvas none;
+    TCanvas& target = p.Visible() ? c : none;
+    target.Pen().SetStyle(psSolid);
+    target.Pen().SetWidth(1);
+    target.Pen().SetMode(pmCopy);
     if (isX) {
-      const bool top = FScaleX[L - 1]->ScaleLocation() == slTop;
-      st = top ? sctXT : sctXB;
-      base = top ? FTRim - p.ScalePos() : bottom + p.ScalePos();
+      s.DrawXScale(target, base);
+      target.MoveTo(FLRim, base);
+      target.LineTo(right + 1, base);
     } else {
-      const bool rgt = FScaleY[L - 1]->ScaleLocation() == slRight;
-      st = rgt ? sctYR : sctYL;
-      base = rgt ? right + p.ScalePos() : FLRim - p.ScalePos();
-    }
-    c.Pen().SetColor(p.ColorScale());
-    c.Pen().SetStyle(psSolid);
-    c.Pen().SetWidth(1);
-    c.Pen().SetMode(pmCopy);
-    c.Brush().SetStyle(bsClear);
-    c.Font().Assign(p.Font());
-    c.Font().SetColor(p.ColorScale());
-    // Base line along the plotting area.
-    if (isX) {
-      c.MoveTo(FLRim, base);
-      c.LineTo(right + 1, base);
-    } else {
-      c.MoveTo(base, FTRim);
-      c.LineTo(base, bottom + 1);
-    }
-    const double span = std::fabs(p.RangeHigh() - p.RangeLow());
-    int dec = p.DecPlaces();
-    bool trim = false;
-    const bool logTicks = p.Logarithmic() && std::min(p.RangeLow(), p.RangeHigh()) > 0 &&
-                          std::fabs(std::log10(p.RangeHigh() / p.RangeLow())) >= 1;
-    if (dec == -2 || dec == -3) {
-      if (logTicks) {
-        const double mn = std::min(p.RangeLow(), p.RangeHigh());
-        dec = (span >= 1e6 || span <= 1e-4) ? -1 : mn >= 1 ? 0 : 1 - static_cast<int>(std::lround(std::log10(mn)));
-        trim = p.DecPlaces() == -2;
-      } else {
-        dec = AutoDecimals(span);
-      }
-    }
-    const int th = c.TextHeight("0");
-    int labelNo = 0;
-    for (const auto& t : ticks) {
-      int px, py;
-      R2M(L, isX ? t.v : (p.Logarithmic() ? 1.0 : 0.0), isX ? (FScaleY[L - 1]->Logarithmic() ? 1.0 : 0.0) : t.v,
-          px, py);
-      const int pos = isX ? px : py;
-      const int tl = t.isLong ? (isX ? 7 : 6) : 4;
-      if (isX) {
-        const int dir = st == sctXT ? -1 : 1;
-        c.MoveTo(pos, base);
-        c.LineTo(pos, base + dir * tl);
-      } else {
-        const int dir = st == sctYL ? -1 : 1;
-        c.MoveTo(base, pos);
-        c.LineTo(base + dir * tl, pos);
-      }
-      Fire(OnScaleTickDrawn, this, c, st, t.v, isX ? pos : base, isX ? base : pos);
-      if (!t.labelled || p.LabelType() == ftNoFigs) continue;
-      ++labelNo;
-      std::string label;
-      if (p.LabelType() == ftUserText) {
-        label = UserField(p.UserTickText(), labelNo);
-      } else {
-        double v = t.v;
-        if (span > 0 && std::fabs(v / span) < 1e-14) v = 0;
-        if (logTicks && p.DecPlaces() == -3) {
-          label = std::to_string(static_cast<int>(std::lround(std::log10(t.v))));
-        } else if (dec == 0 && std::fabs(v - std::round(v)) > 1e-6) {
-          label.clear();
-        } else {
-          label = NumLabel(v, dec, trim);
-        }
-        label = AddInscription(label, p.ScaleInscript());
-      }
-      Fire(OnBeforeTickLabel, this, st, t.v, label);
-      if (label.empty()) continue;
-      const int tw = c.TextWidth(label);
-      if (isX) {
-        int x = pos - tw / 2;
-        if (x < 2) x = 2;
-        if (x + tw > Width() - 2) x = Width() - 2 - tw;
-        const int y = st == sctXB ? base + 8 : base - th - 8;
-        c.TextOut(x, y, label);
-      } else {
-        const int x = st == sctYL ? base - tw - 8 : base + 8;
-        c.TextOut(x, pos - th / 2, label);
-      }
-    }
-    if (!p.Caption().empty()) {
-      const int tw = c.TextWidth(p.Caption());
-      int ax, ay;
-      if (isX) {
-        ax = p.CaptionAnchor() == uaChartTopLft ? FLRim
-             : p.CaptionAnchor() == uaChartCenter ? FLRim + (right - FLRim) / 2
-                                                  : right;
-        ax += p.CaptionPosX();
-        ay = base + p.CaptionPosY();
-      } else {
-        ay = p.CaptionAnchor() == uaChartTopLft ? FTRim
-             : p.CaptionAnchor() == uaChartCenter ? FTRim + (bottom - FTRim) / 2
-                                                  : bottom;
-        ay += p.CaptionPosY();
-        ax = base + p.CaptionPosX();
-      }
-      if (p.CaptionAlignment() == taRightJustify) ax -= tw;
-      else if (p.CaptionAlignment() == taCenter) ax -= tw / 2;
-      c.TextOut(ax, ay, p.Caption());
+      s.DrawYScale(target, base);
+      target.MoveTo(base, FTRim);
+      target.LineTo(base, bottom + 1);
     }
   }
 }
@@ -1896,9 +1735,8 @@ void TCustomRChart::DrawGrid(TCanvas& c, int X, int Y, int W, int H) {
       for (int i = 0; i < 100000 && v <= hi && vals.size() < 1000; ++i, v = std::round(lo / d) * d + i * d)
         if (v >= lo) vals.push_back(v);
     } else if (d == 0 || !p.Logarithmic() || lo <= 0) {
-      auto ticks = MakeTicks(p, isX ? W : H);
-      for (const auto& t : ticks)
-        if (t.isLong) vals.push_back(t.v);
+      const TScale& sc = *FScales[static_cast<size_t>((L - 1) * 2 + (isX ? 0 : 1))];
+      for (int i = 1; i <= sc.NumTicks(); ++i) vals.push_back(sc.GetTickPos(i));
     } else {
       const int e0 = static_cast<int>(std::floor(std::log10(lo))), e1 = static_cast<int>(std::ceil(std::log10(hi)));
       for (int e = e0; e <= e1 && vals.size() < 1000; ++e) {

@@ -35,6 +35,7 @@
 #include "base/platform/Zol_controls.h"
 #include "base/platform/Zol_graphics.h"
 #include "base/platform/Zol_metafile.h"
+#include "chart/Zol_scale.h"
 
 namespace zol {
 
@@ -111,8 +112,6 @@ enum TrcLayout {
 enum TBGAreaMode { bamNone, bamLeft, bamRight, bamTop, bamBottom, bamVStripe, bamHStripe, bamRect };
 enum TScaleLocationHoriz { slTop, slBottom };
 enum TScaleLocationVert { slLeft, slRight };
-// Anchor of an axis caption along the axis: at its top/left end, centre, bottom/right end.
-enum TChartScaleAnchor { uaChartTopLft, uaChartCenter, uaChartBotRgt };
 
 // A set of layer numbers (1, 2).
 using TrcLayerSet = std::set<int>;
@@ -199,8 +198,8 @@ class TScaleProps : public TPersistent {
   void SetCaptionPosY(int v);
   TAlignment CaptionAlignment() const { return FCaptionAlignment; }
   void SetCaptionAlignment(TAlignment v);
-  TChartScaleAnchor CaptionAnchor() const { return FCaptionAnchor; }
-  void SetCaptionAnchor(TChartScaleAnchor v);
+  TScaleUnitAnchor CaptionAnchor() const { return FCaptionAnchor; }
+  void SetCaptionAnchor(TScaleUnitAnchor v);
   TColor ColorScale() const { return FColorScale; }
   void SetColorScale(TColor v);
   TDTLabel& DateFormat() { return FDateFormat; }
@@ -242,7 +241,7 @@ class TScaleProps : public TPersistent {
   std::string FCaption;
   int FCaptionPosX = 0, FCaptionPosY = 0;
   TAlignment FCaptionAlignment = taCenter;
-  TChartScaleAnchor FCaptionAnchor = uaChartCenter;
+  TScaleUnitAnchor FCaptionAnchor = uaSclCenter;
   TColor FColorScale = clBlack;
   TDTLabel FDateFormat;
   int FDecPlaces = -2;
@@ -405,8 +404,8 @@ class TCustomRChart : public TCustomControl {
   // The tick positions (world values) the x1 / y1 axes drew last, n from 1.
   double GetTickPosX(int n) const;
   double GetTickPosY(int n) const;
-  int GetTickPosXCnt() const { return static_cast<int>(FTickX.size()); }
-  int GetTickPosYCnt() const { return static_cast<int>(FTickY.size()); }
+  int GetTickPosXCnt() const;
+  int GetTickPosYCnt() const;
 
   // ---- ranges and mapping
   // Layer 0 sets both layers.
@@ -624,6 +623,7 @@ class TCustomRChart : public TCustomControl {
   void MapPoint(const LayerMap& m, int L, double x, double y, long& px, long& py) const;
   bool AxisLog(int L, bool IsX) const;
   void DrawAxes(TCanvas& Canvas);
+  void SyncScale(int axis);
   void DrawGrid(TCanvas& Canvas, int X, int Y, int W, int H);
   void DrawItems(TCanvas& Canvas, int X, int Y, bool BlackAndWhite, int FirstItem);
   void DrawTextLabels(TCanvas& Canvas, int X, int Y);
@@ -661,7 +661,8 @@ class TCustomRChart : public TCustomControl {
   std::unique_ptr<TScalePropsHoriz> FScaleX[2];
   std::unique_ptr<TScalePropsVert> FScaleY[2];
   std::unique_ptr<TJointLayers> FJointLayers;
-  std::vector<double> FTickX, FTickY;
+  // The hidden axes x1, y1, x2, y2 that draw on the chart's surface.
+  std::array<std::unique_ptr<TScale>, 4> FScales;
   bool FIsometric = false;
   double FConfine[4] = {0, 0, 0, 0};
   // zoom history
