@@ -20,7 +20,7 @@ namespace {
 
 constexpr double kLogFloor = 1e-100;
 constexpr long kPixClamp = 30000;
-// The longest run a polyline gathers before it is flushed.
+// The most items a polyline gathers after its start point before it is flushed.
 constexpr int kPolyChunk = 200;
 
 template <class F, class... A>
@@ -1848,7 +1848,7 @@ void TCustomRChart::DrawItems(TCanvas& c, int X, int Y, bool BW, int FirstItem) 
     if (poly.empty()) poly.push_back(pen);
     poly.push_back(p);
     pen = p;
-    if (static_cast<int>(poly.size()) == kPolyChunk) {
+    if (static_cast<int>(poly.size()) == kPolyChunk + 1) {
       c.Polyline(poly);
       poly.clear();
       poly.push_back(pen);
