@@ -2940,4 +2940,399 @@ void TCustomRChart::DoRubberbandEvent(int Layer, double LoX, double LoY, double 
 void TCustomRChart::DoCrossHMoveEvent(int WhichCrossHair) { Fire(OnCrossHairMove, this, WhichCrossHair); }
 void TCustomRChart::DoTxtLblMoveEvent(int WhichTextLabel) { Fire(OnTextLabelMove, this, WhichTextLabel); }
 
+// ================================================================ contour plot
+
+TContourPlot::TContourPlot(TComponent* AOwner)
+    : TCustomRChart(AOwner), FPivots(std::make_unique<TMatrix>(nullptr)), FIsoColors(std::make_unique<TColorArray>(nullptr)) {
+  FIsoColors->SetSize(256);
+  FIsoColors->FillByInterpolation(0, ColorArray_Rainbow);
+  FIsoColors->OnChange = [this](TObject*) { Repaint2Public(); };
+  SetSuppressPaint(true);
+  Scale2X().SetVisible(false);
+  Scale2Y().SetVisible(false);
+  SetGridStyle(gsPoints);
+  TCustomRChart::SetRange(1, -5.2, -5.2, 5.2, 5.2);
+  ResizePivotMatrix(Width() - MarginLeft() - MarginRight() - ShadowWidth(),
+                    Height() - MarginTop() - MarginBottom() - ShadowWidth());
+  SetSuppressPaint(false);
+}
+
+TContourPlot::~TContourPlot() = default;
+
+void TContourPlot::Invalid() {
+  FResample = true;
+  Repaint2Public();
+}
+
+void TContourPlot::SetPivotResX(int n) {
+  n = std::clamp(n, 2, 5000);
+  FNumPivX = n;
+  FPivots->Resize(FNumPivX, FNumPivY);
+  Invalid();
+}
+void TContourPlot::SetPivotResY(int n) {
+  n = std::clamp(n, 2, 5000);
+  FNumPivY = n;
+  FPivots->Resize(FNumPivX, FNumPivY);
+  Invalid();
+}
+
+void TContourPlot::SetPivotRes(int n) {
+  n = std::clamp(n, 10, 25000);
+  FPivotRes = n;
+  const int W = std::max(1, Width() - MarginLeft() - MarginRight() - ShadowWidth());
+  const int H = std::max(1, Height() - MarginTop() - MarginBottom() - ShadowWidth());
+  const int shortN = n / 5 + 1;
+  const int longN = static_cast<int>(std::lround(n / 5.0 * std::max(W, H) / std::min(W, H))) + 1;
+  FNumPivX = std::clamp(W <= H ? shortN : longN, 2, 5000);
+  FNumPivY = std::clamp(W <= H ? longN : shortN, 2, 5000);
+  FPivots->Resize(FNumPivX, FNumPivY);
+  Invalid();
+}
+
+void TContourPlot::ResizePivotMatrix(int w, int h) {
+  FNumPivX = std::max(2, std::clamp(w, 10, 5000) / 5);
+  FNumPivY = std::max(2, std::clamp(h, 10, 5000) / 5);
+  FPivots->Resize(FNumPivX, FNumPivY);
+  FResample = true;
+}
+
+void TContourPlot::Resize() {
+  TCustomRChart::Resize();
+  FResample = true;
+}
+
+void TContourPlot::SetIsoLow(double v) {
+  FIsoLow = v;
+  if (!(FIsoHigh > v)) FIsoHigh = v + 1;
+  if ((FIsoHigh - FIsoLow) / FIsoDist > MaxContourLevels) FIsoDist = (FIsoHigh - FIsoLow) / MaxContourLevels;
+  Invalid();
+}
+void TContourPlot::SetIsoHigh(double v) {
+  FIsoHigh = v;
+  if (!(v > FIsoLow)) FIsoLow = v - 1;
+  if ((FIsoHigh - FIsoLow) / FIsoDist > MaxContourLevels) FIsoDist = (FIsoHigh - FIsoLow) / MaxContourLevels;
+  Invalid();
+}
+void TContourPlot::SetIsoDist(double v) {
+  if (!(v > 0) || !std::isfinite(v) || (FIsoHigh - FIsoLow) / v > MaxContourLevels) return;
+  FIsoDist = v;
+  Invalid();
+}
+void TContourPlot::SetIsoParams(double Low, double High, double Dist) {
+  if (!std::isfinite(Low) || !std::isfinite(High)) return;
+  FIsoLow = Low;
+  FIsoHigh = High > Low ? High : Low + 1;
+  if (Dist > 0 && std::isfinite(Dist) && (FIsoHigh - FIsoLow) / Dist <= MaxContourLevels) FIsoDist = Dist;
+  else if ((FIsoHigh - FIsoLow) / FIsoDist > MaxContourLevels) FIsoDist = (FIsoHigh - FIsoLow) / MaxContourLevels;
+  Invalid();
+}
+void TContourPlot::SetPlotMode(TContourPlotMode v) {
+  if (v == FPlotMode) return;
+  FPlotMode = v;
+  Repaint2Public();
+}
+
+TColor TContourPlot::IsoColor(double v) const {
+  const int n = FIsoColors->Size();
+  if (n < 1) return clBlack;
+  if (FPlotMode == cpmMonoDots) return FIsoColors->GetColorElem(1);
+  const double f = (v - FIsoLow) * n / (FIsoHigh - FIsoLow);
+  const long idx = std::isfinite(f) ? std::lround(std::clamp(f, -1.0, n + 1.0)) : 1;
+  return FIsoColors->GetColorElem(static_cast<int>(std::clamp<long>(idx, 1, n)));
+}
+
+void TContourPlot::RenderContourplot() {
+  const double xl = Scale1X().RangeLow(), xh = Scale1X().RangeHigh();
+  const double yl = Scale1Y().RangeLow(), yh = Scale1Y().RangeHigh();
+  if (FPivots->NrOfColumns() != FNumPivX || FPivots->NrOfRows() != FNumPivY) FPivots->Resize(FNumPivX, FNumPivY);
+  if (!FResample && FSampled[0] == xl && FSampled[1] == xh && FSampled[2] == yl && FSampled[3] == yh) return;
+  FMinZ = std::numeric_limits<double>::max();
+  FMaxZ = -std::numeric_limits<double>::max();
+  for (int i = 1; i <= FNumPivX; ++i) {
+    const double x = xl + (xh - xl) * (i - 1) / (FNumPivX - 1);
+    double* col = FPivots->ColumnData(i);
+    for (int j = 1; j <= FNumPivY; ++j) {
+      const double y = yl + (yh - yl) * (j - 1) / (FNumPivY - 1);
+      double z = 0;
+      Fire(OnEstimateZVal, this, x, y, z);
+      col[j - 1] = z;
+      if (std::isfinite(z)) {
+        FMinZ = std::min(FMinZ, z);
+        FMaxZ = std::max(FMaxZ, z);
+      }
+    }
+    Fire(OnProgress, this, 30 * i / FNumPivX);
+  }
+  FSampled[0] = xl;
+  FSampled[1] = xh;
+  FSampled[2] = yl;
+  FSampled[3] = yh;
+  FResample = false;
+}
+
+void TContourPlot::PivotPixel(int i, int j, int X, int Y, double& px, double& py) const {
+  const double xl = Scale1X().RangeLow(), xh = Scale1X().RangeHigh();
+  const double yl = Scale1Y().RangeLow(), yh = Scale1Y().RangeHigh();
+  int mx, my;
+  R2M(1, xl + (xh - xl) * (i - 1) / (FNumPivX - 1), yl + (yh - yl) * (j - 1) / (FNumPivY - 1), mx, my);
+  px = mx - MarginLeft() + X;
+  py = my - MarginTop() + Y;
+}
+
+void TContourPlot::IsoColQuad(TCanvas& c, int X, int Y, int i, int j) {
+  double xa, ya, xb, yb;
+  PivotPixel(i, j, X, Y, xa, ya);
+  PivotPixel(i + 1, j + 1, X, Y, xb, yb);
+  const double z00 = FPivots->GetVal(i, j), z10 = FPivots->GetVal(i + 1, j);
+  const double z01 = FPivots->GetVal(i, j + 1), z11 = FPivots->GetVal(i + 1, j + 1);
+  c.Brush().SetStyle(bsSolid);
+  for (int a = 0; a < 5; ++a) {
+    int x0 = static_cast<int>(std::lround(xa + (xb - xa) * a / 5)), x1 = static_cast<int>(std::lround(xa + (xb - xa) * (a + 1) / 5));
+    if (x0 > x1) std::swap(x0, x1);
+    if (i + 1 == FNumPivX && a == 4) ++x1;  // the last column reaches the border pixel
+    for (int b = 0; b < 5; ++b) {
+      int y0 = static_cast<int>(std::lround(ya + (yb - ya) * b / 5)), y1 = static_cast<int>(std::lround(ya + (yb - ya) * (b + 1) / 5));
+      if (y0 > y1) std::swap(y0, y1);
+      if (j == 1 && b == 0) ++y1;  // the bottom row reaches the border pixel
+      const double u = (a + 0.5) / 5, v = (b + 0.5) / 5;
+      const double z = (1 - u) * (1 - v) * z00 + u * (1 - v) * z10 + (1 - u) * v * z01 + u * v * z11;
+      c.Brush().SetColor(IsoColor(z));
+      c.FillRect(Rect(x0, y0, x1, y1));
+    }
+  }
+}
+
+void TContourPlot::IsoQuad(TCanvas& c, int X, int Y, int i, int j) {
+  double xa, ya, xb, yb;
+  PivotPixel(i, j, X, Y, xa, ya);
+  PivotPixel(i + 1, j + 1, X, Y, xb, yb);
+  const double z00 = FPivots->GetVal(i, j), z10 = FPivots->GetVal(i + 1, j);
+  const double z01 = FPivots->GetVal(i, j + 1), z11 = FPivots->GetVal(i + 1, j + 1);
+  const int n = static_cast<int>(std::lround(std::min<double>((FIsoHigh - FIsoLow) / FIsoDist, MaxContourLevels)));
+  auto scan = [&](double va, double vb, double pxa, double pya, double pxb, double pyb) {
+    if (!(va != vb) || !std::isfinite(va) || !std::isfinite(vb)) return;
+    const double lo = std::min(va, vb), hi = std::max(va, vb);
+    const long k0 = std::max(0L, static_cast<long>(std::ceil((lo - FIsoLow) / FIsoDist - 1e-9)));
+    const long k1 = std::min(static_cast<long>(n) - 1, static_cast<long>(std::floor((hi - FIsoLow) / FIsoDist + 1e-9)));
+    for (long k = k0; k <= k1; ++k) {
+      const double L = FIsoLow + k * FIsoDist;
+      if (L < lo || L > hi) continue;
+      const double f = (L - va) / (vb - va);
+      c.SetPixel(static_cast<int>(std::lround(pxa + (pxb - pxa) * f)), static_cast<int>(std::lround(pya + (pyb - pya) * f)),
+                 IsoColor(L));
+    }
+  };
+  for (int s = 0; s <= 4; ++s) {
+    const double t = s / 4.0;
+    // A line at constant y (fraction t between rows j and j + 1) and one at constant x.
+    scan(z00 + (z01 - z00) * t, z10 + (z11 - z10) * t, xa, ya + (yb - ya) * t, xb, ya + (yb - ya) * t);
+    scan(z00 + (z10 - z00) * t, z01 + (z11 - z01) * t, xa + (xb - xa) * t, ya, xa + (xb - xa) * t, yb);
+  }
+}
+
+void TContourPlot::RenderFromPivotPoints(TCanvas& c, int X, int Y) {
+  c.Pen().SetMode(pmCopy);
+  if (FPlotMode == cpmColorSurfNoIp) {
+    const double W = Width() - MarginLeft() - MarginRight() - ShadowWidth();
+    const double H = Height() - MarginTop() - MarginBottom() - ShadowWidth();
+    const double hx = W / (FNumPivX - 1) / 2, hy = H / (FNumPivY - 1) / 2;
+    c.Brush().SetStyle(bsSolid);
+    for (int i = 1; i <= FNumPivX; ++i) {
+      for (int j = 1; j <= FNumPivY; ++j) {
+        double px, py;
+        PivotPixel(i, j, X, Y, px, py);
+        const TColor col = IsoColor(FPivots->GetVal(i, j));
+        if (hx < 0.5 || hy < 0.5) {
+          c.SetPixel(static_cast<int>(std::lround(px)), static_cast<int>(std::lround(py)), col);
+          continue;
+        }
+        c.Brush().SetColor(col);
+        c.FillRect(Rect(static_cast<int>(std::lround(px - hx)), static_cast<int>(std::lround(py - hy)),
+                        static_cast<int>(std::lround(px + hx)) + 1, static_cast<int>(std::lround(py + hy)) + 1));
+      }
+      Fire(OnProgress, this, 30 + 70 * i / FNumPivX);
+    }
+    return;
+  }
+  for (int i = 1; i < FNumPivX; ++i) {
+    for (int j = 1; j < FNumPivY; ++j) {
+      if (FPlotMode == cpmColorSurface) IsoColQuad(c, X, Y, i, j);
+      else IsoQuad(c, X, Y, i, j);
+    }
+    Fire(OnProgress, this, 30 + 70 * i / (FNumPivX - 1));
+  }
+}
+
+void TContourPlot::RenderLabels(TCanvas& c, int X, int Y) {
+  c.Font().Assign(Font());
+  c.Brush().SetStyle(bsClear);
+  const int n = static_cast<int>(std::lround(std::min<double>((FIsoHigh - FIsoLow) / FIsoDist, MaxContourLevels)));
+  int lastX = -1000;
+  // Along the bottom row: where a level crosses between two pivots, its value above the border.
+  for (int i = 1; i < FNumPivX; ++i) {
+    const double va = FPivots->GetVal(i, 1), vb = FPivots->GetVal(i + 1, 1);
+    if (!(va != vb)) continue;
+    for (int k = 0; k < n; ++k) {
+      const double L = FIsoLow + k * FIsoDist;
+      if (L < std::min(va, vb) || L > std::max(va, vb)) continue;
+      double xa, ya, xb, yb;
+      PivotPixel(i, 1, X, Y, xa, ya);
+      PivotPixel(i + 1, 1, X, Y, xb, yb);
+      const int x = static_cast<int>(std::lround(xa + (xb - xa) * (L - va) / (vb - va)));
+      if (x - lastX < 40) continue;
+      char b[32];
+      std::snprintf(b, sizeof b, "%g", L);
+      c.Font().SetColor(IsoColor(L));
+      c.TextOut(x + 2, static_cast<int>(ya) - c.TextHeight(b) - 1, b);
+      lastX = x;
+    }
+  }
+}
+
+void TContourPlot::InitGraf(TCanvas& c, int X, int Y) {
+  TCustomRChart::InitGraf(c, X, Y);
+  RenderContourplot();
+  Fire(OnProgress, this, 30);
+  RenderFromPivotPoints(c, X, Y);
+  if (FPlotMode == cpmDots || FPlotMode == cpmMonoDots) RenderLabels(c, X, Y);
+  // The outline stays on top of the surface.
+  const int extra = c.IsPrinterCanvas() ? 0 : 1;
+  c.Pen().SetColor(ChartFrameColor());
+  c.Pen().SetStyle(psSolid);
+  c.Pen().SetWidth(1);
+  c.Brush().SetStyle(bsClear);
+  c.Rectangle(X, Y, X + Width() - MarginLeft() - MarginRight() - ShadowWidth() + extra,
+              Y + Height() - MarginTop() - MarginBottom() - ShadowWidth() + extra);
+  Fire(OnProgress, this, 100);
+}
+
+void TContourPlot::DrawPlot() {
+  RenderContourplot();
+  Repaint2Public();
+}
+
+// ================================================================ Smith chart
+
+TSmithChart::TSmithChart(TComponent* AOwner) : TCustomRChart(AOwner) {
+  SetSuppressPaint(true);
+  Scale1X().SetVisible(false);
+  Scale1Y().SetVisible(false);
+  Scale2X().SetVisible(false);
+  Scale2Y().SetVisible(false);
+  SetGridStyle(gsPoints);
+  SetGridColor(FGridDark);
+  SetTransparentItems(true);
+  SetIsometric(true);
+  TCustomRChart::SetRange(1, -1.2, -1.2, 1.2, 1.2);
+  SetSuppressPaint(false);
+}
+
+double TSmithChart::CalcReflectionReal(double r, double x) {
+  const double d = (r + 1) * (r + 1) + x * x;
+  if (d == 0) return std::numeric_limits<double>::max();
+  return (r * r + x * x - 1) / d;
+}
+double TSmithChart::CalcReflectionImag(double r, double x) {
+  if (x == 0) return 0;
+  return 2 * x / (x * x + (r + 1) * (r + 1));
+}
+double TSmithChart::CalcResistance(double u, double v) {
+  const double d = (1 - u) * (1 - u) + v * v;
+  if (d == 0) return std::numeric_limits<double>::max();
+  return (1 - u * u - v * v) / d;
+}
+double TSmithChart::CalcReactance(double u, double v) {
+  const double d = (1 - u) * (1 - u) + v * v;
+  if (d == 0) return std::numeric_limits<double>::max();
+  return 2 * v / d;
+}
+
+void TSmithChart::SetDiagramColor(TColor v) {
+  if (v == FDiagramColor) return;
+  FDiagramColor = v;
+  Repaint2Public();
+}
+void TSmithChart::SetGridColorLight(TColor v) {
+  if (v == FGridLight) return;
+  FGridLight = v;
+  Repaint2Public();
+}
+void TSmithChart::SetGridColorDark(TColor v) {
+  if (v == FGridDark) return;
+  FGridDark = v;
+  Repaint2Public();
+}
+
+void TSmithChart::CenterChart() {
+  const double wx = Scale1X().RangeHigh() - Scale1X().RangeLow();
+  const double wy = Scale1Y().RangeHigh() - Scale1Y().RangeLow();
+  SetRange(-wx / 2, -wy / 2, wx / 2, wy / 2);
+}
+
+void TSmithChart::InitGraf(TCanvas& c, int X, int Y) {
+  TCustomRChart::InitGraf(c, X, Y);
+  const int dx = X - MarginLeft(), dy = Y - MarginTop();
+  auto pix = [&](double u, double v) {
+    int px, py;
+    TCustomRChart::R2M(1, u, v, px, py);
+    return TPoint(px + dx, py + dy);
+  };
+  c.Pen().SetMode(pmCopy);
+  c.Pen().SetStyle(psSolid);
+  c.Pen().SetWidth(1);
+  // The unit circle.
+  const TPoint a = pix(-1, 1), b = pix(1, -1);
+  c.Pen().SetColor(FGridDark);
+  c.Brush().SetStyle(bsSolid);
+  c.Brush().SetColor(FDiagramColor);
+  c.Ellipse(std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X) + 1, std::max(a.Y, b.Y) + 1);
+  static const double values[] = {0.2, 0.5, 1, 2, 5};
+  std::vector<TPoint> pts;
+  // Circles of constant resistance: x runs over the whole real line (x = tan t).
+  for (double r : values) {
+    pts.clear();
+    for (int k = -180; k <= 180; ++k) {
+      const double x = std::tan(k * (3.14159265358979323846 / 2) / 181);
+      pts.push_back(pix(CalcReflectionReal(r, x), CalcReflectionImag(r, x)));
+    }
+    pts.push_back(pix(1, 0));
+    pts.insert(pts.begin(), pix(1, 0));
+    c.Pen().SetColor(r == 1 ? FGridDark : FGridLight);
+    c.Polyline(pts);
+  }
+  // Arcs of constant reactance: r runs from 0 to infinity (r = tan t).
+  for (double xv : values)
+    for (double sgn : {1.0, -1.0}) {
+      pts.clear();
+      for (int k = 0; k <= 180; ++k) {
+        const double r = std::tan(k * (3.14159265358979323846 / 2) / 181);
+        pts.push_back(pix(CalcReflectionReal(r, sgn * xv), CalcReflectionImag(r, sgn * xv)));
+      }
+      pts.push_back(pix(1, 0));
+      c.Pen().SetColor(xv == 1 ? FGridDark : FGridLight);
+      c.Polyline(pts);
+    }
+  // The real axis.
+  c.Pen().SetColor(FGridDark);
+  const TPoint l = pix(-1, 0), r = pix(1, 0);
+  c.MoveTo(l.X, l.Y);
+  c.LineTo(r.X + 1, r.Y);
+  // Scale texts: resistances on the real axis, reactances on the rim.
+  c.Font().Assign(Font());
+  c.Font().SetColor(FGridDark);
+  c.Brush().SetStyle(bsClear);
+  for (double v : values) {
+    char t[16];
+    std::snprintf(t, sizeof t, "%g", v);
+    const TPoint p = pix(CalcReflectionReal(v, 0), 0);
+    c.TextOut(p.X + 2, p.Y + 1, t);
+    const TPoint q = pix(CalcReflectionReal(0, v), CalcReflectionImag(0, v));
+    const TPoint q2 = pix(CalcReflectionReal(0, -v), CalcReflectionImag(0, -v));
+    c.TextOut(q.X + (q.X < (l.X + r.X) / 2 ? -c.TextWidth(t) - 2 : 2), q.Y - c.TextHeight(t), t);
+    std::snprintf(t, sizeof t, "-%g", v);
+    c.TextOut(q2.X + (q2.X < (l.X + r.X) / 2 ? -c.TextWidth(t) - 2 : 2), q2.Y, t);
+  }
+}
+
 }  // namespace zol

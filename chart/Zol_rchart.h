@@ -35,7 +35,9 @@
 #include "base/platform/Zol_controls.h"
 #include "base/platform/Zol_graphics.h"
 #include "base/platform/Zol_metafile.h"
+#include "base/Zol_zolcolors.h"
 #include "chart/Zol_scale.h"
+#include "math/Zol_matrix.h"
 
 namespace zol {
 
@@ -401,6 +403,10 @@ class TCustomRChart : public TCustomControl {
   TScalePropsVert& Scale1Y() { return *FScaleY[0]; }
   TScalePropsHoriz& Scale2X() { return *FScaleX[1]; }
   TScalePropsVert& Scale2Y() { return *FScaleY[1]; }
+  const TScalePropsHoriz& Scale1X() const { return *FScaleX[0]; }
+  const TScalePropsVert& Scale1Y() const { return *FScaleY[0]; }
+  const TScalePropsHoriz& Scale2X() const { return *FScaleX[1]; }
+  const TScalePropsVert& Scale2Y() const { return *FScaleY[1]; }
   // The tick positions (world values) the x1 / y1 axes drew last, n from 1.
   double GetTickPosX(int n) const;
   double GetTickPosY(int n) const;
@@ -526,7 +532,7 @@ class TCustomRChart : public TCustomControl {
   void ShowGrafNewOnly();
   void ConstructChartBmp(TCanvas& Canvas);
   // The plotting area is drawn with its top-left corner at (X, Y) of Canvas.
-  void InitGraf(TCanvas& Canvas, int X, int Y);
+  virtual void InitGraf(TCanvas& Canvas, int X, int Y);
   void ConstructDataBmp(TCanvas& Canvas, int X, int Y, bool BlackAndWhite, int FirstItem);
   // Copies Bitmap to Canvas at (X, Y) and draws the crosshairs over it.
   void DrawFinish(int X, int Y, TCanvas& Canvas, const TBitmap& Bitmap);
@@ -593,6 +599,8 @@ class TCustomRChart : public TCustomControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void DblClick() override;
   void Changed();
+  // Repaints now when showing (nothing while painting is suppressed).
+  void Repaint2Public() { Repaint2(); }
 
  private:
   struct ItemList {
@@ -712,6 +720,138 @@ class TCustomRChart : public TCustomControl {
 class TRChart : public TCustomRChart {
  public:
   explicit TRChart(TComponent* AOwner) : TCustomRChart(AOwner) {}
+};
+
+// ---------------------------------------------------------------- contour plot
+enum TContourPlotMode { cpmDots, cpmMonoDots, cpmColorSurface, cpmColorSurfNoIp };
+using TEstimateZValEvent = std::function<void(TObject* Sender, double x, double y, double& z)>;
+
+// Samples z(x, y), supplied by OnEstimateZVal, on a grid of pivots over the
+// current ranges of layer 1 and shows iso-lines as dots or a colour-coded
+// surface under the chart's items.  The number of iso levels
+// (IsoHigh - IsoLow) / IsoDist is capped at MaxContourLevels.
+class TContourPlot : public TCustomRChart {
+ public:
+  static constexpr int MaxContourLevels = 10000;
+  explicit TContourPlot(TComponent* AOwner);
+  ~TContourPlot() override;
+
+  int NumPivotsX() const { return FNumPivX; }
+  int NumPivotsY() const { return FNumPivY; }
+  void SetPivotResX(int n);  // below 2 becomes 2
+  void SetPivotResY(int n);
+  void SetNumPivotsX(int n) { SetPivotResX(n); }
+  void SetNumPivotsY(int n) { SetPivotResY(n); }
+  int GetPivotRes() const { return FPivotRes; }
+  int PivotResolution() const { return FPivotRes; }
+  // The shorter side of the plotting area gets n/5 + 1 pivots, the longer
+  // side proportionally more; n below 10 becomes 10.
+  void SetPivotRes(int n);
+  void SetPivotResolution(int n) { SetPivotRes(n); }
+  // Pivots for an area of w x h pixels (each clamped to 10..5000), one per 5 pixels.
+  void ResizePivotMatrix(int w, int h);
+  // The sampled values: column i, row j for pivot (i, j).
+  const TMatrix& PivotMatrix() const { return *FPivots; }
+
+  double IsoLow() const { return FIsoLow; }
+  double IsoHigh() const { return FIsoHigh; }
+  double IsoDist() const { return FIsoDist; }
+  void SetIsoLow(double v);
+  void SetIsoHigh(double v);
+  // Distances that are not positive, or that give more than MaxContourLevels levels, are refused.
+  void SetIsoDist(double v);
+  void SetIsoParams(double Low, double High, double Dist);
+  TContourPlotMode PlotMode() const { return FPlotMode; }
+  void SetPlotMode(TContourPlotMode v);
+  TColorArray& IsoColors() { return *FIsoColors; }
+  // The colour of a level or value (entry 1 in cpmMonoDots).
+  TColor IsoColor(double v) const;
+  TScalePropsHoriz& ScaleX() { return Scale1X(); }
+  TScalePropsVert& ScaleY() { return Scale1Y(); }
+  double MinZ() const { return FMinZ; }
+  double MaxZ() const { return FMaxZ; }
+  bool NeedsResampling() const { return FResample; }
+
+  // Samples when needed and repaints.
+  void DrawPlot();
+  // Samples the pivots when the plot is marked for resampling.
+  void RenderContourplot();
+  void RenderFromPivotPoints(TCanvas& Canvas, int X, int Y);
+  // Level values at the left and bottom ends of the iso-lines that reach the
+  // plotting area's border.
+  void RenderLabels(TCanvas& Canvas, int X, int Y);
+  // Cell (i, j)..(i + 1, j + 1): iso-line dots, or the colour-coded surface.
+  void IsoQuad(TCanvas& Canvas, int X, int Y, int i, int j);
+  void IsoColQuad(TCanvas& Canvas, int X, int Y, int i, int j);
+
+  TEstimateZValEvent OnEstimateZVal;
+  TOnPercentDoneEvent OnProgress;
+
+  void InitGraf(TCanvas& Canvas, int X, int Y) override;
+
+ protected:
+  void Resize() override;
+
+ private:
+  void Invalid();
+  void PivotPixel(int i, int j, int X, int Y, double& px, double& py) const;
+  std::unique_ptr<TMatrix> FPivots;
+  std::unique_ptr<TColorArray> FIsoColors;
+  int FNumPivX = 2, FNumPivY = 2, FPivotRes = 10;
+  double FIsoLow = -1, FIsoHigh = 1, FIsoDist = 0.1;
+  TContourPlotMode FPlotMode = cpmColorSurface;
+  double FMinZ = 0, FMaxZ = 0;
+  bool FResample = true;
+  double FSampled[4] = {0, 0, 0, 0};
+};
+
+// ---------------------------------------------------------------- Smith chart
+// An isometric chart over the unit circle of reflection coefficients with a
+// Smith diagram as background.  Items go to layer 1.
+class TSmithChart : public TCustomRChart {
+ public:
+  explicit TSmithChart(TComponent* AOwner);
+
+  // Reflection coefficient of the normalised impedance r + jx.  At z = -1
+  // (r = -1, x = 0) the coefficient is unbounded: the largest real value.
+  static double CalcReflectionReal(double r, double x);
+  static double CalcReflectionImag(double r, double x);
+  // Normalised impedance of the reflection coefficient u + jv; the largest
+  // real value for both when the denominator is 0 (u + jv = 1).
+  static double CalcResistance(double u, double v);
+  static double CalcReactance(double u, double v);
+
+  TColor DiagramColor() const { return FDiagramColor; }
+  void SetDiagramColor(TColor v);
+  TColor GridColorLight() const { return FGridLight; }
+  void SetGridColorLight(TColor v);
+  TColor GridColorDark() const { return FGridDark; }
+  void SetGridColorDark(TColor v);
+  TCrossHair& CrossHair() { return CrossHair1(); }
+
+  void SetRange(double XLow, double YLow, double XHigh, double YHigh) {
+    TCustomRChart::SetRange(1, XLow, YLow, XHigh, YHigh);
+  }
+  double GetRangeLowX() { return Scale1X().RangeLow(); }
+  double GetRangeHighX() { return Scale1X().RangeHigh(); }
+  double GetRangeLowY() { return Scale1Y().RangeLow(); }
+  double GetRangeHighY() { return Scale1Y().RangeHigh(); }
+  void SetRangeLowX(double v) { SetRange(v, GetRangeLowY(), GetRangeHighX(), GetRangeHighY()); }
+  void SetRangeHighX(double v) { SetRange(GetRangeLowX(), GetRangeLowY(), v, GetRangeHighY()); }
+  void SetRangeLowY(double v) { SetRange(GetRangeLowX(), v, GetRangeHighX(), GetRangeHighY()); }
+  void SetRangeHighY(double v) { SetRange(GetRangeLowX(), GetRangeLowY(), GetRangeHighX(), v); }
+  void AutoRange(double Margin) { TCustomRChart::AutoRange(1, Margin); }
+  // Keeps the extents and centres both ranges on 0.
+  void CenterChart();
+  void R2M(double x, double y, int& px, int& py) const { TCustomRChart::R2M(1, x, y, px, py); }
+  void M2R(int px, int py, double& x, double& y) const { TCustomRChart::M2R(1, px, py, x, y); }
+  // Only layer 1.
+  void SetActiveLayer(int) {}
+
+  void InitGraf(TCanvas& Canvas, int X, int Y) override;
+
+ private:
+  TColor FDiagramColor = RGB(232, 232, 248), FGridLight = RGB(219, 219, 219), FGridDark = RGB(167, 167, 167);
 };
 
 }  // namespace zol

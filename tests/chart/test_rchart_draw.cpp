@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/platform/Zol_clipbrd.h"
 #include "base/platform/Zol_forms.h"
+#include "base/platform/Zol_printers.h"
 #include "base/platform/Zol_metafile.h"
 #include "base/platform/Zol_sysutils.h"
 #include "chart/Zol_rchart.h"
@@ -450,4 +452,44 @@ TEST_F(Draw, SvgAndPdfExportsLookLikeTheBitmap) {
     DeleteFile(s);
     DeleteFile(stem + ".png");
   }
+}
+
+TEST_F(Draw, ClipboardGetsBitmapAndMetafile) {
+  c->SetDataColor(clRed);
+  c->Line(2, 5, 8, 5);
+  Clipboard().Clear();
+  c->CopyToClipboard();
+  EXPECT_TRUE(Clipboard().HasFormat(CF_BITMAP));
+  EXPECT_TRUE(Clipboard().HasFormat(CF_METAFILEPICT));
+  TBitmap got;
+  ASSERT_TRUE(Clipboard().GetBitmap(got));
+  Render();
+  ASSERT_EQ(60, got.Width());
+  for (int x = 15; x <= 44; ++x) EXPECT_EQ(clRed, got.GetPixel(x, 25));
+  Clipboard().Clear();
+  c->CopyToClipboardWMF();
+  EXPECT_FALSE(Clipboard().HasFormat(CF_BITMAP));
+  EXPECT_TRUE(Clipboard().HasFormat(CF_METAFILEPICT));
+}
+
+TEST_F(Draw, PrintingScalesTheChartOntoThePage) {
+  TPrinter& p = Printer();
+  const std::string out = GetTempDirectory() + "zol_rchart_print.pdf";
+  p.SetOutputFile(out);
+  p.SetPixelsPerInch(192);
+  c->SetDataColor(clRed);
+  c->Line(2, 5, 8, 5);
+  c->PrintIt(1.0);
+  ASSERT_EQ(1, p.PageCount());
+  EXPECT_GT(p.Page(0).RecordCount(), 0);
+  EXPECT_GT(FileSize(out), 100);
+  int x = 10, y = 20;
+  p.BeginDoc();
+  c->CopyToOpenPrinter(x, y, 2.0);
+  p.EndDoc();
+  EXPECT_EQ(10 + 240, x);  // 60 px at 96 dpi, twice as large at 192 dpi
+  EXPECT_EQ(20 + 200, y);
+  EXPECT_THROW(c->CopyToOpenPrinter(x, y, 1.0), EZOLRChartError);  // no document open
+  DeleteFile(out);
+  p.SetPixelsPerInch(300);
 }
