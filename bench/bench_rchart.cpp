@@ -47,8 +47,10 @@ void BM_RChart_Repaint(benchmark::State& state, bool decimate) {
 void BM_RChart_Repaint_Full(benchmark::State& state) { BM_RChart_Repaint(state, false); }
 void BM_RChart_Repaint_Decimated(benchmark::State& state) { BM_RChart_Repaint(state, true); }
 
-// The same polyline through the same mapping, as one Cairo path.
+// The same polyline through the same mapping, as one Cairo path (Chunk 0) or
+// stroked in pieces of Chunk segments, as the chart's polylines are.
 void BM_Cairo_Polyline(benchmark::State& state) {
+  const int chunk = static_cast<int>(state.range(0));
   auto c = MakeChart(false);
   std::vector<std::pair<double, double>> pts(kN + 1);
   for (int i = 0; i <= kN; ++i) {
@@ -65,7 +67,13 @@ void BM_Cairo_Polyline(benchmark::State& state) {
     cairo_paint(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_move_to(cr, pts[0].first, pts[0].second);
-    for (int i = 1; i <= kN; ++i) cairo_line_to(cr, pts[static_cast<size_t>(i)].first, pts[static_cast<size_t>(i)].second);
+    for (int i = 1; i <= kN; ++i) {
+      cairo_line_to(cr, pts[static_cast<size_t>(i)].first, pts[static_cast<size_t>(i)].second);
+      if (chunk > 0 && i % chunk == 0) {
+        cairo_stroke(cr);
+        cairo_move_to(cr, pts[static_cast<size_t>(i)].first, pts[static_cast<size_t>(i)].second);
+      }
+    }
     cairo_stroke(cr);
     cairo_surface_flush(surf);
     benchmark::DoNotOptimize(cairo_image_surface_get_data(surf));
@@ -79,4 +87,4 @@ void BM_Cairo_Polyline(benchmark::State& state) {
 
 BENCHMARK(BM_RChart_Repaint_Full)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RChart_Repaint_Decimated)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Cairo_Polyline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Cairo_Polyline)->Arg(200)->Arg(0)->Unit(benchmark::kMillisecond);
