@@ -372,6 +372,8 @@ void TBoxPlot::SaveDataASC(const std::string& FileName) {
   // Line 1: the column captions; then one line per column of the table:
   // number, name, count and the statistics (empty fields for a column
   // without numeric cells), separated by TABs, every line ending in LF.
+  // The statistics are taken from the table as it is now.
+  CommitChangedData();
   std::string s = "column\tname\tn\tmin\tperc10\tq1\tmedian\tq3\tperc90\tmax\tmean\n";
   for (int c = 1; c <= NumColumns(); ++c) {
     const TBoxPlotStats& st = FStats[static_cast<size_t>(c - 1)];
