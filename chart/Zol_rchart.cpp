@@ -828,41 +828,19 @@ TrcLayerSet TCustomRChart::FindUsedLayers() const {
     Field = v;                              \
     Repaint2();                             \
   }
-void TCustomRChart::SetMarginLeft(int v) {
+// The margins and the shadow width define the plotting area: the mapping follows.
+void TCustomRChart::SetGeometry(int& Field, int v) {
   v = std::max(v, 0);
-  if (v == FLRim) return;
-  FLRim = v;
+  if (v == Field) return;
+  Field = v;
   AdjustScaling();
   Repaint2();
 }
-void TCustomRChart::SetMarginRight(int v) {
-  v = std::max(v, 0);
-  if (v == FRRim) return;
-  FRRim = v;
-  AdjustScaling();
-  Repaint2();
-}
-void TCustomRChart::SetMarginTop(int v) {
-  v = std::max(v, 0);
-  if (v == FTRim) return;
-  FTRim = v;
-  AdjustScaling();
-  Repaint2();
-}
-void TCustomRChart::SetMarginBottom(int v) {
-  v = std::max(v, 0);
-  if (v == FBRim) return;
-  FBRim = v;
-  AdjustScaling();
-  Repaint2();
-}
-void TCustomRChart::SetShadowWidth(int v) {
-  v = std::max(v, 0);
-  if (v == FShadowWidth) return;
-  FShadowWidth = v;
-  AdjustScaling();
-  Repaint2();
-}
+void TCustomRChart::SetMarginLeft(int v) { SetGeometry(FLRim, v); }
+void TCustomRChart::SetMarginRight(int v) { SetGeometry(FRRim, v); }
+void TCustomRChart::SetMarginTop(int v) { SetGeometry(FTRim, v); }
+void TCustomRChart::SetMarginBottom(int v) { SetGeometry(FBRim, v); }
+void TCustomRChart::SetShadowWidth(int v) { SetGeometry(FShadowWidth, v); }
 ZOL_CHART_SETTER(ChartColor, TColor, FChartColor)
 ZOL_CHART_SETTER(WindColor, TColor, FWindColor)
 ZOL_CHART_SETTER(ChartFrameColor, TColor, FChartFrameColor)
@@ -2292,6 +2270,19 @@ void TCustomRChart::Paint() {
 
 void TCustomRChart::Resize() {
   AdjustScaling();
+  if (FIsometric) {
+    // Equal units need the y ranges fitted to the new plotting area.
+    ++FSuppressDepth;
+    try {
+      for (int L = 1; L <= 2; ++L)
+        SetRange(L, FScaleX[L - 1]->RangeLow(), FScaleY[L - 1]->RangeLow(), FScaleX[L - 1]->RangeHigh(),
+                 FScaleY[L - 1]->RangeHigh());
+    } catch (...) {
+      --FSuppressDepth;
+      throw;
+    }
+    --FSuppressDepth;
+  }
   TCustomControl::Resize();
 }
 
@@ -3208,6 +3199,8 @@ void TContourPlot::InitGraf(TCanvas& c, int X, int Y) {
 }
 
 void TContourPlot::DrawPlot() {
+  // Samples again in any case: the function may have changed behind the plot's back.
+  FResample = true;
   RenderContourplot();
   Repaint2Public();
 }

@@ -615,6 +615,7 @@ class TCustomRChart : public TCustomControl {
   ItemList& List();
   const ItemList& List() const;
   void AddItem(TrcChartItem it);
+  void SetGeometry(int& Field, int v);
   void ListChanged();
   TrcChartItem NewItem(TrcItem kind) const;
   static bool Selected(const TrcChartItem& it, TrcItem kind, int c);
@@ -772,7 +773,7 @@ class TContourPlot : public TCustomRChart {
   double MaxZ() const { return FMaxZ; }
   bool NeedsResampling() const { return FResample; }
 
-  // Samples when needed and repaints.
+  // Samples again (after a change of OnEstimateZVal or of the function behind it) and repaints.
   void DrawPlot();
   // Samples the pivots when the plot is marked for resampling.
   void RenderContourplot();

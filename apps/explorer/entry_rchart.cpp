@@ -69,3 +69,46 @@ ZOL_EXPLORER_ENTRY("Charts", "TRChart") {
                           [c](const std::string& v) { c->ZoomHistory(std::atoi(v.c_str())); }});
   return d;
 }
+
+ZOL_EXPLORER_ENTRY("Charts", "TContourPlot") {
+  auto* p = new TContourPlot(&Parent);
+  p->SetParent(&Parent);
+  p->SetBounds(0, 0, 480, 420);
+  p->SetCaption("two hills");
+  p->SetIsoParams(-1, 1.2, 0.1);
+  p->SetGridStyle(gsNone);
+  p->SetMouseAction(maZoomWindPos);
+  p->OnEstimateZVal = [](TObject*, double x, double y, double& z) {
+    z = 1.2 * std::exp(-((x - 1.5) * (x - 1.5) + (y - 1) * (y - 1)) / 2) -
+        0.9 * std::exp(-((x + 2) * (x + 2) + (y + 1.5) * (y + 1.5)) / 3);
+  };
+  p->DrawPlot();
+  explorer::Demo d{p, {}};
+  d.Properties.push_back({"PlotMode", [p] { return std::to_string(static_cast<int>(p->PlotMode())); },
+                          [p](const std::string& v) { p->SetPlotMode(static_cast<TContourPlotMode>(std::clamp(std::atoi(v.c_str()), 0, 3))); }});
+  d.Properties.push_back({"IsoDist", [p] { return Num(p->IsoDist()); },
+                          [p](const std::string& v) { p->SetIsoDist(std::atof(v.c_str())); }});
+  d.Properties.push_back({"PivotResolution", [p] { return std::to_string(p->PivotResolution()); },
+                          [p](const std::string& v) { p->SetPivotRes(std::atoi(v.c_str())); }});
+  return d;
+}
+
+ZOL_EXPLORER_ENTRY("Charts", "TSmithChart") {
+  auto* s = new TSmithChart(&Parent);
+  s->SetParent(&Parent);
+  s->SetBounds(0, 0, 440, 420);
+  s->SetCaption("series resonance");
+  s->SetDataColor(clRed);
+  for (int i = 0; i <= 200; ++i) {
+    const double f = std::pow(10.0, -1 + i / 100.0);
+    const double r = 0.6, x = 1.5 * f - 1.0 / (1.2 * f);
+    const double u = TSmithChart::CalcReflectionReal(r, x), v = TSmithChart::CalcReflectionImag(r, x);
+    if (i == 0) s->MoveTo(u, v); else s->DrawTo(u, v);
+  }
+  s->CrossHairSetup(1, clGreen, chBoth, psDot, 1);
+  s->SetMouseAction(maDragCrossH);
+  explorer::Demo d{s, {}};
+  d.Properties.push_back({"Crosshair r", [s] { return Num(TSmithChart::CalcResistance(s->GetCHPosX(1), s->GetCHPosY(1))); }, {}});
+  d.Properties.push_back({"Crosshair x", [s] { return Num(TSmithChart::CalcReactance(s->GetCHPosX(1), s->GetCHPosY(1))); }, {}});
+  return d;
+}

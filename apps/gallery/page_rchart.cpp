@@ -87,7 +87,7 @@ void JointLayers(TRChart& c) {
   for (int i = 1; i <= 500; ++i) c.DrawTo(i * 0.1, 120 * std::sin(i * 0.05) * std::exp(-i * 0.003));
   c.SetActiveLayer(2);
   c.SetDataColor(clRed);
-  c.MoveTo(0, 10);
+  c.MoveTo(0, 18);
   for (int i = 1; i <= 500; ++i) c.DrawTo(i * 0.1, 10 + 8 * std::cos(i * 0.031));
   c.SetActiveLayer(1);
 }
@@ -123,6 +123,49 @@ void Layout(TRChart& c, TrcLayout l, const char* name) {
   for (int i = 0; i <= 10; ++i) c.MarkAt(i, i * i, 2);
 }
 
+void Show(gallery::GalleryPage& page, TCustomRChart& c, const std::string& stem, const std::string& caption) {
+  TBitmap b;
+  c.CopyToBitmap(b);
+  page.AddImage(stem, b, caption);
+}
+
+double TwoHills(double x, double y) {
+  return 1.2 * std::exp(-((x - 1.5) * (x - 1.5) + (y - 1) * (y - 1)) / 2) -
+         0.9 * std::exp(-((x + 2) * (x + 2) + (y + 1.5) * (y + 1.5)) / 3);
+}
+
+void Contour(TContourPlot& p, TContourPlotMode mode) {
+  p.SetCaption(mode == cpmColorSurface ? "colour-coded surface" : "iso-lines as dots");
+  p.SetPlotMode(mode);
+  p.SetIsoParams(-1, 1.2, 0.1);
+  p.SetGridStyle(gsNone);
+  p.OnEstimateZVal = [](TObject*, double x, double y, double& z) { z = TwoHills(x, y); };
+  p.DrawPlot();
+}
+
+void Smith(TSmithChart& s) {
+  s.SetCaption("impedance loci");
+  // A series R-L-C load of 50 ohm normalised, swept over frequency, and a
+  // transmission line transforming a 2 - 1j load.
+  s.SetDataColor(clRed);
+  for (int i = 0; i <= 200; ++i) {
+    const double f = std::pow(10.0, -1 + i / 100.0);
+    const double r = 0.6, x = 1.5 * f - 1.0 / (1.2 * f);
+    const double u = TSmithChart::CalcReflectionReal(r, x), v = TSmithChart::CalcReflectionImag(r, x);
+    if (i == 0) s.MoveTo(u, v); else s.DrawTo(u, v);
+  }
+  s.SetDataColor(clBlue);
+  const double u0 = TSmithChart::CalcReflectionReal(2, -1), v0 = TSmithChart::CalcReflectionImag(2, -1);
+  const double m = std::hypot(u0, v0), a0 = std::atan2(v0, u0);
+  for (int i = 0; i <= 120; ++i) {
+    const double a = a0 - i * 3.14159265358979 / 120;
+    if (i == 0) s.MoveTo(m * std::cos(a), m * std::sin(a)); else s.DrawTo(m * std::cos(a), m * std::sin(a));
+  }
+  s.MarkAt(u0, v0, 3);
+  s.CrossHairSetup(1, clGreen, chBox, psSolid, 1);
+  s.CrossHairSetPos(1, 0, 0);
+}
+
 }  // namespace
 
 ZOL_GALLERY_PAGE("rchart", "Two-dimensional chart", 40) {
@@ -133,17 +176,13 @@ ZOL_GALLERY_PAGE("rchart", "Two-dimensional chart", 40) {
   {
     auto c = NewChart(560, 400);
     ItemKinds(*c);
-    TBitmap b;
-    c->CopyToBitmap(b);
-    page.AddImage("items", b, "Each item kind");
+    Show(page, *c, "items", "Each item kind");
   }
   page.AddHeading("Two layers with joint axes");
   {
     auto c = NewChart(560, 320);
     JointLayers(*c);
-    TBitmap b;
-    c->CopyToBitmap(b);
-    page.AddImage("layers", b, "Layer 2's x axis is controlled by layer 1; separate y axes left and right");
+    Show(page, *c, "layers", "Layer 2's x axis is controlled by layer 1; separate y axes left and right");
   }
   page.AddHeading("A signal of a million points");
   page.AddText("The same 10^6 line points drawn completely and with per-column decimation (first, lowest, "
@@ -176,9 +215,24 @@ ZOL_GALLERY_PAGE("rchart", "Two-dimensional chart", 40) {
   for (const auto& l : layouts) {
     auto c = NewChart(360, 240);
     Layout(*c, l.l, l.name);
-    TBitmap b;
-    c->CopyToBitmap(b);
-    page.AddImage(std::string("layout_") + l.name, b, l.name);
+    Show(page, *c, std::string("layout_") + l.name, l.name);
+  }
+  page.AddHeading("Contour plot");
+  page.AddText("Two hills sampled on a pivot grid every 5 pixels, as a colour-coded surface and as dotted "
+               "iso-lines every 0.1.");
+  for (TContourPlotMode mode : {cpmColorSurface, cpmDots}) {
+    TContourPlot p(nullptr);
+    p.SetBounds(0, 0, 420, 360);
+    Contour(p, mode);
+    Show(page, p, mode == cpmColorSurface ? "contour_surface" : "contour_dots",
+         mode == cpmColorSurface ? "cpmColorSurface" : "cpmDots");
+  }
+  page.AddHeading("Smith chart");
+  {
+    TSmithChart s(nullptr);
+    s.SetBounds(0, 0, 420, 400);
+    Smith(s);
+    Show(page, s, "smith", "A series resonant load swept over frequency (red) and a line transforming 2 - 1j (blue)");
   }
   page.AddHeading("Export: PNG, SVG and PDF");
   {

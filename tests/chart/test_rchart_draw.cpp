@@ -493,3 +493,38 @@ TEST_F(Draw, PrintingScalesTheChartOntoThePage) {
   DeleteFile(out);
   p.SetPixelsPerInch(300);
 }
+
+TEST_F(Draw, BackgroundAreaAndImage) {
+  c->BackGroundImg().SetAreaColor(clYellow);
+  c->BackGroundImg().SetAreaLeft(2);   // x 15
+  c->BackGroundImg().SetAreaRight(4);  // x 25
+  c->BackGroundImg().SetAreaMode(bamVStripe);
+  ExpectMask([](int x, int) -> TColor { return x >= 15 && x < 25 ? clYellow : clWhite; });
+  c->BackGroundImg().SetAreaTop(8);     // y 13
+  c->BackGroundImg().SetAreaBottom(6);  // y 21
+  c->BackGroundImg().SetAreaMode(bamRect);
+  ExpectMask([](int x, int y) -> TColor { return x >= 15 && x < 25 && y >= 13 && y < 21 ? clYellow : clWhite; });
+  // An image tiled over the area.
+  const std::string img = GetTempDirectory() + "zol_rchart_tile.bmp";
+  TBitmap tile(4, 4);
+  tile.Canvas().Brush().SetColor(clRed);
+  tile.Canvas().FillRect(Rect(0, 0, 2, 4));
+  tile.Canvas().Brush().SetColor(clBlue);
+  tile.Canvas().FillRect(Rect(2, 0, 4, 4));
+  tile.SaveToFile(img);
+  c->BackGroundImg().SetFillMode(bfTile);
+  c->BackGroundImg().SetName(img);
+  ExpectMask([](int x, int) -> TColor { return (x - 6) % 4 < 2 ? clRed : clBlue; });
+  // A file that cannot be read is dropped and the name cleared.
+
+  {
+    FILE* f = std::fopen(img.c_str(), "wb");
+    std::fputs("BM not a bitmap", f);
+    std::fclose(f);
+  }
+  c->BackGroundImg().SetName(img);  // the same name, now a damaged file
+  Render();
+  EXPECT_EQ("", c->BackGroundImg().Name());
+  EXPECT_EQ(clWhite, bmp.GetPixel(30, 30));
+  DeleteFile(img);
+}
