@@ -2382,13 +2382,42 @@ void TGeoMap::DrawUTMGrid(TCanvas& C, int, int) {
       C.MoveTo(a.X, a.Y);
       C.LineTo(b.X, b.Y);
     };
-    for (double E = std::ceil(e0 / d) * d; E <= e1; E += d) {
-      int xa, ya, xb, yb;
-      if (CalcPixelCoordsUTM(n0, E, xa, ya) && CalcPixelCoordsUTM(n1, E, xb, yb)) clipDraw(xa, ya, xb, yb);
-    }
-    for (double N = std::ceil(n0 / d) * d; N <= n1; N += d) {
-      int xa, ya, xb, yb;
-      if (CalcPixelCoordsUTM(N, e0, xa, ya) && CalcPixelCoordsUTM(N, e1, xb, yb)) clipDraw(xa, ya, xb, yb);
+    if (FCalibModel == cmUTM) {
+      for (double E = std::ceil(e0 / d) * d; E <= e1; E += d) {
+        int xa, ya, xb, yb;
+        if (CalcPixelCoordsUTM(n0, E, xa, ya) && CalcPixelCoordsUTM(n1, E, xb, yb)) clipDraw(xa, ya, xb, yb);
+      }
+      for (double N = std::ceil(n0 / d) * d; N <= n1; N += d) {
+        int xa, ya, xb, yb;
+        if (CalcPixelCoordsUTM(N, e0, xa, ya) && CalcPixelCoordsUTM(N, e1, xb, yb)) clipDraw(xa, ya, xb, yb);
+      }
+    } else {
+      // Other projections: the grid of the zone only (its six degrees of longitude), each line
+      // as a chain of short straight pieces between converted points.
+      const double cm = UTMCentralMeridian(FCal.UTMZone) / kDeg;
+      const int nseg = 48;
+      auto chain = [&](bool constEasting, double v, double from, double to) {
+        std::vector<TPoint> pts;
+        auto flush = [&] {
+          if (pts.size() > 1) C.Polyline(pts);
+          pts.clear();
+        };
+        for (int k = 0; k <= nseg; ++k) {
+          const double t = from + (to - from) * k / nseg;
+          const double E = constEasting ? v : t, N = constEasting ? t : v;
+          double lat, lon;
+          UTMToLatLong(E, N, FCal.UTMZone, FCal.UTMSouth, FCal.Ellipsoid, lat, lon);
+          int x, y;
+          if (std::fabs(lon - cm) > 3.0 || !CalcPixelCoords(lat, lon, x, y)) {
+            flush();
+            continue;
+          }
+          pts.push_back(MapImageToControl({x, y}));
+        }
+        flush();
+      };
+      for (double E = std::ceil(e0 / d) * d; E <= e1; E += d) chain(true, E, n0, n1);
+      for (double N = std::ceil(n0 / d) * d; N <= n1; N += d) chain(false, N, e0, e1);
     }
   }
   self->FCal.UTMZone = savedZone;
