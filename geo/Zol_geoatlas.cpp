@@ -456,7 +456,8 @@ void TGeoAtlas::MapMouseDown(TMouseButton Button, TShiftState Shift, int X, int 
   const TPoint p = FMap->ControlToMapImage({X, Y});
   const double lat = FMap->CalcLatitude(p, v1), lon = FMap->CalcLongitude(p, v2);
   if (!v1 || !v2) return;
-  const double res = FMap->CalibData().Resolution;
+  // the catalogue's resolution of the current map: the one the other maps are compared with
+  const double res = GetMapDef(FCurrent).Resolution;
   if (Button == mbLeft)
     ZoomIn(lat, lon, res);
   else

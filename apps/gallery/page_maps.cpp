@@ -213,7 +213,7 @@ ZOL_GALLERY_PAGE("maps", "Calibrated maps and the atlas", 62) {
     std::vector<std::unique_ptr<TBitmap>> shots;
     shots.push_back(atlas->PaintToBitmap());
     for (int k = 0; k < 2; ++k) {
-      atlas->ZoomIn(47.27, 11.39, atlas->Map()->CalibData().Resolution);
+      atlas->ZoomIn(47.27, 11.39, atlas->MapDef(atlas->CurrentMap()).Resolution);
       shots.push_back(atlas->PaintToBitmap());
     }
     TBitmap sheet(3 * 480 + 20, 320);
