@@ -309,6 +309,15 @@ void TControl::PaintNow() {
   Paint();
 }
 
+bool TControl::DialogKey(uint16_t, TShiftState) { return false; }
+
+bool TWinControl::DialogKey(uint16_t Key, TShiftState Shift) {
+  std::vector<TControl*> kids = FControls;
+  for (TControl* c : kids)
+    if (c->Visible() && c->Enabled() && c->DialogKey(Key, Shift)) return true;
+  return false;
+}
+
 void TControl::Paint() {
   Fire(OnPaint, this);
 }

@@ -228,6 +228,10 @@ class TControl : public TComponent {
   void DispatchKeyUp(uint16_t& Key, TShiftState Shift) { KeyUp(Key, Shift); }
   void DispatchKeyPressText(std::string& Text) { KeyPressText(Text); }
   void DispatchEnter() { DoEnter(); }
+  // Return and Escape that the focused control left unused are offered to the
+  // controls of its form (default and cancel buttons); true takes the key.
+  // A windowed control offers them to its visible, enabled children.
+  virtual bool DialogKey(uint16_t Key, TShiftState Shift);
   void DispatchExit() { DoExit(); }
   // Runs Paint on the control's surface now (counts as a paint).
   void PaintNow();
@@ -330,6 +334,7 @@ class TWinControl : public TControl {
   ~TWinControl() override;
 
   bool IsWindowed() const override { return true; }
+  bool DialogKey(uint16_t Key, TShiftState Shift) override;
 
   // Children in painting order (windowed children paint over graphic ones).
   int ControlCount() const { return static_cast<int>(FControls.size()); }

@@ -604,7 +604,15 @@ void TApplication::DispatchKeyDown(uint16_t Key, TShiftState Shift) {
     if (Key == 0 || !Alive(life)) return;
   }
   target->DispatchKeyDown(Key, Shift);
-  if (!Alive(life) || Key != VK_TAB || (Shift & (ssCtrl | ssAlt))) return;
+  if (!Alive(life)) return;
+  if ((Key == VK_RETURN || Key == VK_ESCAPE) && !(Shift & (ssCtrl | ssAlt))) {
+    // Default and cancel buttons of the form take the keys the control left.
+    TWinControl* top = target;
+    while (top->Parent()) top = top->Parent();
+    top->DialogKey(Key, Shift);
+    return;
+  }
+  if (Key != VK_TAB || (Shift & (ssCtrl | ssAlt))) return;
   // An unhandled Tab moves the focus through the tab stops of the form.
   TWinControl* top = target;
   while (top->Parent()) top = top->Parent();
