@@ -6,7 +6,6 @@
 #include <cmath>
 
 #include "base/platform/Zol_forms.h"
-#include "base/platform/Zol_menus.h"
 #include "base/platform/Zol_resources.h"
 #include "base/platform/Zol_sysutils.h"
 
@@ -94,130 +93,38 @@ void RegisterAtlasImages() {
 }  // namespace
 
 // ---------------------------------------------------------------- command panel
-// A raised panel holding the two speed buttons and the drop-down list of maps.
-class TAtlasSpeedButton : public TGraphicControl {
+// A raised panel with the pointer and zoom speed buttons (one group: one of
+// them is down) and the drop-down list of maps.
+class TAtlasCmdPanel : public TPanel {
  public:
-  TAtlasSpeedButton(TComponent* AOwner, const char* Glyph, std::function<void()> OnPress)
-      : TGraphicControl(AOwner), FPress(std::move(OnPress)) {
-    FGlyph.LoadFromResourceName(Glyph);
-    FGlyph.SetTransparent(true);
-  }
-  bool Down() const { return FDown; }
-  void SetDown(bool v) {
-    if (v == FDown) return;
-    FDown = v;
-    Invalidate();
-  }
-
- protected:
-  void Paint() override {
-    TCanvas& C = Canvas();
-    const int w = Width(), h = Height();
-    C.Brush().SetStyle(bsSolid);
-    C.Brush().SetColor(FDown ? RGB(225, 225, 225) : clBtnFace);
-    C.FillRect(Rect(0, 0, w, h));
-    DrawFrame(C, FDown ? fsLowered : fsRaised, 0, 0, w - 1, h - 1, clBtnHighlight, cl3DLight, clBtnShadow,
-              cl3DDkShadow, clBlack);
-    const int off = FDown ? 1 : 0;
-    C.Draw((w - FGlyph.Width()) / 2 + off, (h - FGlyph.Height()) / 2 + off, FGlyph);
-  }
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override {
-    TGraphicControl::MouseDown(Button, Shift, X, Y);
-    if (Button == mbLeft && FPress) FPress();
-  }
-
- private:
-  TBitmap FGlyph;
-  bool FDown = false;
-  std::function<void()> FPress;
-};
-
-class TAtlasMapList : public TCustomControl {
- public:
-  TAtlasMapList(TComponent* AOwner, TGeoAtlas* Atlas) : TCustomControl(AOwner), FAtlas(Atlas) {
-    SetColor(clWindow);
-  }
-
- protected:
-  void Paint() override {
-    TCanvas& C = Canvas();
-    const int w = Width(), h = Height();
-    C.Brush().SetStyle(bsSolid);
-    C.Brush().SetColor(clWindow);
-    C.FillRect(Rect(0, 0, w, h));
-    DrawFrame(C, fsLowered, 0, 0, w - 1, h - 1, clBtnHighlight, cl3DLight, clBtnShadow, cl3DDkShadow, clBlack);
-    // the arrow button
-    const int bw = h - 4;
-    C.Brush().SetColor(clBtnFace);
-    C.FillRect(Rect(w - 2 - bw, 2, w - 2, h - 2));
-    DrawFrame(C, fsRaised, w - 2 - bw, 2, w - 3, h - 3, clBtnHighlight, cl3DLight, clBtnShadow, cl3DDkShadow,
-              clBlack);
-    C.Pen().SetColor(clBlack);
-    C.Brush().SetColor(clBlack);
-    const int cx = w - 2 - bw / 2 - 1, cy = h / 2 - 1;
-    const std::vector<TPoint> tri = {{cx - 3, cy - 1}, {cx + 3, cy - 1}, {cx, cy + 2}};
-    C.Polygon(tri);
-    const auto& items = FAtlas->MapListItems();
-    const int ix = FAtlas->MapListIndex();
-    if (ix >= 0 && ix < static_cast<int>(items.size())) {
-      C.Font().SetName("Arial");
-      C.Font().SetSize(8);
-      C.Font().SetColor(clWindowText);
-      C.Brush().SetStyle(bsClear);
-      C.SetClipRect(Rect(3, 2, w - 3 - bw, h - 2));
-      C.TextOut(4, (h - C.TextHeight(items[ix])) / 2, items[ix]);
-      C.ResetClip();
-    }
-  }
-  // A press drops the list down: a popup menu of the maps below the control.
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override {
-    TCustomControl::MouseDown(Button, Shift, X, Y);
-    if (Button != mbLeft || FAtlas->MapListItems().empty()) return;
-    TPopupMenu menu(nullptr);
-    const auto& items = FAtlas->MapListItems();
-    int chosen = -1;
-    for (size_t i = 0; i < items.size(); ++i) {
-      TMenuItem* it = menu.AddItem(items[i], [&chosen, i](TObject*) { chosen = static_cast<int>(i); });
-      it->SetChecked(static_cast<int>(i) == FAtlas->MapListIndex());
-    }
-    const TPoint p = ClientToScreen({0, Height()});
-    menu.Popup(p.X, p.Y);
-    if (chosen >= 0) FAtlas->ChooseMapFromList(chosen);
-  }
-
- private:
-  TGeoAtlas* FAtlas;
-};
-
-class TAtlasCmdPanel : public TCustomControl {
- public:
-  TAtlasCmdPanel(TComponent* AOwner, TGeoAtlas* Atlas) : TCustomControl(AOwner) {
+  TAtlasCmdPanel(TComponent* AOwner, TGeoAtlas* Atlas) : TPanel(AOwner) {
+    SetCaption("");
     SetHeight(33);
     SetAlign(alTop);
-    Pointer = new TAtlasSpeedButton(this, "POINTR", [Atlas] { Atlas->ClickPointerButton(); });
+    Pointer = new TSpeedButton(this);
     Pointer->SetParent(this);
     Pointer->SetBounds(5, 5, 23, 22);
+    Pointer->Glyph().LoadFromResourceName("POINTR");
+    Pointer->SetGroupIndex(1);
     Pointer->SetDown(true);
-    Zoom = new TAtlasSpeedButton(this, "ZOOMIN", [Atlas] { Atlas->ClickZoomButton(); });
+    Pointer->SetHint("Pointer");
+    Pointer->OnClick = [Atlas](TObject*) { Atlas->ButtonClicked(false); };
+    Zoom = new TSpeedButton(this);
     Zoom->SetParent(this);
     Zoom->SetBounds(Pointer->Left() + Pointer->Width() + 3, 5, 23, 22);
-    List = new TAtlasMapList(this, Atlas);
+    Zoom->Glyph().LoadFromResourceName("ZOOMIN");
+    Zoom->SetGroupIndex(1);
+    Zoom->SetHint("Zoom between maps");
+    Zoom->OnClick = [Atlas](TObject*) { Atlas->ButtonClicked(true); };
+    List = new TComboBox(this);
     List->SetParent(this);
+    List->SetStyle(csDropDownList);
     List->SetBounds(Zoom->Left() + Zoom->Width() + 10, 5, 300, 22);
+    List->OnSelect = [Atlas, this](TObject*) { Atlas->ChooseMapFromList(List->ItemIndex()); };
   }
-  TAtlasSpeedButton* Pointer;
-  TAtlasSpeedButton* Zoom;
-  TAtlasMapList* List;
-
- protected:
-  void Paint() override {
-    TCanvas& C = Canvas();
-    C.Brush().SetStyle(bsSolid);
-    C.Brush().SetColor(clBtnFace);
-    C.FillRect(Rect(0, 0, Width(), Height()));
-    DrawFrame(C, fsRaised, 0, 0, Width() - 1, Height() - 1, clBtnHighlight, cl3DLight, clBtnShadow, cl3DDkShadow,
-              clBlack);
-  }
+  TSpeedButton* Pointer;
+  TSpeedButton* Zoom;
+  TComboBox* List;
 };
 
 // ---------------------------------------------------------------- TGeoAtlas
@@ -271,10 +178,10 @@ void TGeoAtlas::CreateWnd() {
   FMap->SetEmptyMsg("TGeoAtlas: Empty");
 }
 
-TControl* TGeoAtlas::CmdPanel() const { return FPanel; }
-TControl* TGeoAtlas::PointerButton() const { return FPanel->Pointer; }
-TControl* TGeoAtlas::ZoomButton() const { return FPanel->Zoom; }
-TControl* TGeoAtlas::MapList() const { return FPanel->List; }
+TPanel* TGeoAtlas::CmdPanel() const { return FPanel; }
+TSpeedButton* TGeoAtlas::PointerButton() const { return FPanel->Pointer; }
+TSpeedButton* TGeoAtlas::ZoomButton() const { return FPanel->Zoom; }
+TComboBox* TGeoAtlas::MapList() const { return FPanel->List; }
 
 TMapDefinition TGeoAtlas::GetMapDef(int i) const {
   if (i < 1 || i > NumMaps()) return {};
@@ -285,7 +192,10 @@ void TGeoAtlas::RebuildList() {
   FListItems.clear();
   for (const auto& d : FDefs) FListItems.push_back(d.Caption.empty() ? d.CalFileName : d.Caption);
   FListIndex = (FCurrent >= 1 && FCurrent <= NumMaps()) ? FCurrent - 1 : -1;
-  FPanel->List->Invalidate();
+  TComboBox* cb = FPanel->List;
+  cb->Items().Clear();
+  for (const auto& t : FListItems) cb->Items().Add(t);
+  cb->SetItemIndex(FListIndex);
 }
 
 bool TGeoAtlas::RegisterMap(const std::string& CalFileName) {
@@ -357,7 +267,10 @@ bool TGeoAtlas::SelectMap(int Index) {
 }
 
 void TGeoAtlas::ChooseMapFromList(int Index) {
-  if (!SelectMap(Index + 1)) return;
+  if (!SelectMap(Index + 1)) {
+    RebuildList();  // the list shows the map that stays
+    return;
+  }
   if (OnCBoxMapsChange) {
     auto h = OnCBoxMapsChange;
     h(this);
@@ -423,9 +336,8 @@ void TGeoAtlas::SetMinResDiff(double v) {
 }
 
 void TGeoAtlas::ButtonClicked(bool Zoom) {
-  FZoomDown = Zoom;
-  FPanel->Zoom->SetDown(Zoom);
-  FPanel->Pointer->SetDown(!Zoom);
+  FZoomDown = FPanel->Zoom->Down();
+  (void)Zoom;
   if (FZoomDown) {
     SetCursor(crGeoZoom);
     FMap->SetCursor(crGeoZoom);
@@ -443,8 +355,8 @@ void TGeoAtlas::ButtonClicked(bool Zoom) {
   if (h) h(this);
 }
 
-void TGeoAtlas::ClickPointerButton() { ButtonClicked(false); }
-void TGeoAtlas::ClickZoomButton() { ButtonClicked(true); }
+void TGeoAtlas::ClickPointerButton() { FPanel->Pointer->Click(); }
+void TGeoAtlas::ClickZoomButton() { FPanel->Zoom->Click(); }
 
 void TGeoAtlas::MapMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (OnMouseDown) {

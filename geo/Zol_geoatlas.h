@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/platform/Zol_controls.h"
+#include "base/platform/Zol_stdctrls.h"
 #include "geo/Zol_geomap.h"
 
 namespace zol {
@@ -66,10 +67,10 @@ class TGeoAtlas : public TCustomControl {
 
   // The command panel: the pointer and zoom speed buttons (one of them is
   // down) and the list of maps (captions, or file names without caption).
-  TControl* CmdPanel() const;
-  TControl* PointerButton() const;
-  TControl* ZoomButton() const;
-  TControl* MapList() const;
+  TPanel* CmdPanel() const;
+  TSpeedButton* PointerButton() const;
+  TSpeedButton* ZoomButton() const;
+  TComboBox* MapList() const;
   bool ZoomButtonDown() const { return FZoomDown; }
   const std::vector<std::string>& MapListItems() const { return FListItems; }
   int MapListIndex() const { return FListIndex; }  // 0-based, -1 none

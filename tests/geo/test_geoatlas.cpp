@@ -213,7 +213,7 @@ TEST_F(AtlasHost, ZoomInAndOutAcrossThreeMaps) {
   atlas->OnZoomButClick = [&](TObject*) { log.push_back("zoom"); };
   atlas->OnPointerButClick = [&](TObject*) { log.push_back("pointer"); };
   atlas->OnClick = [&](TObject*) { log.push_back("click"); };
-  const TControl* zb = atlas->ZoomButton();
+  const TSpeedButton* zb = atlas->ZoomButton();
   app->Click(form.get(), zb->Left() + 5, zb->Top() + 5);
   app->ProcessMessages();
   EXPECT_TRUE(atlas->ZoomButtonDown());
@@ -237,7 +237,9 @@ TEST_F(AtlasHost, ZoomInAndOutAcrossThreeMaps) {
   const TPoint c = atlas->Map()->MapImageToControl({x, y});
   EXPECT_LE(std::abs(c.X - atlas->Map()->Width() / 2), 2);
   EXPECT_LE(std::abs(c.Y - atlas->Map()->Height() / 2), 2);
-  const TControl* pb = atlas->PointerButton();
+  EXPECT_TRUE(zb->Down());
+  const TSpeedButton* pb = atlas->PointerButton();
+  EXPECT_FALSE(pb->Down());
   app->Click(form.get(), pb->Left() + 5, pb->Top() + 5);
   app->ProcessMessages();
   EXPECT_FALSE(atlas->ZoomButtonDown());
@@ -250,12 +252,20 @@ TEST_F(AtlasHost, ZoomInAndOutAcrossThreeMaps) {
 TEST_F(AtlasHost, ChoosingFromTheListSelectsTheMap) {
   int changes = 0;
   atlas->OnCBoxMapsChange = [&](TObject*) { ++changes; };
-  app->QueuePopupAnswer("Alps");
-  const TControl* l = atlas->MapList();
-  app->Click(form.get(), l->Left() + 50, l->Top() + 5);
+  TComboBox* cb = atlas->MapList();
+  EXPECT_EQ(cb->Items().Count(), 3);
+  EXPECT_EQ(cb->Text(), "World");
+  const TPoint at = cb->ClientToParent({60, 10}, form.get());
+  app->Click(form.get(), at.X, at.Y);
+  app->ProcessMessages();
+  ASSERT_TRUE(cb->DroppedDown());
+  TListBox* l = cb->DropDownList();
+  const TPoint item = l->ClientToParent({20, 2 * l->ItemHeight() + 2}, form.get());  // the third line
+  app->Click(form.get(), item.X, item.Y);
   app->ProcessMessages();
   EXPECT_EQ(atlas->CurrentMap(), 3);
   EXPECT_EQ(atlas->MapListIndex(), 2);
+  EXPECT_EQ(cb->Text(), "Alps");
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(atlas->Map()->MapCaption(), "Alps");
   EXPECT_TRUE(atlas->Map()->HasMapImage());  // found beside its calibration file
