@@ -360,6 +360,11 @@ bool ImageHeaderSize(const std::vector<uint8_t>& d, int64_t& w, int64_t& h) {
   return false;
 }
 
+std::string ImageLimitText(int64_t w, int64_t h) {
+  return "Cannot use map image, maximum of " + std::to_string(MaxMapImagePixels) + " pixels exceeded (size of map is " +
+         std::to_string(w) + " x " + std::to_string(h) + ")";
+}
+
 std::string DateText(TDateTime dt) {
   if (dt == 0) return {};
   int y, mo, d, h, mi, s, ms;
@@ -1185,66 +1190,53 @@ bool TGeoMap::CalcPixelCoordsUTM(double Northing, double Easting, int& X, int& Y
   return CalcPixelCoords(lat, lon, X, Y);
 }
 
-bool TGeoMap::CalcUTMyFromNorthingX(double Northing, int X, int& Y) const {
-  if (FCalibModel == cmUTM) {
-    if (!IsCalibrated() || FFitLat.c[2] == 0) return false;
-    const double y = (Northing - FFitLat.c[0] - FFitLat.c[1] * X) / FFitLat.c[2];
-    if (!std::isfinite(y)) return false;
-    Y = RoundPix(y);
-    return true;
-  }
-  // other models: search the row on column X whose northing is Northing (bisection)
+// Other models than cmUTM: the pixel along row or column Fixed where the
+// northing (Northing true) or easting of the map's zone equals Target, by
+// bisection over the image and its surroundings.
+bool TGeoMap::SearchUTMAlong(bool Northing, double Target, int Fixed, int& Result) const {
   if (!IsCalibrated() || FCal.UTMZone < 1) return false;
-  auto north = [&](double y, double& n) {
-    double lat, lon, e;
+  auto value = [&](double t, double& v) {
+    double lat, lon, n, e;
     bool ok;
-    ForwardLatLong(X, y, lat, lon, ok);
-    return ok && LatLongToMapUTM(lat, lon, n, e);
+    if (Northing)
+      ForwardLatLong(Fixed, t, lat, lon, ok);
+    else
+      ForwardLatLong(t, Fixed, lat, lon, ok);
+    if (!ok || !LatLongToMapUTM(lat, lon, n, e)) return false;
+    v = Northing ? n : e;
+    return true;
   };
-  const int h = std::max(1, FMap->Height());
-  double lo = -h, hi = 2.0 * h, nlo, nhi;
-  if (!north(lo, nlo) || !north(hi, nhi) || (nlo - Northing) * (nhi - Northing) > 0) return false;
+  const int size = std::max(1, Northing ? FMap->Height() : FMap->Width());
+  double lo = -size, hi = 2.0 * size, vlo, vhi;
+  if (!value(lo, vlo) || !value(hi, vhi) || (vlo - Target) * (vhi - Target) > 0) return false;
   for (int it = 0; it < 60; ++it) {
     const double mid = 0.5 * (lo + hi);
-    double nm;
-    if (!north(mid, nm)) return false;
-    if ((nlo - Northing) * (nm - Northing) <= 0)
+    double vm;
+    if (!value(mid, vm)) return false;
+    if ((vlo - Target) * (vm - Target) <= 0)
       hi = mid;
     else
-      lo = mid, nlo = nm;
+      lo = mid, vlo = vm;
   }
-  Y = RoundPix(0.5 * (lo + hi));
+  Result = RoundPix(0.5 * (lo + hi));
+  return true;
+}
+
+bool TGeoMap::CalcUTMyFromNorthingX(double Northing, int X, int& Y) const {
+  if (FCalibModel != cmUTM) return SearchUTMAlong(true, Northing, X, Y);
+  if (!IsCalibrated() || FFitLat.c[2] == 0) return false;
+  const double y = (Northing - FFitLat.c[0] - FFitLat.c[1] * X) / FFitLat.c[2];
+  if (!std::isfinite(y)) return false;
+  Y = RoundPix(y);
   return true;
 }
 
 bool TGeoMap::CalcUTMxFromEastingY(double Easting, int Y, int& X) const {
-  if (FCalibModel == cmUTM) {
-    if (!IsCalibrated() || FFitLong.c[1] == 0) return false;
-    const double x = (Easting - FFitLong.c[0] - FFitLong.c[2] * Y) / FFitLong.c[1];
-    if (!std::isfinite(x)) return false;
-    X = RoundPix(x);
-    return true;
-  }
-  if (!IsCalibrated() || FCal.UTMZone < 1) return false;
-  auto east = [&](double x, double& e) {
-    double lat, lon, n;
-    bool ok;
-    ForwardLatLong(x, Y, lat, lon, ok);
-    return ok && LatLongToMapUTM(lat, lon, n, e);
-  };
-  const int w = std::max(1, FMap->Width());
-  double lo = -w, hi = 2.0 * w, elo, ehi;
-  if (!east(lo, elo) || !east(hi, ehi) || (elo - Easting) * (ehi - Easting) > 0) return false;
-  for (int it = 0; it < 60; ++it) {
-    const double mid = 0.5 * (lo + hi);
-    double em;
-    if (!east(mid, em)) return false;
-    if ((elo - Easting) * (em - Easting) <= 0)
-      hi = mid;
-    else
-      lo = mid, elo = em;
-  }
-  X = RoundPix(0.5 * (lo + hi));
+  if (FCalibModel != cmUTM) return SearchUTMAlong(false, Easting, Y, X);
+  if (!IsCalibrated() || FFitLong.c[1] == 0) return false;
+  const double x = (Easting - FFitLong.c[0] - FFitLong.c[2] * Y) / FFitLong.c[1];
+  if (!std::isfinite(x)) return false;
+  X = RoundPix(x);
   return true;
 }
 
@@ -1485,9 +1477,7 @@ void TGeoMap::SetMapImgName(const std::string& FileName) {
   int64_t w = 0, h = 0;
   if (!ImageHeaderSize(bytes, w, h)) throw EZOLGeoMapError(Msg("unknown format of map image \"" + name + "\""));
   if (w * h > MaxMapImagePixels)
-    throw EZOLGeoMapError(Msg("Cannot use map image, maximum of " + std::to_string(MaxMapImagePixels) +
-                              " pixels exceeded (size of map is " + std::to_string(w) + " x " +
-                              std::to_string(h) + ")"));
+    throw EZOLGeoMapError(Msg(ImageLimitText(w, h)));
   auto bmp = std::make_unique<TBitmap>();
   const std::string ext = Lower(ExtractFileExt(name));
   bool ok;
@@ -1503,9 +1493,7 @@ void TGeoMap::SetMapImgName(const std::string& FileName) {
   }
   if (!ok || bmp->Empty()) throw EZOLGeoMapError(Msg("cannot decode map image \"" + name + "\""));
   if (int64_t(bmp->Width()) * bmp->Height() > MaxMapImagePixels)
-    throw EZOLGeoMapError(Msg("Cannot use map image, maximum of " + std::to_string(MaxMapImagePixels) +
-                              " pixels exceeded (size of map is " + std::to_string(bmp->Width()) + " x " +
-                              std::to_string(bmp->Height()) + ")"));
+    throw EZOLGeoMapError(Msg(ImageLimitText(bmp->Width(), bmp->Height())));
   FMap = std::move(bmp);
   FMapImgName = name;
   FCal.MapName = ExtractFileName(name);
@@ -1516,9 +1504,7 @@ void TGeoMap::SetMapImgName(const std::string& FileName) {
 
 void TGeoMap::SetMapBitMap(const TBitmap& Bitmap) {
   if (int64_t(Bitmap.Width()) * Bitmap.Height() > MaxMapImagePixels)
-    throw EZOLGeoMapError(Msg("Cannot use map image, maximum of " + std::to_string(MaxMapImagePixels) +
-                              " pixels exceeded (size of map is " + std::to_string(Bitmap.Width()) + " x " +
-                              std::to_string(Bitmap.Height()) + ")"));
+    throw EZOLGeoMapError(Msg(ImageLimitText(Bitmap.Width(), Bitmap.Height())));
   auto bmp = std::make_unique<TBitmap>();
   bmp->Assign(Bitmap);
   FMap = std::move(bmp);
@@ -1547,9 +1533,7 @@ void TGeoMap::CreateAndLoadEmptyMap(double LatTop, double LongLeft, double LatBo
   Width = std::max(2, Width);
   Height = std::max(2, Height);
   if (int64_t(Width) * Height > MaxMapImagePixels)
-    throw EZOLGeoMapError(Msg("Cannot use map image, maximum of " + std::to_string(MaxMapImagePixels) +
-                              " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
-                              std::to_string(Height) + ")"));
+    throw EZOLGeoMapError(Msg(ImageLimitText(Width, Height)));
   auto bmp = std::make_unique<TBitmap>(Width, Height);
   bmp->Canvas().Brush().SetStyle(bsSolid);
   bmp->Canvas().Brush().SetColor(FColorBackGnd);
@@ -1820,16 +1804,12 @@ void TGeoMap::SetClassVisibility(int Class, bool v) {
 
 void TGeoMap::SetHighLM(int v) {
   v = std::clamp(v, 0, FNumLM);
-  if (v == FHighLM) return;
-  FHighLM = v;
-  Invalidate();
+  SetAndRepaint(FHighLM, v);
 }
 
 void TGeoMap::SetRandSampleLimit(int v) {
   v = std::max(1, v);
-  if (v == FRandSampleLimit) return;
-  FRandSampleLimit = v;
-  Invalidate();
+  SetAndRepaint(FRandSampleLimit, v);
 }
 
 double TGeoMap::LastMClickLatitude() const {
@@ -1860,11 +1840,7 @@ void TGeoMap::SetCacheMagLimit(double v) {
 }
 
 #define ZOL_GEOMAP_COLOR_SETTER(Name, Field) \
-  void TGeoMap::Set##Name(TColor v) {        \
-    if (v == Field) return;                  \
-    Field = v;                               \
-    Invalidate();                            \
-  }
+  void TGeoMap::Set##Name(TColor v) { SetAndRepaint(Field, v); }
 ZOL_GEOMAP_COLOR_SETTER(ColorGraticule, FColorGraticule)
 ZOL_GEOMAP_COLOR_SETTER(ColorCalibPoints, FColorCalibPoints)
 ZOL_GEOMAP_COLOR_SETTER(ColorFrame, FColorFrame)
@@ -1885,31 +1861,23 @@ void TGeoMap::SetConfinePanToMapImage(bool v) {
 }
 
 void TGeoMap::SetEmptyMsg(const std::string& v) {
-  if (v == FEmptyMsg) return;
-  FEmptyMsg = v;
-  Invalidate();
+  SetAndRepaint(FEmptyMsg, v);
 }
 
 void TGeoMap::SetFrameStyle(TFrameStyle v) {
-  if (v == FFrameStyle) return;
-  FFrameStyle = v;
-  Invalidate();
+  SetAndRepaint(FFrameStyle, v);
 }
 
 void TGeoMap::SetGratLineDist(double v) {
   if (!std::isfinite(v)) return;
   v = std::clamp(v, 0.001, 90.0);
-  if (v == FGratLineDist) return;
-  FGratLineDist = v;
-  Invalidate();
+  SetAndRepaint(FGratLineDist, v);
 }
 
 void TGeoMap::SetUTMGridDist(double v) {
   if (!std::isfinite(v)) return;
   v = std::clamp(v, 1.0, 1000000.0);
-  if (v == FUTMGridDist) return;
-  FUTMGridDist = v;
-  Invalidate();
+  SetAndRepaint(FUTMGridDist, v);
 }
 
 void TGeoMap::SetUTMZone(int v) {
@@ -1939,9 +1907,7 @@ void TGeoMap::SetMouseAction(TMouseActMode v) {
 }
 
 void TGeoMap::SetShowGraticule(TShowGrat v) {
-  if (v == FShowGrat) return;
-  FShowGrat = v;
-  Invalidate();
+  SetAndRepaint(FShowGrat, v);
 }
 
 // ==================================================================== landmarks
@@ -1973,6 +1939,21 @@ void TGeoMap::LandMarksChanged() {
   Invalidate();
 }
 
+// Asks OnLandMarkAction, then appends, growing the array in steps.
+int TGeoMap::AppendLandMark(const TLandMark& lm) {
+  if (!AskLandMark(lmaAdd, lm)) return 0;
+  if (FNumLM >= static_cast<int>(FLandMarks.size())) {
+    try {
+      FLandMarks.resize(FLandMarks.size() + LandMarkGrowth);
+    } catch (const std::bad_alloc&) {
+      throw EZOLGeoMapError(Msg("insufficient memory"));
+    }
+  }
+  FLandMarks[FNumLM++] = lm;
+  LandMarksChanged();
+  return FNumLM;
+}
+
 int TGeoMap::AddLandMark(double Lat, double Long, double Alti, TLandMarkElement Element, int Class,
                          const std::string& Identifier, TDateTime Date, int UserTag, TColor ColorFg,
                          TColor ColorBg, int Size, bool Transparent, int Dir, int Leng) {
@@ -1993,17 +1974,7 @@ int TGeoMap::AddLandMark(double Lat, double Long, double Alti, TLandMarkElement 
   lm.Leng = Leng;
   lm.Caption.clear();
   lm.CapProps = FLMTextProps;
-  if (!AskLandMark(lmaAdd, lm)) return 0;
-  if (FNumLM >= static_cast<int>(FLandMarks.size())) {
-    try {
-      FLandMarks.resize(FLandMarks.size() + LandMarkGrowth);
-    } catch (const std::bad_alloc&) {
-      throw EZOLGeoMapError(Msg("insufficient memory"));
-    }
-  }
-  FLandMarks[FNumLM++] = lm;
-  LandMarksChanged();
-  return FNumLM;
+  return AppendLandMark(lm);
 }
 
 int TGeoMap::AddLandMark(double Lat, double Long, double Alti) {
@@ -2034,17 +2005,7 @@ int TGeoMap::AddLandMark(double Lat, double Long, double Alti, const std::string
   lm.Class = static_cast<uint8_t>(std::clamp(Class, 0, 255));
   lm.ColorFg = Colour;
   lm.CapProps = FLMTextProps;
-  if (!AskLandMark(lmaAdd, lm)) return 0;
-  if (FNumLM >= static_cast<int>(FLandMarks.size())) {
-    try {
-      FLandMarks.resize(FLandMarks.size() + LandMarkGrowth);
-    } catch (const std::bad_alloc&) {
-      throw EZOLGeoMapError(Msg("insufficient memory"));
-    }
-  }
-  FLandMarks[FNumLM++] = lm;
-  LandMarksChanged();
-  return FNumLM;
+  return AppendLandMark(lm);
 }
 
 int TGeoMap::RemoveSelected(const std::function<bool(const TLandMark&)>& Select) {
@@ -2257,18 +2218,25 @@ bool TGeoMap::GeoToControl(double Lat, double Long, TPoint& P) const {
 void TGeoMap::GeoExtent(double& LatMin, double& LatMax, double& LongMin, double& LongMax) const {
   LatMin = LongMin = 1e300;
   LatMax = LongMax = -1e300;
+  ForEachBorderPoint([&](double x, double y) {
+    double lat, lon;
+    bool ok;
+    ForwardLatLong(x, y, lat, lon, ok);
+    if (!ok) return;
+    LatMin = std::min(LatMin, lat), LatMax = std::max(LatMax, lat);
+    LongMin = std::min(LongMin, lon), LongMax = std::max(LongMax, lon);
+  });
+}
+
+// 17 points along each edge of the map image.
+void TGeoMap::ForEachBorderPoint(const std::function<void(double, double)>& Fn) const {
   const int w = FMap->Width(), h = FMap->Height();
   for (int k = 0; k <= 16; ++k) {
     const double f = k / 16.0;
-    const double pts[4][2] = {{f * (w - 1), 0}, {f * (w - 1), double(h - 1)}, {0, f * (h - 1)}, {double(w - 1), f * (h - 1)}};
-    for (const auto& p : pts) {
-      double lat, lon;
-      bool ok;
-      ForwardLatLong(p[0], p[1], lat, lon, ok);
-      if (!ok) continue;
-      LatMin = std::min(LatMin, lat), LatMax = std::max(LatMax, lat);
-      LongMin = std::min(LongMin, lon), LongMax = std::max(LongMax, lon);
-    }
+    Fn(f * (w - 1), 0);
+    Fn(f * (w - 1), h - 1);
+    Fn(0, f * (h - 1));
+    Fn(w - 1, f * (h - 1));
   }
 }
 
@@ -2321,7 +2289,6 @@ void TGeoMap::DrawGraticule(TCanvas& C) {
 void TGeoMap::DrawUTMGrid(TCanvas& C, int, int) {
   if (!IsCalibrated() || FMap->Empty()) return;
   // the zone: the map's own, else the zone of the map centre
-  TGeoMap* self = this;
   const int savedZone = FCal.UTMZone;
   if (FCal.UTMZone < 1 || FCal.UTMZone > 60) {
     double lat, lon;
@@ -2331,28 +2298,24 @@ void TGeoMap::DrawUTMGrid(TCanvas& C, int, int) {
     int z;
     char letter;
     GeoToUTMZone(lat, lon, z, letter);
-    self->FCal.UTMZone = z;
+    FCal.UTMZone = z;
   }
   const int w = FMap->Width(), h = FMap->Height();
   // northing/easting range over the image border
   double n0 = 1e300, n1 = -1e300, e0 = 1e300, e1 = -1e300;
-  for (int k = 0; k <= 16; ++k) {
-    const double f = k / 16.0;
-    const double pts[4][2] = {{f * (w - 1), 0}, {f * (w - 1), double(h - 1)}, {0, f * (h - 1)}, {double(w - 1), f * (h - 1)}};
-    for (const auto& p : pts) {
-      double N, E, lat, lon;
-      bool ok = true;
-      if (FCalibModel == cmUTM) {
-        N = EvalTerms(FFitLat.c, p[0], p[1], false);
-        E = EvalTerms(FFitLong.c, p[0], p[1], false);
-      } else {
-        ForwardLatLong(p[0], p[1], lat, lon, ok);
-        ok = ok && LatLongToMapUTM(lat, lon, N, E);
-      }
-      if (!ok) continue;
-      n0 = std::min(n0, N), n1 = std::max(n1, N), e0 = std::min(e0, E), e1 = std::max(e1, E);
+  ForEachBorderPoint([&](double x, double y) {
+    double N, E, lat, lon;
+    bool ok = true;
+    if (FCalibModel == cmUTM) {
+      N = EvalTerms(FFitLat.c, x, y, false);
+      E = EvalTerms(FFitLong.c, x, y, false);
+    } else {
+      ForwardLatLong(x, y, lat, lon, ok);
+      ok = ok && LatLongToMapUTM(lat, lon, N, E);
     }
-  }
+    if (!ok) return;
+    n0 = std::min(n0, N), n1 = std::max(n1, N), e0 = std::min(e0, E), e1 = std::max(e1, E);
+  });
   const double d = FUTMGridDist;
   if (n0 <= n1 && e0 <= e1 && (n1 - n0) / d <= 400 && (e1 - e0) / d <= 400) {
     C.Pen().SetColor(FColorGraticule);
@@ -2420,7 +2383,7 @@ void TGeoMap::DrawUTMGrid(TCanvas& C, int, int) {
       for (double N = std::ceil(n0 / d) * d; N <= n1; N += d) chain(false, N, e0, e1);
     }
   }
-  self->FCal.UTMZone = savedZone;
+  FCal.UTMZone = savedZone;
 }
 
 void TGeoMap::DrawCalibPoints(TCanvas& C) {

@@ -436,6 +436,7 @@ class TGeoMap : public TCustomControl {
   };
   bool FitLinear(bool Quadratic);
   bool CalcUTMNorthEast(int X, int Y, double& N, double& E) const;
+  bool SearchUTMAlong(bool Northing, double Target, int Fixed, int& Result) const;
   bool LatLongToMapUTM(double Lat, double Long, double& N, double& E) const;
   bool ParabolicForward(bool Latitude, double X, double Y, double& Value) const;
   bool ParabolicInverse(double Lat, double Long, int& X, int& Y) const;
@@ -454,10 +455,19 @@ class TGeoMap : public TCustomControl {
   bool GeoToControl(double Lat, double Long, TPoint& P) const;
   void DrawRubberSegment();
   void GeoExtent(double& LatMin, double& LatMax, double& LongMin, double& LongMax) const;
+  void ForEachBorderPoint(const std::function<void(double, double)>& Fn) const;
   bool AskLandMark(TLandMarkAction Action, const TLandMark& LM);
+  int AppendLandMark(const TLandMark& LM);
   int RemoveSelected(const std::function<bool(const TLandMark&)>& Select);
   void LandMarksChanged();
   std::string Msg(const std::string& detail) const { return ComponentMsg(detail); }
+  // Stores a changed property value and repaints.
+  template <class T>
+  void SetAndRepaint(T& Field, const T& Value) {
+    if (Field == Value) return;
+    Field = Value;
+    Invalidate();
+  }
 
   // calibration
   TCalibData FCal;

@@ -1,10 +1,11 @@
 // Explorer entries: the calibrated map (zoom with the wheel, pan by dragging,
 // the position under the mouse) and the atlas of the sample maps.
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "apps/explorer/Explorer.h"
 #include "apps/gallery/MapsData.h"
+#include "base/Zol_stringl.h"
 #include "geo/Zol_geoatlas.h"
 #include "geo/Zol_geomap.h"
 
@@ -12,11 +13,7 @@ using namespace zol;
 
 namespace {
 
-std::string Num(double v, int dec) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%.*f", dec, v);
-  return buf;
-}
+std::string Num(double v, int dec) { return strff(v, 1, dec); }
 
 double ToNum(const std::string& s, double def) {
   char* end = nullptr;

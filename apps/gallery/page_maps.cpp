@@ -2,13 +2,13 @@
 // world with graticule and capitals, UTM grids, a calibrated crop with its
 // calibration points and residuals, and the atlas at three resolutions.
 #include <cmath>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "apps/gallery/Gallery.h"
 #include "apps/gallery/MapsData.h"
+#include "base/Zol_stringl.h"
 #include "base/platform/Zol_metafile.h"
 #include "base/platform/Zol_printers.h"
 #include "geo/Zol_geoatlas.h"
@@ -19,10 +19,15 @@ using namespace zol;
 
 namespace {
 
-std::string Fixed(double v, int dec) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", dec, v);
-  return buf;
+std::string Fixed(double v, int dec) { return strff(v, 1, dec); }
+
+// Loads a sample map into a control of w x h pixels, shown from its top-left corner at Mag.
+bool Open(TGeoMap& map, const std::string& calFile, int w, int h, double mag) {
+  map.SetBounds(0, 0, w, h);
+  if (!map.LoadCalDataFromXML(calFile, "")) return false;
+  map.SetMagnification(mag);
+  map.SetTopLeft({0, 0});
+  return true;
 }
 
 // Capitals of the country table: a small circle each, the larger ones captioned.
@@ -91,13 +96,10 @@ ZOL_GALLERY_PAGE("maps", "Calibrated maps and the atlas", 62) {
       "the country table as landmarks, thirty of them captioned.");
   {
     TGeoMap map(nullptr);
-    map.SetBounds(0, 0, 1024, 512);
-    if (!map.LoadCalDataFromXML(dir + "world.cal", "")) {
+    if (!Open(map, dir + "world.cal", 1024, 512, 1.0)) {
       page.AddText("The sample maps were not found in " + dir + ".");
       return;
     }
-    map.SetMagnification(1.0);
-    map.SetTopLeft({0, 0});
     map.SetGratLineDist(30);
     map.SetColorGraticule(RGB(255, 255, 160));
     map.SetShowGraticule(sgLines);
@@ -111,15 +113,13 @@ ZOL_GALLERY_PAGE("maps", "Calibrated maps and the atlas", 62) {
   page.AddHeading("UTM grids");
   page.AddText(
       "Left: Europe at the source resolution (about 16 km per pixel) with the grid of UTM zone 32 every "
-      "200 km, each line straight between two converted points and clipped to the image. Right: the "
+      "200 km, drawn within the zone as chains of converted points. Right: the "
       "UTM-projected crop of zone 32 (2.5 km per pixel, resampled with PROJ), calibrated in northing and "
-      "easting, with its calibration points and a 50 km grid.");
+      "easting, with its calibration points and a 50 km grid, each line straight between two converted "
+      "points and clipped to the image.");
   {
     TGeoMap eu(nullptr);
-    eu.SetBounds(0, 0, 320, 234);
-    eu.LoadCalDataFromXML(dir + "europe.cal", "");
-    eu.SetMagnification(1.0);
-    eu.SetTopLeft({0, 0});
+    Open(eu, dir + "europe.cal", 320, 234, 1.0);
     eu.SetUTMZone(32);
     eu.SetUTMGridDist(200000);
     eu.SetColorGraticule(clYellow);
@@ -127,10 +127,7 @@ ZOL_GALLERY_PAGE("maps", "Calibrated maps and the atlas", 62) {
     AddCapitals(eu, false);
     auto a = Render(eu, 320, 234);
     TGeoMap utm(nullptr);
-    utm.SetBounds(0, 0, 480, 400);
-    utm.LoadCalDataFromXML(dir + "utm32.cal", "");
-    utm.SetMagnification(2.0);
-    utm.SetTopLeft({0, 0});
+    Open(utm, dir + "utm32.cal", 480, 400, 2.0);
     utm.SetUTMGridDist(50000);
     utm.SetColorGraticule(clYellow);
     utm.SetShowGraticule(sgPointsAndUTMGrid);
@@ -152,12 +149,9 @@ ZOL_GALLERY_PAGE("maps", "Calibrated maps and the atlas", 62) {
       "its latitude and longitude; below it, capitals converted to pixels and back.");
   {
     TGeoMap map(nullptr);
-    map.SetBounds(0, 0, 608, 320);
-    map.LoadCalDataFromXML(dir + "alps.cal", "");
+    Open(map, dir + "alps.cal", 608, 320, 2.0);
     map.SetCalibModel(cmBiquadraticPn);
     map.RecalcCalibration();
-    map.SetMagnification(2.0);
-    map.SetTopLeft({0, 0});
     map.SetGratLineDist(1);
     map.SetColorGraticule(RGB(255, 255, 160));
     map.SetColorCalibPoints(clRed);
