@@ -259,6 +259,31 @@ TEST(GeoMapCalibration, ParabolicWithEqualValuesOrFlatLinesStaysFinite) {
   EXPECT_FALSE(map.CalcPixelCoords(45, 15, x, y) && (std::abs(x) > 100000 || std::abs(y) > 100000));
 }
 
+TEST(GeoMapCalibration, ParabolicLinesOfEqualValueGiveNoGradient) {
+  // a file may hold two parallels of the same latitude: they are never interpolated against each other
+  TCalibData d;
+  d.NCalLines = 4;
+  const int rows[4] = {100, 200, 0, 0};
+  for (int i = 0; i < 4; ++i) {
+    TCalLine& L = d.CalLines[i];
+    L.Kind = i < 2 ? gtlParallel : gtlMeridian;
+    L.Value = i < 2 ? 45.0 : 10.0 * i;
+    L.NPoints = 3;
+    for (int k = 0; k < 3; ++k)
+      L.Points[k] = i < 2 ? TPoint{k * 100, rows[i]} : TPoint{(i - 2) * 300 + 50, k * 100};
+  }
+  TGeoMap map(nullptr);
+  map.SetCalibModel(cmParabolicIp);
+  map.SetCalibData(d);
+  ASSERT_TRUE(map.IsCalibrated());
+  bool v = true;
+  const double lat = map.CalcLatitude(100, 150, v);
+  EXPECT_FALSE(v);
+  EXPECT_TRUE(std::isfinite(lat));
+  int x, y;
+  EXPECT_FALSE(map.CalcPixelCoords(45, 25, x, y));
+}
+
 TEST(GeoMapCalibration, CapacitiesOfPointsAndLines) {
   TGeoMap map(nullptr);
   map.SetCalibModel(cmEquiRect);
@@ -710,6 +735,46 @@ TEST(GeoMapView, EmptyMapShowsTheMessage) {
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 120; ++x) differ += blank->Canvas().Pixels(x, y) != none->Canvas().Pixels(x, y);
   EXPECT_GT(differ, 20);
+}
+
+// A blank map of one degree per pixel whose pixel centres lie on whole
+// degrees: column x is longitude x - 180, row y latitude 90 - y.  Graticule
+// lines every 10 degrees fall on the columns and rows divisible by 10.
+TEST(GeoMapView, GraticuleAndLandmarkPixels) {
+  TGeoMap map(nullptr);
+  map.SetBounds(0, 0, 360, 180);
+  map.SetFrameStyle(fsNone);
+  map.SetColorBackGnd(clWhite);
+  map.CreateAndLoadEmptyMap(90.5, -180.5, -89.5, 179.5, 360, 180, nullptr);
+  ASSERT_TRUE(map.IsCalibrated());
+  ASSERT_DOUBLE_EQ(map.Magnification(), 1.0);
+  ASSERT_EQ(map.TopLeft(), (TPoint{0, 0}));
+  bool v;
+  EXPECT_NEAR(map.CalcLongitude(10, 0, v), -170, 1e-9);
+  EXPECT_NEAR(map.CalcLatitude(0, 10, v), 80, 1e-9);
+  map.SetGratLineDist(10);
+  map.SetColorGraticule(clBlue);
+  map.SetShowGraticule(sgLines);
+  map.AddLandMark(0, 0, 0, lmCross, 0, "", 0, 0, clRed, clYellow, 2, false, 0, 0);
+  auto pic = map.PaintToBitmap();
+  TCanvas& c = pic->Canvas();
+  EXPECT_EQ(c.Pixels(10, 5), clBlue);
+  EXPECT_EQ(c.Pixels(350, 77), clBlue);
+  EXPECT_EQ(c.Pixels(5, 20), clBlue);
+  EXPECT_EQ(c.Pixels(123, 170), clBlue);
+  EXPECT_EQ(c.Pixels(15, 5), clWhite);
+  EXPECT_EQ(c.Pixels(125, 125), clWhite);
+  // the cross at (0, 0): pixel (180, 90), arms of 2 pixels, over the graticule
+  for (int d = -2; d <= 2; ++d) {
+    EXPECT_EQ(c.Pixels(180 + d, 90), clRed) << d;
+    EXPECT_EQ(c.Pixels(180, 90 + d), clRed) << d;
+  }
+  EXPECT_EQ(c.Pixels(183, 90), clBlue);  // the equator continues beyond the arm
+  EXPECT_EQ(c.Pixels(181, 91), clWhite);
+  // a class that is hidden is not drawn
+  map.SetClassVisibility(0, false);
+  auto hidden = map.PaintToBitmap();
+  EXPECT_EQ(hidden->Canvas().Pixels(182, 90), clBlue);
 }
 
 // ---------------------------------------------------------------- symbols (pixel masks)
