@@ -1063,10 +1063,7 @@ void TGeoMap::ForwardLatLong(double X, double Y, double& Lat, double& Long, bool
       break;
     }
     case cmUTM: {
-      double N, E;
-      if (!CalcUTMNorthEast(static_cast<int>(X), static_cast<int>(Y), N, E)) return;
-      N = EvalTerms(FFitLat.c, X, Y, false);
-      E = EvalTerms(FFitLong.c, X, Y, false);
+      const double N = EvalTerms(FFitLat.c, X, Y, false), E = EvalTerms(FFitLong.c, X, Y, false);
       UTMToLatLong(E, N, FCal.UTMZone, FCal.UTMSouth, FCal.Ellipsoid, Lat, Long);
       Valid = std::isfinite(Lat) && std::isfinite(Long);
       break;
@@ -1113,13 +1110,6 @@ double TGeoMap::CalcLongitude(int X, int Y, bool& Valid) const {
   }
   ForwardLatLong(X, Y, lat, lon, Valid);
   return lon;
-}
-
-bool TGeoMap::CalcUTMNorthEast(int X, int Y, double& N, double& E) const {
-  if (!FLinValid) return false;
-  N = EvalTerms(FFitLat.c, X, Y, false);
-  E = EvalTerms(FFitLong.c, X, Y, false);
-  return true;
 }
 
 // UTM coordinates of a position in the map's own zone and hemisphere.

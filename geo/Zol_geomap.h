@@ -121,6 +121,8 @@ enum TShowGrat { sgNone, sgPoints, sgLines, sgPointsAndLines, sgUTMGrid, sgPoint
 
 inline constexpr size_t LMTextCapacity = 80;        // bytes of a landmark caption
 inline constexpr size_t LMIdentifierCapacity = 15;  // bytes of a landmark identifier
+using TLMText = std::string;                        // at most LMTextCapacity bytes
+using TLMIdentifier = std::string;                  // at most LMIdentifierCapacity bytes
 inline constexpr int LandMarkGrowth = 1000;         // landmark array grows in these steps
 
 // Caption properties of a landmark.  HorizAlign 0 left, 1 centre, 2 right of
@@ -152,9 +154,9 @@ struct TLandMark {
   bool Transparent = false;
   int Dir = 0;
   int Leng = 20;
-  std::string Caption;  // at most LMTextCapacity bytes
+  TLMText Caption;
   TLMTextProperties CapProps;
-  std::string Identifier;  // at most LMIdentifierCapacity bytes
+  TLMIdentifier Identifier;
   TDateTime Date = 0;
 };
 
@@ -352,6 +354,7 @@ class TGeoMap : public TCustomControl {
   void SetAllowPan(bool v) { FAllowPan = v; }
   bool AntiAlias() const { return FAntiAlias; }
   void SetAntiAlias(bool v);
+  // Up to this magnification the map scaled to the view is kept between paints.
   double CacheMagLimit() const { return FCacheMagLimit; }
   void SetCacheMagLimit(double v);
   TColor ColorBackGnd() const { return FColorBackGnd; }
@@ -435,7 +438,6 @@ class TGeoMap : public TCustomControl {
     std::array<double, 6> c{};
   };
   bool FitLinear(bool Quadratic);
-  bool CalcUTMNorthEast(int X, int Y, double& N, double& E) const;
   bool SearchUTMAlong(bool Northing, double Target, int Fixed, int& Result) const;
   bool LatLongToMapUTM(double Lat, double Long, double& N, double& E) const;
   bool ParabolicForward(bool Latitude, double X, double Y, double& Value) const;
