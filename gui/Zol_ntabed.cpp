@@ -21,9 +21,9 @@ const char* const DefHCaptions[NTabEdHeadEntries] = {"Edit Heading", "Change Pre
                                                      "Delete.."};
 const char* const DefSubCaptions[NTabEdSubEntries] = {"Range", "Column", "Row", "All"};
 
-constexpr int DataCaptionCap = 25;
-constexpr int SubCaptionCap = 20;
-constexpr int SetCaptionMax = 50;
+constexpr size_t DataCaptionCap = 25;
+constexpr size_t SubCaptionCap = 20;
+constexpr size_t SetCaptionMax = 50;
 
 // Cuts s to at most n bytes without splitting a UTF-8 sequence.
 std::string CutUtf8(const std::string& s, size_t n) {
@@ -969,38 +969,25 @@ void TNTabEd::HeadAction(int Entry) {
 }
 
 // ------------------------------------------------------------------ captions
-std::string TNTabEd::GetPopupDCaption(int i) const {
-  return i >= 1 && i <= NTabEdDataEntries ? FDCaptions[i - 1] : std::string();
+// Caption tables: index 1..N, a new caption cut to the table's capacity.
+template <size_t N>
+std::string TNTabEd::CaptionAt(const std::array<std::string, N>& t, int i) {
+  return i >= 1 && i <= static_cast<int>(N) ? t[static_cast<size_t>(i - 1)] : std::string();
 }
-void TNTabEd::SetPopupDCaption(int i, const std::string& s) {
-  if (i < 1 || i > NTabEdDataEntries) return;
-  FDCaptions[i - 1] = CutUtf8(CutUtf8(s, SetCaptionMax), DataCaptionCap);
+template <size_t N>
+void TNTabEd::SetCaptionAt(std::array<std::string, N>& t, int i, const std::string& s, size_t Cap) {
+  if (i < 1 || i > static_cast<int>(N)) return;
+  t[static_cast<size_t>(i - 1)] = CutUtf8(CutUtf8(s, SetCaptionMax), Cap);
   UpdateMenuCaptions();
 }
-std::string TNTabEd::GetPopupHCaption(int i) const {
-  return i >= 1 && i <= NTabEdHeadEntries ? FHCaptions[i - 1] : std::string();
-}
-void TNTabEd::SetPopupHCaption(int i, const std::string& s) {
-  if (i < 1 || i > NTabEdHeadEntries) return;
-  FHCaptions[i - 1] = CutUtf8(s, SubCaptionCap);
-  UpdateMenuCaptions();
-}
-std::string TNTabEd::GetPopupMCaption(int i) const {
-  return i >= 1 && i <= NTabEdSubEntries ? FMCaptions[i - 1] : std::string();
-}
-void TNTabEd::SetPopupMCaption(int i, const std::string& s) {
-  if (i < 1 || i > NTabEdSubEntries) return;
-  FMCaptions[i - 1] = CutUtf8(s, SubCaptionCap);
-  UpdateMenuCaptions();
-}
-std::string TNTabEd::GetPopupUCaption(int i) const {
-  return i >= 1 && i <= NTabEdSubEntries ? FUCaptions[i - 1] : std::string();
-}
-void TNTabEd::SetPopupUCaption(int i, const std::string& s) {
-  if (i < 1 || i > NTabEdSubEntries) return;
-  FUCaptions[i - 1] = CutUtf8(s, SubCaptionCap);
-  UpdateMenuCaptions();
-}
+std::string TNTabEd::GetPopupDCaption(int i) const { return CaptionAt(FDCaptions, i); }
+void TNTabEd::SetPopupDCaption(int i, const std::string& s) { SetCaptionAt(FDCaptions, i, s, DataCaptionCap); }
+std::string TNTabEd::GetPopupHCaption(int i) const { return CaptionAt(FHCaptions, i); }
+void TNTabEd::SetPopupHCaption(int i, const std::string& s) { SetCaptionAt(FHCaptions, i, s, SubCaptionCap); }
+std::string TNTabEd::GetPopupMCaption(int i) const { return CaptionAt(FMCaptions, i); }
+void TNTabEd::SetPopupMCaption(int i, const std::string& s) { SetCaptionAt(FMCaptions, i, s, SubCaptionCap); }
+std::string TNTabEd::GetPopupUCaption(int i) const { return CaptionAt(FUCaptions, i); }
+void TNTabEd::SetPopupUCaption(int i, const std::string& s) { SetCaptionAt(FUCaptions, i, s, SubCaptionCap); }
 void TNTabEd::SetPopupDMask(uint32_t m) {
   FDMask = m;
   UpdateMenuCaptions();

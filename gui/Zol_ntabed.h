@@ -259,6 +259,10 @@ class TNTabEd : public TCustomGrid {
     field = v;
     Invalidate();
   }
+  template <size_t N>
+  static std::string CaptionAt(const std::array<std::string, N>& t, int i);
+  template <size_t N>
+  void SetCaptionAt(std::array<std::string, N>& t, int i, const std::string& s, size_t Cap);
   void SyncSize();
   void RebuildLayout();
   void SetMarkBit(int c, int r, uint8_t bit, bool v);

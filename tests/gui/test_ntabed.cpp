@@ -225,6 +225,31 @@ TEST_F(NTabEd, TypingIntoCategoryColumns) {
   EXPECT_EQ(t->GetElem(2, 3), 1.0);  // the old value stays
 }
 
+TEST_F(NTabEd, CategoryCellsOfferTheirLabels) {
+  TDataTable* d = t->Data();
+  d->SetMScaleType(3, stOrdinal);
+  for (const char* l : {"low", "mid", "high"}) d->AddNominalID(3, l);
+  d->SetMScaleType(3, stOrdinal);
+  t->SetNomEditDropDownCount(2);
+  t->SetElem(3, 1, 2);
+  ClickData(3, 1);
+  ClickData(3, 1);
+  auto* list = dynamic_cast<TComboBox*>(t->InplaceEditor());
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Items().Count(), 3);
+  EXPECT_EQ(list->Items()[0], "low");
+  EXPECT_EQ(list->DropDownCount(), 2);
+  EXPECT_EQ(list->Text(), "mid");
+  Key(VK_ESCAPE);
+  // A plain column gets the plain edit field; OnGetEditText may change its text.
+  t->OnGetEditText = [](TObject*, int, int, std::string& s) { s = "<" + s + ">"; };
+  ClickData(1, 1);
+  ClickData(1, 1);
+  ASSERT_TRUE(t->EditorMode());
+  EXPECT_EQ(dynamic_cast<TComboBox*>(t->InplaceEditor()), nullptr);
+  EXPECT_EQ(t->InplaceEditor()->Text(), "<0.000>");
+}
+
 TEST_F(NTabEd, ReadOnlyLocksTyping) {
   t->SetDataReadOnly(true);
   ClickData(1, 1);
@@ -486,6 +511,36 @@ TEST_F(NTabEd, HeadingMenuEntries) {
   TPoint corner = t->ClientToScreen(TPoint(cr.Left + 20, cr.Top + 20));
   EXPECT_EQ(app->Popups().back().X, corner.X);
   EXPECT_EQ(app->Popups().back().Y, corner.Y);
+}
+
+// A popup service that looks at the editor while its menu is open.
+class SnapshotPopups : public TPopupMenuService {
+ public:
+  explicit SnapshotPopups(TNTabEd* e) : Ed(e) {}
+  TMenuItem* ShowPopup(TPopupMenu&, int, int) override {
+    Shot = Ed->PaintToBitmap();
+    return nullptr;
+  }
+  TNTabEd* Ed;
+  std::unique_ptr<TBitmap> Shot;
+};
+
+TEST_F(NTabEd, OpenHeadingMenuOutlinesItsCell) {
+  SnapshotPopups svc(t);
+  app->SetPopupMenuService(&svc);
+  const int gc = t->ColOffset() + 1;
+  auto before = t->PaintToBitmap();
+  RightGrid(gc, 0);
+  app->SetPopupMenuService(nullptr);
+  ASSERT_TRUE(svc.Shot);
+  TRect r = t->CellRect(gc, 0);
+  // The outline inverts the cell's edge pixels; the inside stays.
+  for (TPoint p : {TPoint(r.Left + 3, r.Top), TPoint(r.Left + 3, r.Bottom - 1), TPoint(r.Right - 1, r.Top + 10)})
+    EXPECT_EQ(svc.Shot->GetPixel(p.X, p.Y), before->GetPixel(p.X, p.Y) ^ 0xFFFFFF) << p.X << "," << p.Y;
+  EXPECT_EQ(svc.Shot->GetPixel(r.Right - 3, r.Bottom - 3), before->GetPixel(r.Right - 3, r.Bottom - 3));
+  // Closed again: the plain heading.
+  auto after = t->PaintToBitmap();
+  EXPECT_EQ(after->GetPixel(r.Left + 3, r.Top), before->GetPixel(r.Left + 3, r.Top));
 }
 
 TEST_F(NTabEd, EditHeadingNamesAndAttributes) {
