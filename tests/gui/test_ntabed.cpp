@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -303,6 +305,31 @@ TEST_F(NTabEd, CopyWritesTheClipboardLayout) {
   EXPECT_DOUBLE_EQ(t->GetElem(3, 3), 9.0);  // the "####" cell is left alone
   EXPECT_DOUBLE_EQ(t->GetElem(2, 4), -0.25);
   EXPECT_DOUBLE_EQ(t->GetElem(3, 4), 100.0);
+}
+
+std::string ReadRef(const std::string& name) {
+  std::ifstream f(std::string(ZOL_TEST_SRC_DIR) + "/data/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+// The block written by tests/gui/ref/ntabed_copy.py with Python's formatting.
+TEST_F(NTabEd, CopyMatchesReferenceLayouts) {
+  t->SetElem(1, 1, 1.5);
+  t->SetCellState(2, 1, csInvalid);
+  t->SetElem(1, 2, -0.25);
+  t->SetElem(2, 2, 100);
+  t->SetElem(1, 3, 1e-300);
+  t->SetElem(2, 3, 123456789.125);
+  t->SetElemMarkedA(2, 3, true);  // marks do not matter
+  t->SetDecPlaces(2, 1);
+  SelectData(1, 1, 2, 3);
+  DataMenu(1, 1, D(7));
+  const std::string full = ReadRef("ntabed_copy_full.txt");
+  ASSERT_FALSE(full.empty());
+  EXPECT_EQ(Clipboard().AsText(), full);
+  t->SetClipboardUseFullPrec(false);
+  t->CopyToClipboard();
+  EXPECT_EQ(Clipboard().AsText(), ReadRef("ntabed_copy_cols.txt"));
 }
 
 TEST_F(NTabEd, PasteWritesThePrivateTable) {
