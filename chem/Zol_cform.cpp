@@ -1,9 +1,11 @@
 // Molecular formulas: parsing, weights, comparison, search by mass and painting.
 #include "chem/Zol_cform.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "chem/Zol_cdata.h"
 #include "math/Zol_math1.h"
@@ -161,6 +163,12 @@ void TMolForm::ScanMolFormula(const std::string& Text) {
   FForm = TFormulaRec();
   int pos = 1, mult = 1;
   const int len = static_cast<int>(Text.size());
+  FScanLen = Text.size();
+  struct StopAt {  // records where reading ended, however the loop is left
+    int& Pos;
+    int& Stop;
+    ~StopAt() { Stop = Pos; }
+  } stopAt{pos, FScanStop};
   while (pos <= len) {
     char c = Text[pos - 1];
     if (c == '(') {
@@ -182,16 +190,32 @@ void TMolForm::ScanMolFormula(const std::string& Text) {
       continue;
     }
     int z = 0, w = 0, n = 0;
-    if (!ScanNextFormPart(Text, pos, z, w, n)) break;
-    if (FForm.NumAtoms >= MaxFormulaEntries) break;  // no room for another entry
+    const int partStart = pos;
+    bool stored = ScanNextFormPart(Text, pos, z, w, n) && FForm.NumAtoms < MaxFormulaEntries;
     long total = static_cast<long>(n) * mult;
-    if (total > 255) break;  // the count does not fit its byte
+    // A part that cannot be read, finds no room or whose count does not fit its byte ends reading.
+    if (!stored || total > 255) {
+      pos = partStart;
+      break;
+    }
     int k = ++FForm.NumAtoms;
     FForm.AtNum[k] = static_cast<uint8_t>(z);
     FForm.AtWgt[k] = static_cast<uint16_t>(w);
     FForm.AtCnt[k] = static_cast<uint8_t>(total);
   }
   Repaint2();
+}
+
+bool TMolForm::SetChemFormula(const std::string& Text) {
+  TFormulaRec r;
+  int err = 0;
+  if (!ParseChemFormula(Text, r, err)) return false;
+  FText = Text;
+  FForm = r;
+  FScanStop = static_cast<int>(Text.size()) + 1;
+  FScanLen = Text.size();
+  Repaint2();
+  return true;
 }
 
 void TMolForm::ReadFromString(const std::string& Text) {
@@ -407,6 +431,169 @@ void TMolForm::DrawOn(TCanvas& C, int Left, int Top, int W, int H) {
 void TMolForm::Paint() {
   DrawOn(Canvas(), 0, 0, Width(), Height());
   if (OnPaint) OnPaint(this);
+}
+
+// ---------------------------------------------------------------- chemists' notation
+namespace {
+
+struct FormulaParser {
+  const std::string& T;
+  size_t P = 0;
+  bool Fail = false;
+
+  void SkipBlanks() {
+    while (P < T.size() && (T[P] == ' ' || T[P] == '\t')) ++P;
+  }
+  bool AtDigit() const { return P < T.size() && T[P] >= '0' && T[P] <= '9'; }
+  // A decimal number of at most 4 digits (the counts and mass numbers of formulas).
+  long Number() {
+    long v = 0;
+    int digits = 0;
+    while (AtDigit()) {
+      if (digits++ == 4) {
+        Fail = true;
+        return 0;
+      }
+      v = v * 10 + (T[P++] - '0');
+    }
+    return v;
+  }
+  // An optional count after a symbol or group: at least 1.
+  long Count() {
+    SkipBlanks();
+    if (!AtDigit()) return 1;
+    long n = Number();
+    if (n < 1) Fail = true;
+    return n;
+  }
+  bool AtSeparator() const {
+    if (P >= T.size()) return false;
+    if (T[P] == '.' || T[P] == '*') return true;
+    return T.compare(P, 2, "\xC2\xB7") == 0;  // the middle dot
+  }
+  void Add(int z, int mass, long n, std::vector<std::pair<std::pair<int, int>, long>>& into) {
+    for (auto& e : into)
+      if (e.first == std::make_pair(z, mass)) {
+        e.second += n;
+        return;
+      }
+    into.push_back({{z, mass}, n});
+  }
+  // An element symbol: a capital and an optional small letter; D and T are hydrogen isotopes.
+  bool Symbol(int& z, int& mass) {
+    if (P >= T.size() || T[P] < 'A' || T[P] > 'Z') return false;
+    std::string two = T.substr(P, 2), one = T.substr(P, 1);
+    if (two.size() == 2 && two[1] >= 'a' && two[1] <= 'z' && AtomicNumber(two) > 0) {
+      z = AtomicNumber(two);
+      P += 2;
+    } else if (one == "D" || one == "T") {
+      z = 1;
+      mass = one == "D" ? 2 : 3;
+      ++P;
+      return true;
+    } else if (AtomicNumber(one) > 0) {
+      z = AtomicNumber(one);
+      ++P;
+    } else {
+      return false;
+    }
+    mass = IntAtWeight(z);
+    return true;
+  }
+  // A sequence of atoms and groups up to a closing bracket, a separator or the end.
+  std::vector<std::pair<std::pair<int, int>, long>> Sequence(int depth) {
+    std::vector<std::pair<std::pair<int, int>, long>> out;
+    for (;;) {
+      SkipBlanks();
+      if (Fail || P >= T.size() || T[P] == ')' || T[P] == ']' || AtSeparator()) break;
+      char c = T[P];
+      if (c == '[' && P + 1 < T.size() && T[P + 1] >= '0' && T[P + 1] <= '9') {
+        // An isotope: [mass Symbol]
+        ++P;
+        long mass = Number();
+        int z = 0, m = 0;
+        if (Fail || mass < 1 || !Symbol(z, m) || P >= T.size() || T[P] != ']') {
+          Fail = true;
+          break;
+        }
+        ++P;
+        long n = Count();
+        Add(z, static_cast<int>(mass), n, out);
+      } else if (c == '(' || c == '[') {
+        if (depth >= 16) {
+          Fail = true;
+          break;
+        }
+        char close = c == '(' ? ')' : ']';
+        ++P;
+        auto inner = Sequence(depth + 1);
+        SkipBlanks();
+        if (Fail || inner.empty() || P >= T.size() || T[P] != close) {
+          Fail = true;
+          break;
+        }
+        ++P;
+        long n = Count();
+        for (auto& e : inner) Add(e.first.first, e.first.second, e.second * n, out);
+      } else {
+        int z = 0, m = 0;
+        if (!Symbol(z, m)) {
+          Fail = true;
+          break;
+        }
+        long n = Count();
+        Add(z, m, n, out);
+      }
+      for (auto& e : out)
+        if (e.second > 255) Fail = true;
+    }
+    return out;
+  }
+};
+
+}  // namespace
+
+bool ParseChemFormula(const std::string& Text, TFormulaRec& Formula, int& ErrorPos) {
+  Formula = TFormulaRec();
+  ErrorPos = 0;
+  FormulaParser p{Text};
+  std::vector<std::pair<std::pair<int, int>, long>> all;
+  bool first = true;
+  for (;;) {
+    p.SkipBlanks();
+    if (!first) {
+      if (!p.AtSeparator()) break;
+      p.P += Text[p.P] == '.' || Text[p.P] == '*' ? 1 : 2;
+      p.SkipBlanks();
+    }
+    first = false;
+    long mult = 1;
+    if (p.AtDigit()) {  // "5H2O"
+      mult = p.Number();
+      if (mult < 1) p.Fail = true;
+    }
+    auto part = p.Sequence(0);
+    if (p.Fail || part.empty()) {
+      p.Fail = true;
+      break;
+    }
+    for (auto& e : part) p.Add(e.first.first, e.first.second, e.second * mult, all);
+  }
+  for (auto& e : all)
+    if (e.second > 255) p.Fail = true;
+  if (!p.Fail && p.P < Text.size()) p.Fail = true;  // something the notation does not cover
+  if (!p.Fail && all.size() > static_cast<size_t>(MaxFormulaEntries)) p.Fail = true;
+  if (p.Fail || all.empty()) {
+    ErrorPos = static_cast<int>(std::min(p.P, Text.size())) + 1;
+    return false;
+  }
+  Formula.NumAtoms = static_cast<int32_t>(all.size());
+  for (size_t i = 0; i < all.size(); ++i) {
+    Formula.AtNum[i + 1] = static_cast<uint8_t>(all[i].first.first);
+    Formula.AtWgt[i + 1] = static_cast<uint16_t>(all[i].first.second);
+    Formula.AtCnt[i + 1] = static_cast<uint8_t>(all[i].second);
+  }
+  return true;
 }
 
 }  // namespace zol

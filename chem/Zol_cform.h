@@ -31,6 +31,19 @@ enum TIsotVisib { ivNone, ivSpecial, ivAlways };
 // Reads one formula part at the 1-based position Pos (see TMolForm).  A mass
 // number above 999 or a count above 255 makes the part fail.
 bool ScanNextFormPart(const std::string& Formula, int& Pos, int& AtNum, int& Weight, int& Count);
+// The formula notation chemists type, read strictly: element symbols with
+// their capitals ("Co" cobalt, "CO" carbon and oxygen), counts after symbols
+// and groups, groups in round or square brackets (nested, with a count after
+// them), hydrates and adducts joined by "·", "." or "*" with a leading count
+// ("CuSO4·5H2O"), isotopes as a mass number in square brackets before the
+// symbol ("[13C]H4"), D and T for hydrogen 2 and 3.  Blanks are ignored.
+// Equal (element, mass number) entries are merged in order of first
+// appearance; the mass number of an entry without isotope is the element's
+// nominal one.  Anything the notation does not cover, an entry count above
+// 255 or more than 20 entries makes the result false with Formula cleared and
+// ErrorPos the 1-based byte position where reading failed.
+bool ParseChemFormula(const std::string& Text, TFormulaRec& Formula, int& ErrorPos);
+
 // Symbol and count (Mode 1: mass number, symbol, count).
 std::string ChemElem(int AtNum, int AtWgt, int Count, int Mode);
 
@@ -72,7 +85,17 @@ class TMolForm : public TGraphicControl {
   const TFormulaRec& AsFormulaRec() const { return FForm; }
   void SetFormulaRec(const TFormulaRec& r);
 
+  // Reads the formula by the classic rules: consecutive letters form one
+  // symbol, so "CO2" reads as Co2 and "HF" as Hf, and reading stops at the
+  // first part it cannot read.  ScanComplete tells whether the whole text was
+  // read, ScanStopPos the 1-based position where reading stopped (the text
+  // length + 1 when complete).
   void ScanMolFormula(const std::string& Text);
+  bool ScanComplete() const { return FScanStop > static_cast<int>(FScanLen); }
+  int ScanStopPos() const { return FScanStop; }
+  // Reads Text with ParseChemFormula; on success the entries are replaced and
+  // the text kept as FormulaText, otherwise nothing changes.  Answers success.
+  bool SetChemFormula(const std::string& Text);
   // Reads parts the same way as ScanMolFormula but without group handling.
   void ReadFromString(const std::string& Text);
   std::string AsString(int Mode) const;
@@ -115,6 +138,8 @@ class TMolForm : public TGraphicControl {
 
   TFormulaRec FForm;
   std::string FText;
+  int FScanStop = 1;
+  size_t FScanLen = 0;
   TIsotVisib FIsotVis = ivSpecial;
   bool FUseDeut = true, FShowAsText = false, FTransparent = false;
   TColor FColorBkg = clBtnFace, FColorTxt = clBlack;

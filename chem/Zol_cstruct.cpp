@@ -3,6 +3,7 @@
 #include "chem/Zol_cstruct.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -461,7 +462,149 @@ int TCTab::FindSSSR(RingListType& Rings) {
         if (NBonds(ring.Atoms[k]) <= 2) marked[ring.Atoms[k]] = true;
     }
   }
+  CompleteRingSet(Rings);
   return Rings.NumRings;
+}
+
+namespace {
+
+// Rings as sets of bonds over GF(2): one bit per bond.
+using BondSet = std::bitset<MaxAtoms * MaxConn / 2 + 1>;
+
+// A reduced row-echelon basis of bond sets (each row keyed by a pivot bit
+// that no other row has).
+class Gf2Basis {
+ public:
+  int Rank() const { return static_cast<int>(FRows.size()); }
+  bool Dependent(BondSet v) const { return Reduce(v).none(); }
+  // Adds v when it is independent of the rows; answers whether it was.
+  bool Insert(const BondSet& v) {
+    BondSet r = Reduce(v);
+    if (r.none()) return false;
+    size_t pivot = 0;
+    while (!r.test(pivot)) ++pivot;
+    for (auto& [p, row] : FRows)
+      if (row.test(pivot)) row ^= r;
+    FRows.emplace_back(pivot, r);
+    return true;
+  }
+
+ private:
+  BondSet Reduce(BondSet v) const {
+    for (const auto& [pivot, row] : FRows)
+      if (v.test(pivot)) v ^= row;
+    return v;
+  }
+  std::vector<std::pair<size_t, BondSet>> FRows;
+};
+
+}  // namespace
+
+// The search by start atoms can miss rings whose atoms all lie in smaller
+// rings (an eight-membered ring with four three-membered rings fused onto it
+// is never searched from its own atoms).  The set must span the cycle space:
+// it is completed with the shortest independent cycles of Horton's candidate
+// set (J. D. Horton, SIAM J. Comput. 16 (1987) 358-366: for every atom v and
+// bond x-y, the shortest path v..x, the bond and the shortest path y..v),
+// independence tested by Gaussian elimination over GF(2), until the number of
+// independent rings equals bonds - atoms + connected parts.
+void TCTab::CompleteRingSet(RingListType& Rings) const {
+  const int need = RingsInMolecule();
+  if (need <= 0) return;
+  // Number the bonds.
+  int bondNo[MaxAtoms + 1][MaxAtoms + 1] = {};
+  int nb = 0;
+  for (int a = 1; a <= FNAtoms; ++a)
+    for (int s = 1; s <= MaxConn && FAt[a].ConnTo[s]; ++s) {
+      int b = FAt[a].ConnTo[s];
+      if (b > a && b <= FNAtoms) bondNo[a][b] = bondNo[b][a] = nb++;
+    }
+  auto bondsOf = [&](const RingType& r) {
+    BondSet set;
+    for (int i = 1; i <= r.Length; ++i) {
+      int a = r.Atoms[i], b = r.Atoms[i % r.Length + 1];
+      set.flip(static_cast<size_t>(bondNo[a][b]));
+    }
+    return set;
+  };
+  Gf2Basis basis;
+  for (int r = 1; r <= Rings.NumRings; ++r) basis.Insert(bondsOf(Rings.Rings[r]));
+  if (basis.Rank() >= need) return;
+
+  // Horton's candidates, shortest first.
+  std::vector<RingType> cand;
+  for (int v = 1; v <= FNAtoms; ++v) {
+    int dist[MaxAtoms + 1], parent[MaxAtoms + 1];
+    std::fill(dist, dist + MaxAtoms + 1, -1);
+    std::fill(parent, parent + MaxAtoms + 1, 0);
+    std::vector<int> queue{v};
+    dist[v] = 0;
+    for (size_t q = 0; q < queue.size(); ++q) {
+      int x = queue[q];
+      for (int s = 1; s <= MaxConn && FAt[x].ConnTo[s]; ++s) {
+        int y = FAt[x].ConnTo[s];
+        if (y > FNAtoms || dist[y] >= 0) continue;
+        dist[y] = dist[x] + 1;
+        parent[y] = x;
+        queue.push_back(y);
+      }
+    }
+    auto pathTo = [&](int x) {  // x .. v
+      std::vector<int> p;
+      for (int a = x; a != 0; a = a == v ? 0 : parent[a]) p.push_back(a);
+      return p;
+    };
+    for (int x = 1; x <= FNAtoms; ++x)
+      for (int s = 1; s <= MaxConn && FAt[x].ConnTo[s]; ++s) {
+        int y = FAt[x].ConnTo[s];
+        if (y <= x || y > FNAtoms || dist[x] < 0 || dist[y] < 0) continue;
+        std::vector<int> px = pathTo(x), py = pathTo(y);
+        int len = static_cast<int>(px.size() + py.size()) - 1;
+        if (len < 3 || len > MaxAtoms) continue;
+        // The two paths may meet only in v.
+        bool seen[MaxAtoms + 1] = {};
+        bool simple = true;
+        for (int a : px) seen[a] = true;
+        for (size_t i = 0; i + 1 < py.size(); ++i) simple &= !seen[py[i]];
+        if (!simple) continue;
+        RingType ring;
+        ring.Length = len;
+        int k = 0;
+        for (auto it = px.rbegin(); it != px.rend(); ++it) ring.Atoms[++k] = static_cast<uint8_t>(*it);
+        for (size_t i = 0; i + 1 < py.size(); ++i) ring.Atoms[++k] = static_cast<uint8_t>(py[i]);
+        cand.push_back(ring);
+      }
+  }
+  std::stable_sort(cand.begin(), cand.end(),
+                   [](const RingType& a, const RingType& b) { return a.Length < b.Length; });
+  std::vector<int> added;  // lengths of the rings the completion added
+  for (const RingType& ring : cand) {
+    if (basis.Rank() >= need || Rings.NumRings >= MaxRings) break;
+    if (basis.Insert(bondsOf(ring))) {
+      Rings.Rings[++Rings.NumRings] = ring;
+      added.push_back(ring.Length);
+    }
+  }
+  // A ring of the same length that no set of shorter rings adds up to is as
+  // much a smallest ring as the one chosen (the three four-membered rings of
+  // prismane): such rings are added too, so that the set does not depend on
+  // the order of the atoms.
+  std::sort(added.begin(), added.end());
+  added.erase(std::unique(added.begin(), added.end()), added.end());
+  for (int len : added) {
+    Gf2Basis shorter;
+    for (int r = 1; r <= Rings.NumRings; ++r)
+      if (Rings.Rings[r].Length < len) shorter.Insert(bondsOf(Rings.Rings[r]));
+    for (const RingType& ring : cand)
+      if (ring.Length < len) shorter.Insert(bondsOf(ring));
+    for (const RingType& ring : cand) {
+      if (ring.Length != len || Rings.NumRings >= MaxRings) continue;
+      BondSet b = bondsOf(ring);
+      bool present = false;
+      for (int r = 1; r <= Rings.NumRings && !present; ++r) present = bondsOf(Rings.Rings[r]) == b;
+      if (!present && !shorter.Dependent(b)) Rings.Rings[++Rings.NumRings] = ring;
+    }
+  }
 }
 
 int TCTab::CalcAttributes() {
@@ -1195,6 +1338,16 @@ class StreamLines : public LineSrc {
   TStream& S;
 };
 
+// Length in bytes of the UTF-8 sequence that starts s (1 for other bytes).
+size_t Utf8SeqLen(const std::string& s) {
+  unsigned char c = static_cast<unsigned char>(s[0]);
+  size_t n = c >= 0xF0 && c < 0xF8 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+  if (n > s.size()) return 1;
+  for (size_t i = 1; i < n; ++i)
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
+  return n;
+}
+
 std::string TrimBl(const std::string& s) {
   size_t b = s.find_first_not_of(" \t");
   if (b == std::string::npos) return "";
@@ -1231,11 +1384,15 @@ bool IntField(const std::string& f, int& v, int Def = 0) {
   return true;
 }
 
+// Decimal number field: digits, one sign, a point and an exponent only
+// (no hexadecimal, no inf or nan words).
 bool RealField(const std::string& f, double& v) {
   if (f.empty()) {
     v = 0;
     return true;
   }
+  for (char c : f)
+    if (!((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E')) return false;
   char* end = nullptr;
   v = std::strtod(f.c_str(), &end);
   return end == f.c_str() + f.size() && std::isfinite(v) && std::fabs(v) < 1e15;
@@ -1253,7 +1410,9 @@ struct CTabIO {
     if (na < 1 || na > MaxAtoms || nb < 0 || nb > MaxAtoms * MaxConn / 2) return false;
     T.FNAtoms = na;
     for (int a = 1; a <= na; ++a) {
-      if (!src.Next(l) || l.size() < 31) return false;
+      // Every field read (through the charge code, column 39) must be complete:
+      // a shorter line is a cut file.
+      if (!src.Next(l) || l.size() < 39) return false;
       CTElem& e = T.FAt[a];
       ClearCTElem(e);
       double c[3];
@@ -1261,16 +1420,21 @@ struct CTabIO {
           !RealField(Field(l, 21, 30), c[2]))
         return false;
       for (int k = 0; k < 3; ++k) e.Coords[k] = static_cast<float>(c[k]);
-      e.AtNum = static_cast<uint8_t>(AtomicNumber(Field(l, 32, 34)));
+      // The symbol must name an element (D and T stand for hydrogen 2 and 3);
+      // an unknown symbol could not be written back.
+      std::string sym = Field(l, 32, 34);
+      int isoH = sym == "D" ? 2 : sym == "T" ? 3 : 0;
+      e.AtNum = static_cast<uint8_t>(isoH ? 1 : AtomicNumber(sym));
+      if (e.AtNum == 0) return false;
       int md = 0, cc = 0;
       if (!IntField(Field(l, 35, 36), md) || !IntField(Field(l, 37, 39), cc)) return false;
-      int w = IntAtWeight(e.AtNum) + md;
-      if (w < 0 || w > 65535) return false;
+      int w = (isoH ? isoH : IntAtWeight(e.AtNum)) + md;
+      if (w < 1 || w > 65535) return false;
       e.AtWeight = static_cast<uint16_t>(w);
+      // Charge codes 0..7 only: other values are not charges the format can hold.
       static const int kCharge[8] = {0, 3, 2, 1, 0, -1, -2, -3};
-      int q = (cc >= 1 && cc <= 7) ? kCharge[cc] : cc;
-      if (q < -128 || q > 127) return false;
-      e.Charge = static_cast<int8_t>(q);
+      if (cc < 0 || cc > 7) return false;
+      e.Charge = static_cast<int8_t>(kCharge[cc]);
     }
     bool typeOk = true;
     for (int b = 1; b <= nb; ++b) {
@@ -1410,7 +1574,8 @@ struct CTabIO {
     for (int i = 0; i < comments; ++i) {
       std::string l;
       if (!ReadLn(F, l)) return false;
-      if (!l.empty()) T.FName += l.substr(1);
+      // The first character (a whole UTF-8 sequence) is the line's lead-in.
+      if (!l.empty()) T.FName += l.substr(Utf8SeqLen(l));
     }
     Tokens tk{F, std::istringstream()};
     int slots = G ? 8 : 0;
@@ -1422,7 +1587,9 @@ struct CTabIO {
       if (!G && !tk.Int(seq)) return false;
       if (!tk.Int(z) || !tk.Int(w) || !tk.Int(at) || !tk.Int(q) || !tk.Real(x) || !tk.Real(y)) return false;
       if (!G && !tk.Real(zc)) return false;
-      if (z < 0 || z > 255 || w < 0 || w > 65535 || at < 0 || at > 255 || q < -128 || q > 127) return false;
+      // Values every writer of the suite can hold: a known element, charges of
+      // at most 15 units.
+      if (z < 1 || z > MaxElem || w < 0 || w > 65535 || at < 0 || at > 255 || q < -15 || q > 15) return false;
       if (G) k = slots;
       else if (!tk.Int(k)) return false;
       if (k < 0 || k > MaxConn) return false;
@@ -1453,6 +1620,11 @@ struct CTabIO {
       for (int s = 1; s <= MaxConn && T.FAt[a].ConnTo[s]; ++s)
         if (!HasRoom(T.FAt[T.FAt[a].ConnTo[s]], a)) return false;
     T.MakeSymmetricConnections();
+    // Several atoms may claim the last free slot of one partner: a bond that
+    // is stored on one side only is refused.
+    for (int a = 1; a <= N; ++a)
+      for (int s = 1; s <= MaxConn && T.FAt[a].ConnTo[s]; ++s)
+        if (T.CheckConnect(T.FAt[a].ConnTo[s], a) == 0) return false;
     return true;
   }
 };

@@ -141,6 +141,12 @@ class TCTab : public TComponent {
   // Independent rings: bonds - atoms + connected parts.
   int RingsInMolecule() const;
   int FindShortestRings(int Start, RingListType& Rings);
+  // The smallest set of smallest rings: the shortest rings through each atom
+  // in number order (atoms with at most two bonds that lie in a found ring are
+  // not used as start atoms again), completed with the shortest independent
+  // cycles until the set spans all bonds - atoms + connected parts
+  // independent rings; rings of the completing lengths that no shorter rings
+  // add up to are kept as well.  At most MaxRings rings.
   int FindSSSR(RingListType& Rings);
   static bool RingInRingList(const RingType& Ring, const RingListType& Rings);
   int CalcAttributes();
@@ -207,6 +213,7 @@ class TCTab : public TComponent {
 
  private:
   bool Ok(int a) const { return a >= 1 && a <= FNAtoms; }
+  void CompleteRingSet(RingListType& Rings) const;
   void AssignNoChange(const TCTab& o);
   friend struct CTabIO;
 

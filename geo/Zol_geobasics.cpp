@@ -85,8 +85,38 @@ bool GeoDatumKnown(int Ix) {
 }
 
 namespace {
-inline double MajorOf(TGeoEllipsoid e) { return GeoEllipsoidData[static_cast<int>(e) % GeoEllipsoidCount].MajorAxis; }
-inline double MinorOf(TGeoEllipsoid e) { return GeoEllipsoidData[static_cast<int>(e) % GeoEllipsoidCount].MinorAxis; }
+// The axes of a catalogued ellipsoid; a value outside the catalogue raises
+// (naming the routine that was called) instead of standing for another one.
+const TEllipsoidAxes& AxesOf(TGeoEllipsoid e, const char* Routine) {
+  const int ix = static_cast<int>(e);
+  if (ix < 0 || ix >= GeoEllipsoidCount)
+    throw EZOLGeoBasicsError(std::string(Routine) + ": unknown ellipsoid " + std::to_string(ix));
+  return GeoEllipsoidData[ix];
+}
+#define MajorOf(e) AxesOf(e, __func__).MajorAxis
+#define MinorOf(e) AxesOf(e, __func__).MinorAxis
+
+// Reduces an angle in radians to (-pi, pi].
+double ReduceAngle(double a) {
+  if (!std::isfinite(a)) return a;
+  double r = std::remainder(a, 2.0 * kPi);
+  return r <= -kPi ? r + 2.0 * kPi : r;
+}
+
+void LatitudeInRange(double Lat, const char* Routine) {
+  if (!(Lat >= -90.0 && Lat <= 90.0))
+    throw EZOLGeoBasicsError(std::string(Routine) + ": latitude outside -90..90");
+}
+
+void CartesianOf(double Lat, double Long, double Height, double a, double e2, double& X, double& Y,
+                 double& Z) {
+  const double phi = Lat * kDegToRad, lam = Long * kDegToRad;
+  const double sphi = std::sin(phi), cphi = std::cos(phi);
+  const double N = a / std::sqrt(1.0 - e2 * sphi * sphi);
+  X = (N + Height) * cphi * std::cos(lam);
+  Y = (N + Height) * cphi * std::sin(lam);
+  Z = (N * (1.0 - e2) + Height) * sphi;
+}
 }  // namespace
 
 // ---------------------------------------------------------------- ellipsoid arithmetic
@@ -142,13 +172,8 @@ double EllipsoidMinAxEcc(double MajorAxis, double EccSquared) {
 void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid Ellipsoid, double& X,
                     double& Y, double& Z) {
   const double a = MajorOf(Ellipsoid);
-  const double e2 = GeoEllEccSquared(Ellipsoid);
-  const double phi = Lat * kDegToRad, lam = Long * kDegToRad;
-  const double sphi = std::sin(phi), cphi = std::cos(phi);
-  const double N = a / std::sqrt(1.0 - e2 * sphi * sphi);
-  X = (N + Height) * cphi * std::cos(lam);
-  Y = (N + Height) * cphi * std::sin(lam);
-  Z = (N * (1.0 - e2) + Height) * sphi;
+  LatitudeInRange(Lat, "GeoToCartesian");
+  CartesianOf(Lat, Long, Height, a, GeoEllEccSquared(Ellipsoid), X, Y, Z);
 }
 
 void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid, double& Lat,
@@ -182,8 +207,9 @@ int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, in
   int status = 0;
   if (SourceDatum < 1 || SourceDatum > DatumCount) status = -1;
   if (TargetDatum < 1 || TargetDatum > DatumCount) status = -2;
-  if (Lat < -90.0 || Lat > 90.0) status = -3;
-  if (Long < -180.0 || Long > 180.0) status = -4;
+  // NaN fails these checks too: a NaN position is never a success.
+  if (!(Lat >= -90.0 && Lat <= 90.0)) status = -3;
+  if (!(Long >= -180.0 && Long <= 180.0)) status = -4;
   const TDatumRec* src = GeoDatum(SourceDatum);
   const TDatumRec* dst = GeoDatum(TargetDatum);
   if (!src || !dst) {  // the outputs are left undefined as NaN
@@ -194,8 +220,14 @@ int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, in
     LatOut = LongOut = HeightOut = NaN;
     return status != 0 ? status : -5;
   }
+  if (std::isnan(Lat) || std::isnan(Long) || std::isnan(Height)) {
+    LatOut = LongOut = HeightOut = NaN;
+    return status != 0 ? status : -3;
+  }
+  // Latitudes and longitudes out of range are reported, but the computation goes on.
   double X, Y, Z;
-  GeoToCartesian(Lat, Long, Height, src->Ellipsoid, X, Y, Z);
+  CartesianOf(Lat, Long, Height, AxesOf(src->Ellipsoid, "HelmertTransform").MajorAxis,
+              GeoEllEccSquared(src->Ellipsoid), X, Y, Z);
   constexpr double kSecToRad = kPi / 180.0 / 3600.0;
   // source datum -> WGS 84 (position vector rotations)
   double s = 1.0 + src->Scale * 1e-6;
@@ -253,7 +285,9 @@ void LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid Ellips
   const double N = a * a / (b * std::sqrt(1.0 + nu2));
   const double t = std::tan(Phi);
   const double t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
-  const double l = Lambda - Lambda0;
+  // The difference of longitudes counts the short way round: 176.5 degrees east
+  // seen from zone 1 (177 degrees west) is 6.5 degrees west of it.
+  const double l = ReduceAngle(Lambda - Lambda0);
   const double l3coef = 1.0 - t2 + nu2;
   const double l4coef = 5.0 - t2 + 9.0 * nu2 + 4.0 * nu2 * nu2;
   const double l5coef = 5.0 - 18.0 * t2 + t4 + 14.0 * nu2 - 58.0 * t2 * nu2;
@@ -309,8 +343,8 @@ void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid, do
                X8 = X7 * X;
   Phi = phif + x2frac * x2poly * X2 + x4frac * x4poly * X4 + x6frac * x6poly * X6 +
         x8frac * x8poly * X8;
-  Lambda = Lambda0 + x1frac * X + x3frac * x3poly * X3 + x5frac * x5poly * X5 +
-           x7frac * x7poly * X7;
+  Lambda = ReduceAngle(Lambda0 + x1frac * X + x3frac * x3poly * X3 + x5frac * x5poly * X5 +
+                       x7frac * x7poly * X7);
 }
 
 // ---------------------------------------------------------------- UTM
@@ -363,12 +397,13 @@ void UTMToLatLong(double Easting, double Northing, int Zone, bool SouthHemi,
   double phi, lam;
   TMToLatLong(x, y, UTMCentralMeridian(Zone), Ellipsoid, phi, lam);
   Lat = phi * kRadToDeg;
-  Long = lam * kRadToDeg;
+  Long = ReduceAngle(lam) * kRadToDeg;
 }
 
 // ---------------------------------------------------------------- UPS
 void LatLongToUPS(double Lat, double Long, TGeoEllipsoid Ellipsoid, double& X, double& Y) {
   const double a = MajorOf(Ellipsoid), b = MinorOf(Ellipsoid);
+  LatitudeInRange(Lat, "LatLongToUPS");
   const double e = std::sqrt(std::fabs(1.0 - (b / a) * (b / a)));
   const double c = (Lat >= 0.0 ? 90.0 - Lat : Lat + 90.0) * kDegToRad;
   const double rho = a * kUPSScale * 2.0 * std::tan(c / 2.0) * std::exp(e * std::atanh(e * std::cos(c))) /

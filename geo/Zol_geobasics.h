@@ -77,6 +77,8 @@ inline constexpr int32_t CapAltitudeUnknown = INT32_MIN;
 extern const TCountryRec CountryData[CountryCount];
 
 // ---- ellipsoid arithmetic
+// An ellipsoid value outside the catalogue (0..GeoEllipsoidCount-1) raises
+// EZOLGeoBasicsError in every routine that takes one.
 double GeoEllEccSquared(TGeoEllipsoid Ellipsoid);
 double GeoEllEccSquared(double Axis1, double Axis2);
 double GeoEllEccSquared(double RecipFlattening);
@@ -87,30 +89,48 @@ double EllipsoidMinAxFlat(double MajorAxis, double RecipFlattening);
 double EllipsoidMinAxEcc(double MajorAxis, double EccSquared);
 
 // ---- cartesian coordinates
+// Lat, Long in degrees, Height and X, Y, Z in metres.  A latitude outside
+// -90..90 (or NaN) raises EZOLGeoBasicsError.
 void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid Ellipsoid, double& X,
                     double& Y, double& Z);
+// X, Y, Z in metres; Lat, Long in degrees (Long in -180..180), Height in metres.
 void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid, double& Lat,
                     double& Long, double& Height);
 
+// Lat, Long and the results in degrees, heights in metres.
 // Status: 0 success, -1 bad source datum, -2 bad target datum, -3 latitude outside
-// -90..90, -4 longitude outside -180..180, -5 a datum's shift is unknown.
+// -90..90, -4 longitude outside -180..180, -5 a datum's shift is unknown.  A
+// NaN latitude, longitude or height gives NaN results and status -3 (or -4).
 int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, int TargetDatum,
                      double& LatOut, double& LongOut, double& HeightOut);
 
 // ---- transverse Mercator, UTM, UPS
+// Length in metres of the meridian from the equator to latitude Phi (radians).
 double ArcLengthOfMeridian(double Phi, TGeoEllipsoid Ellipsoid);
+// Central meridian of a UTM zone in RADIANS; 0 for a zone outside 1..60.
 double UTMCentralMeridian(int Zone);
+// Lat, Long in degrees.
 void GeoToUTMZone(double Lat, double Long, int& Zone, char& Letter);
 std::string GeoToUTMZone(double Lat, double Long);
+// Transverse Mercator at scale 1.  Phi, Lambda and the central meridian
+// Lambda0 in RADIANS; X (east of the central meridian) and Y (north of the
+// equator) in metres.  Lambda - Lambda0 is taken the short way round.
 void LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid Ellipsoid, double& X,
                  double& Y);
+// The inverse: X, Y in metres, Lambda0 in RADIANS; Phi and Lambda in RADIANS,
+// Lambda in (-pi, pi].
 void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid, double& Phi,
                  double& Lambda);
+// Lat, Long in degrees; Easting, Northing in metres.
 void LatLongToUTM(double Lat, double Long, TGeoEllipsoid Ellipsoid, int& Zone, double& Easting,
                   double& Northing);
+// Easting, Northing in metres; Lat, Long in degrees, Long in (-180, 180].
 void UTMToLatLong(double Easting, double Northing, int Zone, bool SouthHemi,
                   TGeoEllipsoid Ellipsoid, double& Lat, double& Long);
+// Lat, Long in degrees; X, Y in metres.  A latitude outside -90..90 (or NaN)
+// raises EZOLGeoBasicsError.
 void LatLongToUPS(double Lat, double Long, TGeoEllipsoid Ellipsoid, double& X, double& Y);
+// X, Y in metres; Lat, Long in degrees.
 void UPSToLatLong(double X, double Y, bool SouthHemi, TGeoEllipsoid Ellipsoid, double& Lat,
                   double& Long);
 

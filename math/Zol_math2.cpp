@@ -1,6 +1,7 @@
 #include "math/Zol_math2.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -277,7 +278,7 @@ TCurveFit::TCurveFit(TComponent* AOwner) : TComponent(AOwner) {
 TCurveFit::~TCurveFit() = default;
 
 void TCurveFit::DataChanged() {
-  FSplineValid = false;
+  FSplineValid = FSmoothValid = false;
   FRankValid = false;
 }
 
@@ -762,8 +763,34 @@ double TCurveFit::KendallsTau(double& Prob) const {
   if (FNumData < 3 || den == 0) return 0;
   const double tau = static_cast<double>(C - D) / den;
   const double n = FNumData;
-  const double v = (4 * n + 10) / (9 * n * (n - 1));
-  Prob = 1.0 - ErfApprox(std::fabs(tau) / std::sqrt(v) / std::sqrt(2.0));
+  // Tie groups of x and of y: Σt(t−1)/2, Σt(t−1)(t−2) and Σt(t−1)(2t+5).
+  auto ties = [](std::vector<double> v, double& pairs, double& t3, double& t5) {
+    std::sort(v.begin(), v.end());
+    pairs = t3 = t5 = 0;
+    for (size_t i = 0; i < v.size();) {
+      size_t j = i;
+      while (j < v.size() && v[j] == v[i]) ++j;
+      const double t = static_cast<double>(j - i);
+      pairs += t * (t - 1) / 2;
+      t3 += t * (t - 1) * (t - 2);
+      t5 += t * (t - 1) * (2 * t + 5);
+      i = j;
+    }
+  };
+  double xp, x3, x5, yp, y3, y5;
+  ties(Column(1), xp, x3, x5);
+  ties(Column(2), yp, y3, y5);
+  if (xp == 0 && yp == 0) {
+    const double v = (4 * n + 10) / (9 * n * (n - 1));
+    Prob = 1.0 - ErfApprox(std::fabs(tau) / std::sqrt(v) / std::sqrt(2.0));
+  } else {
+    // With ties, the variance of C − D corrected for them (Kendall, Rank
+    // Correlation Methods, 1970, eq. 4.4): the normal approximation of C − D.
+    const double m = n * (n - 1);
+    const double var = (m * (2 * n + 5) - x5 - y5) / 18 + 2 * xp * yp / m + x3 * y3 / (9 * m * (n - 2));
+    Prob = var > 0 ? 1.0 - ErfApprox(std::fabs(static_cast<double>(C - D)) / std::sqrt(var) / std::sqrt(2.0))
+                   : 1.0;
+  }
   return tau;
 }
 
@@ -975,27 +1002,27 @@ int TCurveFit::ImportASC(const std::string& FileName) {
 void TCurveFit::SetNatural1(bool v) {
   if (v == FNatural1) return;
   FNatural1 = v;
-  FSplineValid = false;
+  FSplineValid = FSmoothValid = false;
 }
 void TCurveFit::SetNaturalN(bool v) {
   if (v == FNaturalN) return;
   FNaturalN = v;
-  FSplineValid = false;
+  FSplineValid = FSmoothValid = false;
 }
 void TCurveFit::SetY1Dash(double v) {
   if (v == FY1Dash) return;
   FY1Dash = v;
-  FSplineValid = false;
+  FSplineValid = FSmoothValid = false;
 }
 void TCurveFit::SetYNDash(double v) {
   if (v == FYNDash) return;
   FYNDash = v;
-  FSplineValid = false;
+  FSplineValid = FSmoothValid = false;
 }
 void TCurveFit::SetSplineSmoothing(double v) {
   if (v == FSplineSmoothing) return;
   FSplineSmoothing = v;
-  FSplineValid = false;
+  FSplineValid = FSmoothValid = false;
 }
 
 // ================================================================ filters
@@ -1588,6 +1615,675 @@ TPointDoubleArray Convex2DHull(const TPointDoubleArray& Points) {
     }
   }
   return hull;
+}
+
+}  // namespace zol
+
+namespace zol {
+
+// ================================================================ linearisable fits
+namespace {
+constexpr long double kTiny = 1e-30L;
+
+// Solves the symmetric 3 × 3 system S·c = r by Gaussian elimination with
+// partial pivoting; false when it is singular.
+bool Solve3(const long double S[3][3], const long double r[3], long double c[3]) {
+  long double a[3][4];
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) a[i][j] = S[i][j];
+    a[i][3] = r[i];
+  }
+  long double scale = 0;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) scale = std::max(scale, std::fabs(a[i][j]));
+  if (scale == 0) return false;
+  for (int col = 0; col < 3; ++col) {
+    int piv = col;
+    for (int i = col + 1; i < 3; ++i)
+      if (std::fabs(a[i][col]) > std::fabs(a[piv][col])) piv = i;
+    if (std::fabs(a[piv][col]) <= 1e-17L * scale) return false;
+    for (int j = 0; j < 4; ++j) std::swap(a[col][j], a[piv][j]);
+    for (int i = 0; i < 3; ++i) {
+      if (i == col) continue;
+      long double f = a[i][col] / a[col][col];
+      for (int j = col; j < 4; ++j) a[i][j] -= f * a[col][j];
+    }
+  }
+  for (int i = 0; i < 3; ++i) c[i] = a[i][3] / a[i][i];
+  return true;
+}
+}  // namespace
+
+void TCurveFit::LineFit(const char* Name, long double su, long double sv, long double suu, long double suv,
+                        long double svv, bool Invalid, double& k, double& d, double& FitQual) const {
+  k = d = FitQual = 0;
+  if (FNumData < 2) throw EZOLMath2Error(std::string(Name) + ": not enough data points");
+  if (Invalid) throw EZOLMath2Error(std::string(Name) + ": data not suitable for this model");
+  const long double n = FNumData;
+  const long double den = n * suu - su * su;
+  // All u equal (to the precision of the sums): no line.
+  if (!(den > 1e-16L * n * suu) || !(std::fabs(den) > kTiny))
+    throw EZOLMath2Error(std::string(Name) + ": data not suitable for this model");
+  const long double kk = (n * suv - su * sv) / den;
+  k = static_cast<double>(kk);
+  d = static_cast<double>((sv - kk * su) / n);
+  const long double qv = n * svv - sv * sv;
+  FitQual = qv > 0 ? static_cast<double>((n * suv - su * sv) * (n * suv - su * sv) / (den * qv)) : 1.0;
+}
+
+void TCurveFit::CalcReciLinFit(double& k, double& d, double& FitQual) const {
+  const TSums& s = FSums;
+  LineFit("CalcReciLinFit", s.x, s.rY, s.x2, s.xDivY, s.rY2, FYRecipInvalid, k, d, FitQual);
+}
+
+void TCurveFit::CalcHyperbolFit(double& k, double& d, double& FitQual) const {
+  const TSums& s = FSums;
+  LineFit("CalcHyperbolFit", s.rX, s.y, s.rX2, s.yDivX, s.y2, FXRecipInvalid, k, d, FitQual);
+}
+
+void TCurveFit::CalcReciHyperbolFit(double& k, double& d, double& FitQual) const {
+  const TSums& s = FSums;
+  LineFit("CalcReciHyperbolFit", s.rX, s.rY, s.rX2, s.rXY, s.rY2, FXRecipInvalid || FYRecipInvalid, k, d, FitQual);
+}
+
+void TCurveFit::CalcLogFit(double& k, double& d, double& FitQual) const {
+  const TSums& s = FSums;
+  LineFit("CalcLogFit", s.lnX, s.y, s.lnX2, s.yLnX, s.y2, FXLogInvalid, k, d, FitQual);
+}
+
+void TCurveFit::CalcReciLogFit(double& k, double& d, double& FitQual) const {
+  const TSums& s = FSums;
+  LineFit("CalcReciLogFit", s.lnX, s.rY, s.lnX2, s.lnXDivY, s.rY2, FXLogInvalid || FYRecipInvalid, k, d, FitQual);
+}
+
+void TCurveFit::CalcPowerFit(double& k, double& d, double& FitQual) const {
+  const TSums& s = FSums;
+  LineFit("CalcPowerFit", s.lnX, s.lnY, s.lnX2, s.lnXLnY, s.lnY2, FXLogInvalid || FYLogInvalid, k, d, FitQual);
+  d = std::exp(d);
+}
+
+void TCurveFit::CalcExponentialFit(double& k, double& d, double& FitQual) const {
+  const TSums& s = FSums;
+  LineFit("CalcExponentialFit", s.x, s.lnY, s.x2, s.xLnY, s.lnY2, FYLogInvalid, k, d, FitQual);
+  d = std::exp(d);
+}
+
+void TCurveFit::Fit3(const char* Name, const long double S[3][3], const long double r[3], long double svv,
+                     long double sv, bool Invalid, double c[3], double& FitQual) const {
+  c[0] = c[1] = c[2] = FitQual = 0;
+  if (FNumData < 3) throw EZOLMath2Error(std::string(Name) + ": not enough data points");
+  if (Invalid) throw EZOLMath2Error(std::string(Name) + ": data not suitable for this model");
+  long double x[3];
+  if (!Solve3(S, r, x)) throw EZOLMath2Error(std::string(Name) + ": data not suitable for this model");
+  const long double n = FNumData;
+  // Residual and total sums of squares of the transformed values.
+  const long double ssRes = svv - (x[0] * r[0] + x[1] * r[1] + x[2] * r[2]);
+  const long double ssTot = svv - sv * sv / n;
+  FitQual = ssTot > 0 ? static_cast<double>(std::clamp(1 - ssRes / ssTot, 0.0L, 1.0L)) : 1.0;
+  for (int i = 0; i < 3; ++i) c[i] = static_cast<double>(x[i]);
+}
+
+void TCurveFit::CalcHoerlFit(double& a, double& b, double& c, double& FitQual) const {
+  const TSums& s = FSums;
+  const long double n = FNumData;
+  // ln y = ln a + x·ln b + c·ln x
+  const long double S[3][3] = {{n, s.x, s.lnX}, {s.x, s.x2, s.xLnX}, {s.lnX, s.xLnX, s.lnX2}};
+  const long double r[3] = {s.lnY, s.xLnY, s.lnXLnY};
+  double p[3];
+  Fit3("CalcHoerlFit", S, r, s.lnY2, s.lnY, FXLogInvalid || FYLogInvalid, p, FitQual);
+  a = std::exp(p[0]);
+  b = std::exp(p[1]);
+  c = p[2];
+}
+
+void TCurveFit::CalcGaussFit(double& a, double& b, double& c, double& FitQual) const {
+  const TSums& s = FSums;
+  const long double n = FNumData;
+  // ln y = α + β·x + γ·x², γ = −1/(2c²), β = b/c², α = ln a − b²/(2c²)
+  const long double S[3][3] = {{n, s.x, s.x2}, {s.x, s.x2, s.x3}, {s.x2, s.x3, s.x4}};
+  const long double r[3] = {s.lnY, s.xLnY, s.x2LnY};
+  double p[3];
+  a = b = c = 0;
+  Fit3("CalcGaussFit", S, r, s.lnY2, s.lnY, FYLogInvalid, p, FitQual);
+  if (!(p[2] < 0)) {
+    FitQual = 0;
+    throw EZOLMath2Error("CalcGaussFit: data not suitable for this model");
+  }
+  c = std::sqrt(-1.0 / (2 * p[2]));
+  b = -p[1] / (2 * p[2]);
+  a = std::exp(p[0] - p[1] * p[1] / (4 * p[2]));
+}
+
+// ================================================================ splines
+namespace {
+// Second derivatives of the interpolating cubic spline through (x, y) (x
+// strictly increasing): natural ends or clamped slopes (the tridiagonal
+// system of the classic spline construction, e.g. Press et al., Numerical
+// Recipes, 2nd ed., section 3.3).
+std::vector<double> SplineSecondDerivs(const std::vector<double>& x, const std::vector<double>& y, bool nat1,
+                                       double yp1, bool natN, double ypn) {
+  const size_t n = x.size();
+  std::vector<double> y2(n, 0.0), u(n, 0.0);
+  if (n < 2) return y2;
+  if (nat1) {
+    y2[0] = u[0] = 0.0;
+  } else {
+    y2[0] = -0.5;
+    u[0] = (3.0 / (x[1] - x[0])) * ((y[1] - y[0]) / (x[1] - x[0]) - yp1);
+  }
+  for (size_t i = 1; i + 1 < n; ++i) {
+    const double sig = (x[i] - x[i - 1]) / (x[i + 1] - x[i - 1]);
+    const double p = sig * y2[i - 1] + 2.0;
+    y2[i] = (sig - 1.0) / p;
+    u[i] = (y[i + 1] - y[i]) / (x[i + 1] - x[i]) - (y[i] - y[i - 1]) / (x[i] - x[i - 1]);
+    u[i] = (6.0 * u[i] / (x[i + 1] - x[i - 1]) - sig * u[i - 1]) / p;
+  }
+  double qn = 0, un = 0;
+  if (!natN) {
+    qn = 0.5;
+    un = (3.0 / (x[n - 1] - x[n - 2])) * (ypn - (y[n - 1] - y[n - 2]) / (x[n - 1] - x[n - 2]));
+  }
+  y2[n - 1] = (un - qn * u[n - 2]) / (qn * y2[n - 2] + 1.0);
+  for (size_t k = n - 1; k-- > 0;) y2[k] = y2[k] * y2[k + 1] + u[k];
+  return y2;
+}
+
+// Value at t of the cubic spline with nodes x, values y and second derivatives y2.
+double SplineAt(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& y2, double t) {
+  const size_t n = x.size();
+  if (n == 0) return 0;
+  if (n == 1) return y[0];
+  size_t hi = std::upper_bound(x.begin(), x.end(), t) - x.begin();
+  hi = std::clamp<size_t>(hi, 1, n - 1);
+  const size_t lo = hi - 1;
+  const double h = x[hi] - x[lo];
+  const double a = (x[hi] - t) / h, b = (t - x[lo]) / h;
+  return a * y[lo] + b * y[hi] + ((a * a * a - a) * y2[lo] + (b * b * b - b) * y2[hi]) * (h * h) / 6.0;
+}
+}  // namespace
+
+void TCurveFit::Nodes(std::vector<double>& x, std::vector<double>& y) const {
+  const std::vector<double> cx = Column(1), cy = Column(2);
+  std::vector<size_t> idx(cx.size());
+  std::iota(idx.begin(), idx.end(), 0);
+  std::stable_sort(idx.begin(), idx.end(), [&](size_t a, size_t b) { return cx[a] < cx[b]; });
+  x.clear();
+  y.clear();
+  for (size_t i = 0; i < idx.size();) {
+    size_t j = i;
+    long double sum = 0;
+    while (j < idx.size() && cx[idx[j]] == cx[idx[i]]) sum += cy[idx[j++]];
+    x.push_back(cx[idx[i]]);
+    y.push_back(static_cast<double>(sum / (j - i)));
+    i = j;
+  }
+}
+
+double TCurveFit::CubicSpline(double x) const {
+  if (!FSplineValid) {
+    Nodes(FSplX, FSplY);
+    FSplD2 = SplineSecondDerivs(FSplX, FSplY, FNatural1, FY1Dash, FNaturalN, FYNDash);
+    FSplineValid = true;
+  }
+  return SplineAt(FSplX, FSplY, FSplD2, x);
+}
+
+void TCurveFit::SmoothedSpline(double x, double& y, bool& Valid) const {
+  if (!FSmoothValid) {
+    std::vector<double> nx, ny;
+    Nodes(nx, ny);
+    FSmX.clear();
+    FSmY.clear();
+    FSmD2.clear();
+    const double p = std::clamp(FSplineSmoothing, 0.0, 1.0);
+    if (nx.size() == 2 || (nx.size() >= 2 && p == 1.0)) {
+      FSmX = nx;
+      FSmY = ny;
+      FSmD2 = SplineSecondDerivs(nx, ny, true, 0, true, 0);
+    } else if (nx.size() >= 3) {
+      TVector X(nullptr), Y(nullptr), F(nullptr), G(nullptr);
+      X.Resize(static_cast<int>(nx.size()));
+      Y.Resize(static_cast<int>(nx.size()));
+      for (size_t i = 0; i < nx.size(); ++i) {
+        X.SetVal(static_cast<int>(i + 1), nx[i]);
+        Y.SetVal(static_cast<int>(i + 1), ny[i]);
+      }
+      // p = 0 is the limit of a huge penalty: the least-squares line.
+      const double lambda = p > 0 ? (1 - p) / p : 1e300;
+      if (lambda >= 1e15) {
+        long double sx = 0, sy = 0, sxx = 0, sxy = 0;
+        for (size_t i = 0; i < nx.size(); ++i) {
+          sx += nx[i];
+          sy += ny[i];
+          sxx += static_cast<long double>(nx[i]) * nx[i];
+          sxy += static_cast<long double>(nx[i]) * ny[i];
+        }
+        const long double m = nx.size();
+        const long double k = (m * sxy - sx * sy) / (m * sxx - sx * sx), d = (sy - k * sx) / m;
+        FSmX = nx;
+        for (double v : nx) FSmY.push_back(static_cast<double>(k * v + d));
+        FSmD2.assign(nx.size(), 0.0);
+      } else if (PenalizedCubicSpline(&X, &Y, lambda, &F, &G)) {
+        FSmX = nx;
+        for (size_t i = 0; i < nx.size(); ++i) {
+          FSmY.push_back(F.GetVal(static_cast<int>(i + 1)));
+          FSmD2.push_back(G.GetVal(static_cast<int>(i + 1)));
+        }
+      }
+    }
+    FSmoothValid = true;
+  }
+  Valid = FSmX.size() >= 2;
+  y = Valid ? SplineAt(FSmX, FSmY, FSmD2, x) : 0.0;
+}
+
+bool PenalizedCubicSpline(const TVector* X, const TVector* Y, double Lambda, TVector* Fitted, TVector* SecondDeriv) {
+  if (!X || !Y || !Fitted || !SecondDeriv) return false;
+  const int n = X->NrOfElem();
+  if (n < 3 || Y->NrOfElem() != n || !(Lambda >= 0) || !std::isfinite(Lambda)) return false;
+  std::vector<double> x(n), y(n), h(n - 1);
+  for (int i = 0; i < n; ++i) {
+    x[i] = X->GetVal(i + 1);
+    y[i] = Y->GetVal(i + 1);
+  }
+  for (int i = 0; i + 1 < n; ++i) {
+    h[i] = x[i + 1] - x[i];
+    if (!(h[i] > 0)) return false;
+  }
+  // Interior knots j = 1..n−2: Q (n × (n−2)) has Q[j−1][j] = 1/h[j−1],
+  // Q[j][j] = −1/h[j−1] − 1/h[j], Q[j+1][j] = 1/h[j]; R ((n−2) × (n−2)) is
+  // tridiagonal with R[j][j] = (h[j−1] + h[j])/3 and R[j][j+1] = h[j]/6.
+  // (R + Lambda·QᵀQ)·γ = Qᵀy, then f = y − Lambda·Q·γ.  The matrix is
+  // pentadiagonal, symmetric and positive definite: solved by a banded
+  // Cholesky factorisation.
+  const int m = n - 2;
+  auto q = [&](int row, int j) -> double {  // Q[row][j], j = 1..m (interior knot j)
+    if (row == j - 1) return 1.0 / h[j - 1];
+    if (row == j) return -1.0 / h[j - 1] - 1.0 / h[j];
+    if (row == j + 1) return 1.0 / h[j];
+    return 0.0;
+  };
+  // Band storage: A[k][d] = entry (k, k + d) for d = 0..2 (0-based k = j − 1).
+  std::vector<std::array<double, 3>> A(m, {0.0, 0.0, 0.0});
+  std::vector<double> rhs(m, 0.0);
+  for (int k = 0; k < m; ++k) {
+    const int j = k + 1;
+    A[k][0] = (h[j - 1] + h[j]) / 3.0;
+    if (k + 1 < m) A[k][1] = h[j] / 6.0;
+    for (int d = 0; d <= 2 && k + d < m; ++d) {
+      const int j2 = j + d;
+      double qq = 0;
+      for (int row = j2 - 1; row <= j + 1; ++row) qq += q(row, j) * q(row, j2);
+      A[k][d] += Lambda * qq;
+    }
+    rhs[k] = q(j - 1, j) * y[j - 1] + q(j, j) * y[j] + q(j + 1, j) * y[j + 1];
+  }
+  // Cholesky: L (lower, bandwidth 2) with L·Lᵀ = A.
+  std::vector<std::array<double, 3>> L(m, {0.0, 0.0, 0.0});  // L[k][d] = entry (k, k − d)
+  for (int k = 0; k < m; ++k) {
+    for (int d = 2; d >= 1; --d) {
+      if (k - d < 0) continue;
+      double s = A[k - d][d];
+      for (int e = d + 1; e <= 2; ++e)
+        if (k - e >= 0) s -= L[k][e] * L[k - d][e - d];
+      L[k][d] = s / L[k - d][0];
+    }
+    double s = A[k][0];
+    for (int d = 1; d <= 2; ++d)
+      if (k - d >= 0) s -= L[k][d] * L[k][d];
+    if (!(s > 0)) return false;
+    L[k][0] = std::sqrt(s);
+  }
+  std::vector<double> g(m);
+  for (int k = 0; k < m; ++k) {
+    double s = rhs[k];
+    for (int d = 1; d <= 2; ++d)
+      if (k - d >= 0) s -= L[k][d] * g[k - d];
+    g[k] = s / L[k][0];
+  }
+  for (int k = m - 1; k >= 0; --k) {
+    double s = g[k];
+    for (int d = 1; d <= 2; ++d)
+      if (k + d < m) s -= L[k + d][d] * g[k + d];
+    g[k] = s / L[k][0];
+  }
+  Fitted->Resize(n);
+  SecondDeriv->Resize(n);
+  for (int i = 0; i < n; ++i) {
+    double qg = 0;
+    for (int j = std::max(1, i - 1); j <= std::min(m, i + 1); ++j) qg += q(i, j) * g[j - 1];
+    Fitted->SetVal(i + 1, y[i] - Lambda * qg);
+    SecondDeriv->SetVal(i + 1, (i >= 1 && i <= m) ? g[i - 1] : 0.0);
+  }
+  return true;
+}
+
+// ================================================================ least squares and regression
+bool SingValDecomp(const TMatrix* A, TMatrix* U, TVector* W, TMatrix* V) {
+  if (!A || !U || !W || !V) return false;
+  return A->SingularValueDecomposition(U, W, V);
+}
+
+bool SingValEquSolve(const TMatrix* A, const TVector* B, TVector* X, TVector* StdErr, bool& Truncated) {
+  Truncated = false;
+  if (!A || !B || !X) return false;
+  const int nc = A->NrOfColumns(), m = A->NrOfRows();
+  if (nc < 1 || m < 1 || B->NrOfElem() != m) return false;
+  TMatrix U(nullptr), V(nullptr);
+  TVector W(nullptr);
+  if (!A->SingularValueDecomposition(&U, &W, &V)) return false;
+  double wmax = 0;
+  for (int k = 1; k <= nc; ++k) wmax = std::max(wmax, std::fabs(W.GetVal(k)));
+  std::vector<double> w(nc);
+  for (int k = 1; k <= nc; ++k) {
+    w[k - 1] = W.GetVal(k);
+    if (std::fabs(w[k - 1]) < 1e-14 * wmax || w[k - 1] == 0) {
+      Truncated = true;
+      w[k - 1] = 0;
+    }
+  }
+  std::vector<long double> c(nc, 0.0L);
+  for (int k = 1; k <= nc; ++k) {
+    if (w[k - 1] == 0) continue;
+    long double ub = 0;
+    for (int i = 1; i <= m; ++i) ub += static_cast<long double>(U.GetVal(k, i)) * B->GetVal(i);
+    const long double f = ub / w[k - 1];
+    for (int l = 1; l <= nc; ++l) c[l - 1] += V.GetVal(k, l) * f;
+  }
+  X->Resize(nc);
+  for (int l = 1; l <= nc; ++l) X->SetVal(l, static_cast<double>(c[l - 1]));
+  if (StdErr) {
+    StdErr->Resize(nc);
+    for (int l = 1; l <= nc; ++l) {
+      long double s = 0;
+      for (int k = 1; k <= nc; ++k)
+        if (w[k - 1] != 0) s += static_cast<long double>(V.GetVal(k, l)) * V.GetVal(k, l) / (w[k - 1] * w[k - 1]);
+      StdErr->SetVal(l, static_cast<double>(std::sqrt(s)));
+    }
+  }
+  return true;
+}
+
+bool MultiLinReg(const TMatrix* X, const TVector* Y, bool Intercept, std::vector<double>& Coeffs, double& RSqr) {
+  RSqr = 0;
+  if (!X || !Y) return false;
+  const int p = X->NrOfColumns(), n = X->NrOfRows();
+  Coeffs.assign(std::max(p, 0) + 1, 0.0);
+  if (p < 1 || n < 1 || Y->NrOfElem() != n) return false;
+  TMatrix A(nullptr);
+  A.Resize(p + (Intercept ? 1 : 0), n);
+  for (int c = 1; c <= p; ++c)
+    for (int r = 1; r <= n; ++r) A.SetVal(c, r, X->GetVal(c, r));
+  if (Intercept)
+    for (int r = 1; r <= n; ++r) A.SetVal(p + 1, r, 1.0);
+  TVector sol(nullptr);
+  bool trunc;
+  if (!SingValEquSolve(&A, Y, &sol, nullptr, trunc)) return false;
+  for (int c = 1; c <= p; ++c) Coeffs[c] = sol.GetVal(c);
+  if (Intercept) Coeffs[0] = sol.GetVal(p + 1);
+  long double my = 0;
+  if (Intercept) {
+    for (int r = 1; r <= n; ++r) my += Y->GetVal(r);
+    my /= n;
+  }
+  long double ssRes = 0, ssTot = 0;
+  for (int r = 1; r <= n; ++r) {
+    long double f = Coeffs[0];
+    for (int c = 1; c <= p; ++c) f += Coeffs[c] * X->GetVal(c, r);
+    const long double y = Y->GetVal(r);
+    ssRes += (y - f) * (y - f);
+    ssTot += (y - my) * (y - my);
+  }
+  RSqr = ssTot > 0 ? static_cast<double>(1 - ssRes / ssTot) : 1.0;
+  return true;
+}
+
+namespace {
+// Ridge solution on centred (and possibly scaled) predictors Z (n × p, row
+// major) and centred y: (ZᵀZ + Lambda·I)·b = Zᵀy by Cholesky.
+bool RidgeSolve(const std::vector<double>& Z, const std::vector<double>& yc, int n, int p, double Lambda,
+                std::vector<double>& b) {
+  std::vector<long double> M(static_cast<size_t>(p) * p, 0.0L), r(p, 0.0L);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < p; ++j) {
+      const long double zij = Z[static_cast<size_t>(i) * p + j];
+      r[j] += zij * yc[i];
+      for (int k = 0; k <= j; ++k) M[static_cast<size_t>(j) * p + k] += zij * Z[static_cast<size_t>(i) * p + k];
+    }
+  for (int j = 0; j < p; ++j) M[static_cast<size_t>(j) * p + j] += Lambda;
+  // Cholesky of the lower triangle.
+  for (int j = 0; j < p; ++j) {
+    for (int k = 0; k < j; ++k) {
+      long double s = M[static_cast<size_t>(j) * p + k];
+      for (int l = 0; l < k; ++l) s -= M[static_cast<size_t>(j) * p + l] * M[static_cast<size_t>(k) * p + l];
+      M[static_cast<size_t>(j) * p + k] = s / M[static_cast<size_t>(k) * p + k];
+    }
+    long double s = M[static_cast<size_t>(j) * p + j];
+    for (int l = 0; l < j; ++l) s -= M[static_cast<size_t>(j) * p + l] * M[static_cast<size_t>(j) * p + l];
+    if (!(s > 1e-300L)) return false;
+    M[static_cast<size_t>(j) * p + j] = std::sqrt(s);
+  }
+  std::vector<long double> t(p);
+  for (int j = 0; j < p; ++j) {
+    long double s = r[j];
+    for (int l = 0; l < j; ++l) s -= M[static_cast<size_t>(j) * p + l] * t[l];
+    t[j] = s / M[static_cast<size_t>(j) * p + j];
+  }
+  for (int j = p - 1; j >= 0; --j) {
+    long double s = t[j];
+    for (int l = j + 1; l < p; ++l) s -= M[static_cast<size_t>(l) * p + j] * t[l];
+    t[j] = s / M[static_cast<size_t>(j) * p + j];
+  }
+  b.assign(p, 0.0);
+  for (int j = 0; j < p; ++j) b[j] = static_cast<double>(t[j]);
+  return true;
+}
+
+bool RidgeCommon(const TMatrix* X, const TVector* Y, double Lambda, bool Standardise, std::vector<double>& Coeffs) {
+  if (!X || !Y) return false;
+  const int p = X->NrOfColumns(), n = X->NrOfRows();
+  Coeffs.assign(std::max(p, 0) + 1, 0.0);
+  if (p < 1 || n < 2 || Y->NrOfElem() != n || !(Lambda >= 0) || !std::isfinite(Lambda)) return false;
+  std::vector<double> mean(p), sd(p, 1.0), Z(static_cast<size_t>(n) * p), yc(n);
+  long double my = 0;
+  for (int r = 1; r <= n; ++r) my += Y->GetVal(r);
+  my /= n;
+  for (int r = 0; r < n; ++r) yc[r] = static_cast<double>(Y->GetVal(r + 1) - my);
+  std::vector<int> used;
+  for (int c = 0; c < p; ++c) {
+    long double s = 0;
+    for (int r = 1; r <= n; ++r) s += X->GetVal(c + 1, r);
+    mean[c] = static_cast<double>(s / n);
+    long double q = 0;
+    for (int r = 1; r <= n; ++r) q += (X->GetVal(c + 1, r) - mean[c]) * (X->GetVal(c + 1, r) - mean[c]);
+    if (Standardise) sd[c] = static_cast<double>(std::sqrt(q / (n - 1)));
+    if (Standardise && sd[c] == 0) continue;  // a constant column stays at 0
+    used.push_back(c);
+  }
+  const int pu = static_cast<int>(used.size());
+  if (pu == 0) {
+    Coeffs[0] = static_cast<double>(my);
+    return true;
+  }
+  Z.assign(static_cast<size_t>(n) * pu, 0.0);
+  for (int r = 0; r < n; ++r)
+    for (int k = 0; k < pu; ++k) {
+      const int c = used[k];
+      Z[static_cast<size_t>(r) * pu + k] = (X->GetVal(c + 1, r + 1) - mean[c]) / sd[c];
+    }
+  std::vector<double> b;
+  if (!RidgeSolve(Z, yc, n, pu, Lambda, b)) return false;
+  long double b0 = my;
+  for (int k = 0; k < pu; ++k) {
+    Coeffs[used[k] + 1] = b[k];
+    if (!Standardise) b0 -= static_cast<long double>(b[k]) * mean[used[k]];
+  }
+  Coeffs[0] = static_cast<double>(b0);
+  return true;
+}
+}  // namespace
+
+bool RidgeReg(const TMatrix* X, const TVector* Y, double Lambda, std::vector<double>& Coeffs) {
+  return RidgeCommon(X, Y, Lambda, false, Coeffs);
+}
+
+bool RidgeRegStd(const TMatrix* X, const TVector* Y, double Lambda, std::vector<double>& Coeffs) {
+  return RidgeCommon(X, Y, Lambda, true, Coeffs);
+}
+
+bool SimPLS(const TMatrix* X, const TMatrix* Y, int NumLV, TMatrix* B, TVector* Intercept) {
+  if (!X || !Y || !B || !Intercept) return false;
+  const int p = X->NrOfColumns(), n = X->NrOfRows(), m = Y->NrOfColumns();
+  if (p < 1 || m < 1 || n < 2 || Y->NrOfRows() != n || NumLV < 1 || NumLV > std::min(p, n - 1)) return false;
+  // Centred data, row major.
+  std::vector<double> X0(static_cast<size_t>(n) * p), Y0(static_cast<size_t>(n) * m), mx(p), my(m);
+  for (int c = 0; c < p; ++c) {
+    long double s = 0;
+    for (int r = 1; r <= n; ++r) s += X->GetVal(c + 1, r);
+    mx[c] = static_cast<double>(s / n);
+    for (int r = 0; r < n; ++r) X0[static_cast<size_t>(r) * p + c] = X->GetVal(c + 1, r + 1) - mx[c];
+  }
+  for (int c = 0; c < m; ++c) {
+    long double s = 0;
+    for (int r = 1; r <= n; ++r) s += Y->GetVal(c + 1, r);
+    my[c] = static_cast<double>(s / n);
+    for (int r = 0; r < n; ++r) Y0[static_cast<size_t>(r) * m + c] = Y->GetVal(c + 1, r + 1) - my[c];
+  }
+  // S = X0ᵀ·Y0 (p × m)
+  std::vector<double> S(static_cast<size_t>(p) * m, 0.0);
+  for (int r = 0; r < n; ++r)
+    for (int i = 0; i < p; ++i)
+      for (int j = 0; j < m; ++j) S[static_cast<size_t>(i) * m + j] += X0[static_cast<size_t>(r) * p + i] * Y0[static_cast<size_t>(r) * m + j];
+  std::vector<std::vector<double>> R, Q, V;
+  for (int a = 0; a < NumLV; ++a) {
+    // q: dominant eigenvector of SᵀS (m × m) by power iteration (m = 1: q = 1).
+    std::vector<double> q(m, 1.0);
+    if (m > 1) {
+      std::vector<double> StS(static_cast<size_t>(m) * m, 0.0);
+      for (int i = 0; i < p; ++i)
+        for (int j = 0; j < m; ++j)
+          for (int k = 0; k < m; ++k)
+            StS[static_cast<size_t>(j) * m + k] += S[static_cast<size_t>(i) * m + j] * S[static_cast<size_t>(i) * m + k];
+      for (int it = 0; it < 1000; ++it) {
+        std::vector<double> nq(m, 0.0);
+        for (int j = 0; j < m; ++j)
+          for (int k = 0; k < m; ++k) nq[j] += StS[static_cast<size_t>(j) * m + k] * q[k];
+        double norm = 0;
+        for (double v : nq) norm += v * v;
+        norm = std::sqrt(norm);
+        if (norm == 0) break;
+        double diff = 0;
+        for (int j = 0; j < m; ++j) {
+          nq[j] /= norm;
+          diff += std::fabs(nq[j] - q[j]);
+        }
+        q = nq;
+        if (diff < 1e-15) break;
+      }
+    }
+    std::vector<double> r(p, 0.0), t(n, 0.0);
+    for (int i = 0; i < p; ++i)
+      for (int j = 0; j < m; ++j) r[i] += S[static_cast<size_t>(i) * m + j] * q[j];
+    for (int row = 0; row < n; ++row)
+      for (int i = 0; i < p; ++i) t[row] += X0[static_cast<size_t>(row) * p + i] * r[i];
+    double tn = 0;
+    for (double v : t) tn += v * v;
+    tn = std::sqrt(tn);
+    if (!(tn > 0)) return false;
+    for (double& v : t) v /= tn;
+    for (double& v : r) v /= tn;
+    std::vector<double> pl(p, 0.0), ql(m, 0.0);
+    for (int row = 0; row < n; ++row) {
+      for (int i = 0; i < p; ++i) pl[i] += X0[static_cast<size_t>(row) * p + i] * t[row];
+      for (int j = 0; j < m; ++j) ql[j] += Y0[static_cast<size_t>(row) * m + j] * t[row];
+    }
+    // v: the loading made orthogonal to the previous ones.
+    std::vector<double> v = pl;
+    for (const auto& vp : V) {
+      double d = 0;
+      for (int i = 0; i < p; ++i) d += vp[i] * pl[i];
+      for (int i = 0; i < p; ++i) v[i] -= d * vp[i];
+    }
+    double vn = 0;
+    for (double x : v) vn += x * x;
+    vn = std::sqrt(vn);
+    if (!(vn > 0)) return false;
+    for (double& x : v) x /= vn;
+    // Deflate S: S −= v·(vᵀS).
+    for (int j = 0; j < m; ++j) {
+      double d = 0;
+      for (int i = 0; i < p; ++i) d += v[i] * S[static_cast<size_t>(i) * m + j];
+      for (int i = 0; i < p; ++i) S[static_cast<size_t>(i) * m + j] -= v[i] * d;
+    }
+    R.push_back(r);
+    Q.push_back(ql);
+    V.push_back(v);
+  }
+  // B = R·Qᵀ
+  B->Resize(m, p);
+  for (int i = 0; i < p; ++i)
+    for (int j = 0; j < m; ++j) {
+      double s = 0;
+      for (int a = 0; a < NumLV; ++a) s += R[a][i] * Q[a][j];
+      B->SetVal(j + 1, i + 1, s);
+    }
+  Intercept->Resize(m);
+  for (int j = 0; j < m; ++j) {
+    long double s = my[j];
+    for (int i = 0; i < p; ++i) s -= static_cast<long double>(mx[i]) * B->GetVal(j + 1, i + 1);
+    Intercept->SetVal(j + 1, static_cast<double>(s));
+  }
+  return true;
+}
+
+// ================================================================ starting centres
+bool FindCenters(const TMatrix* Data, int NumClusters, TMatrix* Centers, TIntVector* Rows) {
+  if (!Data || !Centers) return false;
+  const int n = Data->NrOfRows(), p = Data->NrOfColumns();
+  if (NumClusters < 1 || NumClusters > n || p < 1) return false;
+  auto dist2 = [&](int r1, const std::vector<double>& c) {
+    long double s = 0;
+    for (int k = 1; k <= p; ++k) {
+      const long double d = Data->GetVal(k, r1) - c[k - 1];
+      s += d * d;
+    }
+    return s;
+  };
+  auto row = [&](int r) {
+    std::vector<double> v(p);
+    for (int k = 1; k <= p; ++k) v[k - 1] = Data->GetVal(k, r);
+    return v;
+  };
+  std::vector<double> mean(p, 0.0);
+  for (int k = 1; k <= p; ++k) {
+    long double s = 0;
+    for (int r = 1; r <= n; ++r) s += Data->GetVal(k, r);
+    mean[k - 1] = static_cast<double>(s / n);
+  }
+  std::vector<int> chosen;
+  int first = 1;
+  long double best = dist2(1, mean);
+  for (int r = 2; r <= n; ++r)
+    if (long double d = dist2(r, mean); d < best) best = d, first = r;
+  chosen.push_back(first);
+  std::vector<long double> nearest(n + 1);
+  for (int r = 1; r <= n; ++r) nearest[r] = dist2(r, row(first));
+  while (static_cast<int>(chosen.size()) < NumClusters) {
+    int far = 1;
+    for (int r = 2; r <= n; ++r)
+      if (nearest[r] > nearest[far]) far = r;
+    chosen.push_back(far);
+    const std::vector<double> c = row(far);
+    for (int r = 1; r <= n; ++r) nearest[r] = std::min(nearest[r], dist2(r, c));
+  }
+  Centers->Resize(p, NumClusters);
+  for (int i = 0; i < NumClusters; ++i)
+    for (int k = 1; k <= p; ++k) Centers->SetVal(k, i + 1, Data->GetVal(k, chosen[i]));
+  if (Rows) {
+    Rows->Resize(NumClusters);
+    for (int i = 0; i < NumClusters; ++i) Rows->SetVal(i + 1, chosen[i]);
+  }
+  return true;
 }
 
 }  // namespace zol

@@ -117,6 +117,41 @@ class TCurveFit : public TComponent {
                     double& SSTot, double& MSRes, double& MSReg, double& F) const;
   void CalcCircleFit(double& Radius, double& CenterX, double& CenterY) const;
 
+  // Linearisable fits from the running sums: a straight line is fitted to
+  // transformed values u(x), v(y) by least squares, and FitQual is the squared
+  // correlation of u and v (the line's coefficient of determination in the
+  // transformed coordinates).  Fewer than 2 pairs (3 for the three-parameter
+  // models) raise "<name>: not enough data points"; data the transformation
+  // cannot take (a logarithm of a value <= 0, a reciprocal of a value within
+  // 1e-30 of zero) or a degenerate system raise "<name>: data not suitable for
+  // this model".
+  void CalcReciLinFit(double& k, double& d, double& FitQual) const;       // y = 1/(k·x + d)
+  void CalcHyperbolFit(double& k, double& d, double& FitQual) const;      // y = k/x + d
+  void CalcReciHyperbolFit(double& k, double& d, double& FitQual) const;  // y = 1/(k/x + d)
+  void CalcLogFit(double& k, double& d, double& FitQual) const;           // y = k·ln x + d
+  void CalcReciLogFit(double& k, double& d, double& FitQual) const;       // y = 1/(k·ln x + d)
+  void CalcPowerFit(double& k, double& d, double& FitQual) const;         // y = d·x^k
+  void CalcExponentialFit(double& k, double& d, double& FitQual) const;   // y = d·e^(k·x)
+  // y = a·b^x·x^c (ln y linear in x and ln x).
+  void CalcHoerlFit(double& a, double& b, double& c, double& FitQual) const;
+  // y = a·exp(−(x − b)²/(2c²)) (ln y quadratic in x; c > 0).  A fitted
+  // parabola that does not open downwards is no Gaussian: "not suitable".
+  void CalcGaussFit(double& a, double& b, double& c, double& FitQual) const;
+
+  // Splines through the stored pairs, sorted by x (pairs of equal x merged,
+  // their y averaged), built on first use and kept until the data or the
+  // spline settings change.
+  // CubicSpline: the interpolating cubic spline; each end natural (second
+  // derivative 0: Natural1, NaturalN) or clamped to the slope Y1Dash, YNDash.
+  // Beyond the ends the end pieces are continued.  With a single distinct x
+  // the spline is that y; without pairs 0.
+  double CubicSpline(double x) const;
+  // SmoothedSpline: the cubic smoothing spline minimising
+  // p·Σ(y − f(x))² + (1 − p)·∫f''² with p = SplineSmoothing clamped to [0, 1]
+  // (p = 1 interpolates, p = 0 is the least-squares line): PenalizedCubicSpline
+  // with Lambda = (1 − p)/p.  Valid is false with fewer than 2 distinct x.
+  void SmoothedSpline(double x, double& y, bool& Valid) const;
+
   double MeanX() const;
   double MeanY() const;
   double MeanDiff() const;
@@ -172,10 +207,59 @@ class TCurveFit : public TComponent {
   double FMinX = 1.7e308, FMaxX = -1.7e308, FMinY = 1.7e308, FMaxY = -1.7e308;
   bool FNatural1 = true, FNaturalN = true;
   double FY1Dash = 0, FYNDash = 0, FSplineSmoothing = 0.5;
-  bool FSplineValid = false;
+  mutable bool FSplineValid = false;
+  mutable bool FSmoothValid = false;
+  // Spline nodes (distinct x), values and second derivatives.
+  mutable std::vector<double> FSplX, FSplY, FSplD2, FSmX, FSmY, FSmD2;
+  void LineFit(const char* Name, long double su, long double sv, long double suu, long double suv, long double svv,
+               bool Invalid, double& k, double& d, double& FitQual) const;
+  void Fit3(const char* Name, const long double S[3][3], const long double r[3], long double svv, long double sv,
+            bool Invalid, double c[3], double& FitQual) const;
+  void Nodes(std::vector<double>& x, std::vector<double>& y) const;
   mutable bool FRankValid = false;
   mutable int64_t FRankC = 0, FRankD = 0, FRankTy = 0, FRankTx = 0;
 };
+
+// ---------------------------------------------------------------- least squares and regression
+// The singular value decomposition of A (unchanged; n columns × m rows):
+// A = U·diag(W)·Vᵀ (as TMatrix::SingularValueDecomposition).  False when it
+// does not converge.
+bool SingValDecomp(const TMatrix* A, TMatrix* U, TVector* W, TMatrix* V);
+// Least-squares solution of A·x = B (A n columns × m rows, B m values)
+// through the singular value decomposition: singular values below 1e-14 of
+// the largest are taken as 0 (Truncated tells), giving the minimum-norm
+// solution.  X receives n values, StdErr (may be nullptr) the standard error
+// factor √(Σ V_lk²/w_k²) of each.  False when the decomposition does not
+// converge or the sizes do not match.
+bool SingValEquSolve(const TMatrix* A, const TVector* B, TVector* X, TVector* StdErr, bool& Truncated);
+// Multiple linear regression of Y on the columns of X (one row per
+// observation): Coeffs[0] the intercept (0 without Intercept), Coeffs[k] the
+// coefficient of column k; RSqr the coefficient of determination (about the
+// mean with Intercept, about 0 without).  False when sizes do not match, there
+// are no observations, or the solver fails.
+bool MultiLinReg(const TMatrix* X, const TVector* Y, bool Intercept, std::vector<double>& Coeffs, double& RSqr);
+// Ridge regression: minimises Σ(y − b0 − Σ b_k x_k)² + Lambda·Σ b_k² (the
+// intercept b0 is not penalised): Coeffs[0] = b0, Coeffs[k] = b_k in the units
+// of the data.  False for Lambda < 0, mismatched sizes or a singular system.
+bool RidgeReg(const TMatrix* X, const TVector* Y, double Lambda, std::vector<double>& Coeffs);
+// The same on standardised predictors (each column centred and divided by its
+// sample standard deviation; a constant column keeps coefficient 0):
+// Coeffs[k] the coefficients of the standardised columns, Coeffs[0] the mean
+// of y.
+bool RidgeRegStd(const TMatrix* X, const TVector* Y, double Lambda, std::vector<double>& Coeffs);
+// Partial least squares by the SIMPLS algorithm (S. de Jong, Chemometrics and
+// Intelligent Laboratory Systems 18 (1993) 251-263) with NumLV latent
+// variables: X (p columns × n rows) predicts Y (m columns × n rows).  B
+// receives the p × m regression coefficients (column j for response j, row k
+// for predictor k) and Intercept the m values ȳ − x̄·B.  False when sizes do
+// not match or NumLV is outside 1..min(p, n − 1).
+bool SimPLS(const TMatrix* X, const TMatrix* Y, int NumLV, TMatrix* B, TVector* Intercept);
+// Cubic smoothing spline (C. H. Reinsch, Numer. Math. 10 (1967) 177-183, in
+// the matrix form of Green & Silverman, 1994): minimises
+// Σ(Y_i − f(X_i))² + Lambda·∫f''² over natural cubic splines with knots at X
+// (strictly increasing, at least 3 values; Lambda >= 0).  Fitted receives
+// f(X_i), SecondDeriv f'' at the knots (0 at both ends).  False otherwise.
+bool PenalizedCubicSpline(const TVector* X, const TVector* Y, double Lambda, TVector* Fitted, TVector* SecondDeriv);
 
 // ---------------------------------------------------------------- smoothing filters
 void MovingAverageSmooth(const TVector* Source, int Lo, int Hi, int WindowLen, TVector* Dest);
@@ -188,6 +272,16 @@ void SecondDeriv(const TVector* Source, int Lo, int Hi, int WindowLen, TVector* 
 std::vector<double> SavitzkyGolayCoeffs(int WindowLen, int Deriv);
 
 // ---------------------------------------------------------------- clustering
+// Starting centres for clustering the rows of Data by farthest-first
+// traversal (T. F. Gonzalez, Theoretical Computer Science 38 (1985) 293-306):
+// the first centre is the row nearest to the mean of all rows, each further
+// one the row farthest (squared Euclidean distance) from the centres chosen
+// so far (the first such row on ties).  The maximal distance of a row to its
+// nearest centre is at most twice the best possible with NumClusters centres.
+// Centers receives the rows (Data's columns × NumClusters rows), Rows (may be
+// nullptr) their row numbers.  False when NumClusters is outside
+// 1..NrOfRows.
+bool FindCenters(const TMatrix* Data, int NumClusters, TMatrix* Centers, TIntVector* Rows);
 // Rows of Data into NumClusters clusters (1-based numbers in Assignment; the
 // first NumClusters rows of Centers hold the centres).  Each iteration
 // advances ProcStat; AbortMathProc ends the run early without an error.

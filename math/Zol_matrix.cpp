@@ -1412,7 +1412,10 @@ int TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DistMat) const {
   std::vector<double> rows(static_cast<size_t>(n) * std::max(p, 1));
   for (int c = 1; c <= p; ++c)
     for (int r = 1; r <= n; ++r) rows[static_cast<size_t>(r - 1) * p + (c - 1)] = FData[Idx(c, r)];
-  for (int i = 1; i <= n; ++i) DistMat->FData[DistMat->Idx(i, i)] = 0.0;
+  // The diagonal holds the value of a row with itself: 0 for the distances,
+  // 1 for the similarities (as for two identical rows).
+  const double self = (Mode == dmJaccard || Mode == dmDice) ? 1.0 : 0.0;
+  for (int i = 1; i <= n; ++i) DistMat->FData[DistMat->Idx(i, i)] = self;
   for (int i = 1; i <= n; ++i) {
     const double* x = rows.data() + static_cast<size_t>(i - 1) * p;
     for (int j = i + 1; j <= n; ++j) {

@@ -209,7 +209,9 @@ class TMatrix : public TComponent {
   // iteration did not converge (30 iterations for some value) or the matrix is
   // empty; AbortMathProc stops it (false).
   bool SingularValueDecomposition(TMatrix* U, TVector* W, TMatrix* V) const;
-  // 0 success, −1 DistMat not square, −2 its size differs from NrOfRows.
+  // 0 success, −1 DistMat not square, −2 its size differs from NrOfRows.  The
+  // diagonal holds a row's value with itself: 1 for the similarities
+  // dmJaccard and dmDice, 0 otherwise.
   int CalcDistMat(TDistMode Mode, TMatrix* DistMat) const;
 
   // Storage (formats above).

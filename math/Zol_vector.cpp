@@ -45,33 +45,47 @@ void MeanVar(std::span<const double> x, double& Mean, double& Variance) {
   if (Variance < 0.0) Variance = 0.0;
 }
 
-void SkewKurt(std::span<const double> x, double& Skewness, double& Kurtosis) {
+namespace {
+// Skewness and excess kurtosis; false when they are undefined (fewer than 4
+// values or no spread), leaving both 0.  The moments are taken about the
+// mean in two steps: the mean of the data, then the mean of the remaining
+// deviations, so that data far from zero (1e9 + small values) keep every digit
+// of their spread.
+bool Moments(std::span<const double> x, double& Skewness, double& Kurtosis) {
   Skewness = 0.0;
   Kurtosis = 0.0;
   const size_t n = x.size();
-  if (n < 4) return;
+  if (n < 4) return false;
   const double dn = static_cast<double>(n);
   const double m = Sum(x) / dn;
-  double se = 0, se2 = 0, se3 = 0, se4 = 0;
+  double c = 0;
+  for (double v : x) c += v - m;
+  c /= dn;
+  double se2 = 0, se3 = 0, se4 = 0;
   for (double v : x) {
-    const double e = v - m;
+    const double e = (v - m) - c;
     const double e2 = e * e;
-    se += e;
     se2 += e2;
     se3 += e2 * e;
     se4 += e2 * e2;
   }
-  double var = (se2 - se * se / dn) / (dn - 1.0);
-  if (var <= 0.0) return;
+  const double var = se2 / (dn - 1.0);
+  if (!(var > 0.0)) return false;
   const double s = std::sqrt(var);
   Skewness = (se3 / dn) / (s * s * s);
   Kurtosis = (se4 / dn) / (var * var) - 3.0;
+  return true;
+}
+}  // namespace
+
+void SkewKurt(std::span<const double> x, double& Skewness, double& Kurtosis) {
+  Moments(x, Skewness, Kurtosis);
 }
 
 void SkewKurtSample(std::span<const double> x, double& Skewness, double& Kurtosis) {
-  SkewKurt(x, Skewness, Kurtosis);
+  // Undefined moments stay 0: the corrections apply to real moments only.
+  if (!Moments(x, Skewness, Kurtosis)) return;
   const double n = static_cast<double>(x.size());
-  if (x.size() < 4) return;
   Skewness = Skewness * n * n / ((n - 1) * (n - 2));
   Kurtosis = (Kurtosis + 3.0) * n * n * (n + 1) / ((n - 1) * (n - 2) * (n - 3)) -
              3.0 * (n - 1) * (n - 1) / ((n - 2) * (n - 3));

@@ -15,10 +15,7 @@ using namespace zol;
 
 namespace {
 
-std::string DataDir() {
-  std::string f = __FILE__;
-  return f.substr(0, f.rfind('/')) + "/../../tests/chem/data/";
-}
+std::string DataDir() { return ZOL_SOURCE_DIR "/tests/chem/data/"; }
 
 std::string Fixed(double v, int dec) {
   char buf[64];

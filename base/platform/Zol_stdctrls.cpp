@@ -2374,31 +2374,45 @@ std::string FormatImpl(const std::string& pat, TDateTime v, std::vector<FieldOut
   DTParts p = Split(v);
   std::string out;
   size_t i = 0;
-  auto run = [&](char ch) {
-    size_t k = i;
-    while (k < pat.size() && (pat[k] | 0x20) == ch) ++k;
-    return static_cast<int>(k - i);
-  };
   auto field = [&](char kind, const std::string& text) {
     if (fields) fields->push_back({kind, static_cast<int>(out.size()), static_cast<int>(text.size())});
     out += text;
   };
   while (i < pat.size()) {
     char ch = pat[i];
-    char lc = static_cast<char>(ch | 0x20);
     if (ch == '\'' || ch == '"') {
-      size_t e = pat.find(ch, i + 1);
-      if (e == std::string::npos) e = pat.size();
-      out += pat.substr(i + 1, e - i - 1);
-      i = e + 1;
+      // A quoted literal; a doubled quote stands for the quote itself.
+      if (i + 1 < pat.size() && pat[i + 1] == ch) {
+        out += ch;
+        i += 2;
+        continue;
+      }
+      size_t j = i + 1;
+      for (;;) {
+        size_t e = pat.find(ch, j);
+        if (e == std::string::npos) {
+          out += pat.substr(j);
+          i = pat.size();
+          break;
+        }
+        out += pat.substr(j, e - j);
+        if (e + 1 < pat.size() && pat[e + 1] == ch) {
+          out += ch;
+          j = e + 2;
+          continue;
+        }
+        i = e + 1;
+        break;
+      }
       continue;
     }
-    int n = (lc >= 'a' && lc <= 'z') ? run(lc) : 0;
-    switch (n ? lc : 0) {
-      case 'y':
-        field('y', n >= 3 ? Pad(p.y, 4) : Pad(p.y % 100, 2));
-        break;
-      case 'm':
+    size_t k = i;
+    while (k < pat.size() && pat[k] == ch) ++k;
+    int n = static_cast<int>(k - i);
+    int h12 = p.h % 12 == 0 ? 12 : p.h % 12;
+    switch (ch) {
+      case 'y': field('y', n >= 3 ? Pad(p.y, 4) : Pad(p.y % 100, 2)); break;
+      case 'M':
         if (n >= 4) field('m', kMonths[p.m - 1]);
         else if (n == 3) field('m', std::string(kMonths[p.m - 1]).substr(0, 3));
         else field('m', Pad(p.m, n));
@@ -2408,15 +2422,14 @@ std::string FormatImpl(const std::string& pat, TDateTime v, std::vector<FieldOut
         else if (n == 3) out += std::string(kDays[p.dow]).substr(0, 3);
         else field('d', Pad(p.d, n));
         break;
-      case 'h': field('h', Pad(p.h, std::min(n, 2))); break;
-      case 'n': field('n', Pad(p.n, std::min(n, 2))); break;
+      case 'H': field('h', Pad(p.h, std::min(n, 2))); break;
+      case 'h': field('h', Pad(h12, std::min(n, 2))); break;
+      case 'm': field('n', Pad(p.n, std::min(n, 2))); break;
       case 's': field('s', Pad(p.s, std::min(n, 2))); break;
-      default:
-        out += ch;
-        i += 1;
-        continue;
+      case 't': out += n >= 2 ? (p.h < 12 ? "AM" : "PM") : (p.h < 12 ? "A" : "P"); break;
+      default: out.append(static_cast<size_t>(n), ch); break;
     }
-    i += static_cast<size_t>(n);
+    i = k;
   }
   return out;
 }
@@ -2448,8 +2461,8 @@ TDateTimePicker::TDateTimePicker(TComponent* AOwner) : TCustomControl(AOwner) {
 
 std::string TDateTimePicker::EffectivePattern() const {
   if (!FFormat.empty()) return FFormat;
-  if (FKind == dtkTime) return "hh:nn:ss";
-  return FDateFormat == dfShort ? "yyyy-mm-dd" : "dddd, d mmmm yyyy";
+  if (FKind == dtkTime) return "HH:mm:ss";
+  return FDateFormat == dfShort ? "yyyy-MM-dd" : "dddd, d MMMM yyyy";
 }
 
 std::string TDateTimePicker::Text() const { return FormatImpl(EffectivePattern(), FValue, nullptr); }

@@ -685,15 +685,16 @@ class TSpeedButton : public TGraphicControl {
 enum TDateTimeKind { dtkDate, dtkTime };
 enum TDTDateFormat { dfShort, dfLong };
 
-// Formats a date with a pattern: "yyyy" (4-digit year), "yy" (2 digits),
-// "mmmm" (month name), "mmm" (abbreviated), "mm"/"m" (number with/without a
-// leading zero), "dddd"/"ddd" (weekday name, abbreviated), "dd"/"d", "hh"/"h",
-// "nn"/"n" (minutes), "ss"/"s"; text in '…' or "…" is copied as it stands and
-// every other character too.  English names.
+// Formats a date with a picker pattern (tokens are case-sensitive): "yyyy"
+// (4-digit year), "yy" (2 digits), "MMMM" (month name), "MMM" (abbreviated),
+// "MM"/"M" (number with/without a leading zero), "dddd"/"ddd" (weekday name,
+// abbreviated), "dd"/"d", "HH"/"H" (24-hour), "hh"/"h" (12-hour), "mm"/"m"
+// (minutes), "ss"/"s", "tt"/"t" (AM/PM, A/P); text in '…' or "…" is copied as
+// it stands and every other character too.  English names.
 std::string FormatDatePattern(const std::string& Pattern, TDateTime Value);
 
 // A date (or time) field: the value formatted with Format (dfShort:
-// "yyyy-mm-dd", dfLong: "dddd, d mmmm yyyy", time: "hh:nn:ss" when Format is
+// "yyyy-MM-dd", dfLong: "dddd, d MMMM yyyy", time: "HH:mm:ss" when Format is
 // empty) in a sunken field with a drop-down button.  The number fields of
 // the text (year, month, day or hour, minute, second) are edited in place:
 // Left/Right choose the field (highlighted), Up/Down step it (a day past the

@@ -396,4 +396,62 @@ TEST_F(Grid, OwnerDrawnCellsAndStates) {
   EXPECT_EQ(seen, want);
 }
 
+
+TEST_F(Grid, RandomInputKeepsTheGridConsistent) {
+  auto* p = new PickGrid(form.get());
+  p->SetParent(form.get());
+  p->SetBounds(10, 200, 250, 120);
+  p->SetColCount(7);
+  p->SetRowCount(30);
+  p->SetOptions(p->Options() | goEditing | goTabs | goColSizing | goRowSizing);
+  unsigned seed = 99;
+  auto next = [&seed](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  const uint16_t keys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT, VK_TAB,
+                           VK_RETURN, VK_ESCAPE, VK_F2, VK_BACK, VK_DELETE, VK_F4};
+  const TShiftState shifts[] = {0, ssShift, ssCtrl, ssAlt};
+  TStringGrid* grids[] = {g, p};
+  for (int round = 0; round < 800; ++round) {
+    TStringGrid* t = grids[(round / 100) % 2];
+    if (round % 100 == 0) {
+      t->SetFocus();
+      app->ProcessMessages();
+    }
+    switch (next(6)) {
+      case 0:
+      case 1: app->PressKey(keys[next(15)], shifts[next(4)]); break;
+      case 2: app->PostText(next(2) ? "7" : "\xC3\xA9"); break;
+      case 3: {
+        TPoint q = t->ClientToParent(Point(static_cast<int>(next(t->Width() + 20)) - 10,
+                                           static_cast<int>(next(t->Height() + 20)) - 10), form.get());
+        app->Click(form.get(), q.X, q.Y, mbLeft, shifts[next(2)]);
+        break;
+      }
+      case 4: {
+        TPoint q = t->ClientToParent(Point(static_cast<int>(next(t->Width())), static_cast<int>(next(t->Height()))),
+                                     form.get());
+        app->PostMouseDown(form.get(), mbLeft, 0, q.X, q.Y);
+        app->PostMouseMove(form.get(), ssLeft, q.X + static_cast<int>(next(200)) - 100, q.Y + static_cast<int>(next(200)) - 100);
+        app->PostMouseUp(form.get(), mbLeft, 0, q.X, q.Y);
+        break;
+      }
+      default:
+        if (next(3) == 0) t->SetRowCount(2 + static_cast<int>(next(40)));
+        else app->PostMouseWheel(form.get(), 0, next(2) ? WHEEL_DELTA : -WHEEL_DELTA, 100, 50);
+        break;
+    }
+    app->ProcessMessages();
+    ASSERT_GE(t->Row(), t->FixedRows());
+    ASSERT_LT(t->Row(), t->RowCount());
+    ASSERT_GE(t->TopRow(), t->FixedRows());
+    ASSERT_LT(t->TopRow(), t->RowCount());
+    TGridRect sel = t->Selection();
+    ASSERT_LE(sel.Bottom, t->RowCount() - 1);
+  }
+  g->PaintToBitmap();
+  p->PaintToBitmap();
+}
+
 }  // namespace

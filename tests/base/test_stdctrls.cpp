@@ -814,7 +814,7 @@ TEST_F(StdCtrls, DateTimePickerStepsFieldsAndTypesDigits) {
   Type("4");
   EXPECT_EQ(d->Text(), "1999-07-04");
   EXPECT_EQ(changes, 9);
-  d->SetFormat("d mmmm yyyy");
+  d->SetFormat("d MMMM yyyy");
   EXPECT_EQ(d->Text(), "4 July 1999");
   d->SetMaxDate(EncodeDate(1999, 7, 1));
   EXPECT_EQ(d->Text(), "1 July 1999");

@@ -1,7 +1,10 @@
 // Molecular formulas: parsing, weights, comparison, search and painting.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
 #include <memory>
+#include <string>
 #include <set>
 
 #include "chem/Zol_cdata.h"
@@ -214,4 +217,101 @@ TEST(ChemFormula, PaintingPlacesMassNumbersHighAndCountsLow) {
   f->DrawOn(bmp.Canvas(), 0, 0, 200, 60);
   EXPECT_EQ(Ink(bmp, 0, 30, 0, 60), 0);
   EXPECT_GT(Ink(bmp, 170, 200, 0, 60), 0);
+}
+
+// ---------------------------------------------------------------- the notation chemists type
+
+namespace {
+// "Symbol:count ..." sorted by symbol, hydrogen isotopes as D and T.
+std::string CountsOf(const TFormulaRec& r) {
+  std::map<std::string, int> m;
+  for (int i = 1; i <= r.NumAtoms; ++i) {
+    std::string sym = CElemSymb(r.AtNum[i]);
+    if (r.AtNum[i] == 1 && r.AtWgt[i] == 2) sym = "D";
+    if (r.AtNum[i] == 1 && r.AtWgt[i] == 3) sym = "T";
+    m[sym] += r.AtCnt[i];
+  }
+  std::string s;
+  for (auto& [k, v] : m) s += (s.empty() ? "" : " ") + k + ":" + std::to_string(v);
+  return s;
+}
+}  // namespace
+
+TEST(ChemFormula, ChemistsNotationAgreesWithOpenBabel) {
+  // tests/chem/ref/make_formulas.py: Open Babel's formula of the same compound.
+  std::ifstream in(ZOL_TEST_SRC_DIR "/data/formula_expected.tsv");
+  ASSERT_TRUE(in.good());
+  int n = 0;
+  for (std::string line; std::getline(in, line); ++n) {
+    std::string text = line.substr(0, line.find('\t')), want = line.substr(line.find('\t') + 1);
+    TFormulaRec r;
+    int err = -1;
+    ASSERT_TRUE(ParseChemFormula(text, r, err)) << text << " at " << err;
+    EXPECT_EQ(CountsOf(r), want) << text;
+    EXPECT_EQ(err, 0);
+  }
+  EXPECT_EQ(n, 20);
+}
+
+TEST(ChemFormula, ChemistsNotationKeepsIsotopesAndOrderAndRefusesTheRest) {
+  TFormulaRec r;
+  int err = 0;
+  ASSERT_TRUE(ParseChemFormula("[13C]H4", r, err));
+  ASSERT_EQ(r.NumAtoms, 2);
+  EXPECT_EQ(r.AtNum[1], 6);
+  EXPECT_EQ(r.AtWgt[1], 13);
+  EXPECT_EQ(r.AtCnt[1], 1);
+  EXPECT_EQ(r.AtWgt[2], 1);
+  EXPECT_EQ(r.AtCnt[2], 4);
+  // Entries merge in order of first appearance; labelled and plain carbon stay apart.
+  ASSERT_TRUE(ParseChemFormula("CH3[13C]H2OH", r, err));
+  ASSERT_EQ(r.NumAtoms, 4);
+  EXPECT_EQ(r.AtNum[1], 6);
+  EXPECT_EQ(r.AtWgt[1], 12);
+  EXPECT_EQ(r.AtCnt[2], 6);  // H3 + H2 + H
+  EXPECT_EQ(r.AtWgt[3], 13);
+  EXPECT_EQ(r.AtNum[4], 8);
+  ASSERT_TRUE(ParseChemFormula(" Ca ( O H ) 2 ", r, err));
+  EXPECT_EQ(CountsOf(r), "Ca:1 H:2 O:2");
+  // Refusals with the position where reading failed.
+  struct Bad {
+    const char* text;
+    int pos;
+  };
+  for (Bad b : {Bad{"", 1}, Bad{"Xy2", 1}, Bad{"CO2)", 4}, Bad{"Ca(OH", 6}, Bad{"C0", 3}, Bad{"()", 2},
+                Bad{"H2O.", 5}, Bad{"co2", 1}, Bad{"C6H6-", 5}, Bad{"[13X]", 4}, Bad{"C256", 5},
+                Bad{"(CH2)200", 9}, Bad{"C99999", 6}}) {
+    EXPECT_FALSE(ParseChemFormula(b.text, r, err)) << b.text;
+    EXPECT_EQ(err, b.pos) << b.text;
+    EXPECT_EQ(r.NumAtoms, 0) << b.text;
+  }
+  std::string many;
+  for (int z = 1; z <= 21; ++z) many += CElemSymb(z);
+  EXPECT_FALSE(ParseChemFormula(many, r, err)) << "21 entries";
+  many.resize(many.size() - 2);  // Sc removed: 20 entries
+  EXPECT_TRUE(ParseChemFormula(many, r, err));
+}
+
+TEST(ChemFormula, ClassicScannerTellsWhereItStopped) {
+  auto f = std::make_unique<TMolForm>(nullptr);
+  // Consecutive capitals read as one symbol: the whole text is read, as Co2.
+  f->SetMolFormula("CO2");
+  EXPECT_TRUE(f->ScanComplete());
+  EXPECT_EQ(f->AtNum(1), 27);
+  // The group (OH) is no element: reading stops there.
+  f->SetMolFormula("Ca(OH)2");
+  EXPECT_FALSE(f->ScanComplete());
+  EXPECT_EQ(f->ScanStopPos(), 4);
+  EXPECT_EQ(f->NumAtoms(), 1);
+  f->SetMolFormula("C6 H12 O6");
+  EXPECT_TRUE(f->ScanComplete());
+  EXPECT_EQ(f->ScanStopPos(), 10);
+  // The strict parser through the control: success replaces, failure keeps.
+  ASSERT_TRUE(f->SetChemFormula("Ca(OH)2"));
+  EXPECT_EQ(f->NumAtoms(), 3);
+  EXPECT_EQ(f->FormulaText(), "Ca(OH)2");
+  EXPECT_TRUE(f->ScanComplete());
+  EXPECT_FALSE(f->SetChemFormula("Ca(OH"));
+  EXPECT_EQ(f->NumAtoms(), 3);
+  EXPECT_EQ(f->FormulaText(), "Ca(OH)2");
 }

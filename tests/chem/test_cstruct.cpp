@@ -3,6 +3,7 @@
 // Molfiles and expected values: tests/chem/ref/make_molfiles.py (Open Babel, RDKit).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -887,4 +888,132 @@ TEST(ChemCTab, RandomAndDamagedFilesNeverCrash) {
     }
   }
   EXPECT_GT(accepted, 0);
+}
+
+// ---------------------------------------------------------------- ring sets against RDKit
+
+TEST(ChemCTab, SmallestRingSetsSpanTheRingSpaceLikeRDKit) {
+  // tests/chem/ref/make_sssr.py: RDKit's symmetrised SSSR of fused, bridged and caged skeletons.
+  std::ifstream in(kData + "sssr_expected.tsv");
+  ASSERT_TRUE(in.good());
+  int cases = 0;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream row(line);
+    std::string name, natoms, bonds, sizes;
+    std::getline(row, name, '\t');
+    std::getline(row, natoms, '\t');
+    std::getline(row, bonds, '\t');
+    std::getline(row, sizes, '\t');
+    SCOPED_TRACE(name);
+    TCTab t(nullptr);
+    for (int a = 0; a < std::stoi(natoms); ++a) {
+      CTElem e;
+      ClearCTElem(e);
+      e.AtNum = 6;
+      e.AtWeight = 12;
+      ASSERT_TRUE(t.AddAtom(e));
+    }
+    std::istringstream bl(bonds);
+    for (std::string b; std::getline(bl, b, ',');) {
+      size_t dash = b.find('-');
+      ASSERT_TRUE(t.MakeConnection(std::stoi(b.substr(0, dash)), std::stoi(b.substr(dash + 1)), 1));
+    }
+    RingListType rings;
+    int n = t.FindSSSR(rings);
+    std::vector<int> got, want;
+    for (int r = 1; r <= n; ++r) got.push_back(rings.Rings[r].Length);
+    std::sort(got.begin(), got.end());
+    std::istringstream sl(sizes);
+    for (int v; sl >> v;) want.push_back(v);
+    EXPECT_EQ(got, want);
+    EXPECT_GE(n, t.RingsInMolecule());
+    // Every ring is a closed path of bonds.
+    for (int r = 1; r <= n; ++r) {
+      const RingType& ring = rings.Rings[r];
+      for (int i = 1; i <= ring.Length; ++i)
+        EXPECT_NE(t.CheckConnect(ring.Atoms[i], ring.Atoms[i % ring.Length + 1]), 0) << "ring " << r;
+    }
+    ++cases;
+  }
+  EXPECT_EQ(cases, 9);
+}
+
+// ---------------------------------------------------------------- values the writers cannot hold
+
+TEST(ChemCTab, MolfileReaderRefusesWhatItCannotWriteBack) {
+  const std::string head = "name\n\n\n  1  0  0  0  0  0  0  0  0  0999 V2000\n";
+  const std::string atom = "    0.0000    0.0000    0.0000 Cl  0  0  0  0  0  0  0  0  0  0  0  0\n";
+  auto keep = LoadMol("benzene");
+  auto t = std::make_unique<TCTab>(nullptr);
+  t->CopyFrom(*keep);
+  auto with = [&](const std::string& from, const std::string& to) {
+    std::string s = atom;
+    s.replace(s.find(from), from.size(), to);
+    return head + s;
+  };
+  const std::vector<std::string> bad = {
+      with("Cl ", "Zz "),                    // no such element
+      with("Cl  0  0", "Cl  0  9"),          // charge code outside 0..7
+      with("Cl  0  0", "Cl  0-20"),          // a charge given as such
+      with("    0.0000    0.0000", "      0x10    0.0000"),  // hexadecimal
+      with("    0.0000    0.0000", "       inf    0.0000"),
+      with("    0.0000    0.0000", "       nan    0.0000"),
+      head + atom.substr(0, 33),             // cut inside the symbol: "C" of "Cl"
+      head + atom.substr(0, 37),             // cut inside the charge code
+  };
+  for (size_t i = 0; i < bad.size(); ++i) {
+    EXPECT_FALSE(ReadMolText(*t, bad[i])) << i;
+    EXPECT_EQ(t->CompareWith(*keep), 0) << i;
+  }
+  ASSERT_TRUE(ReadMolText(*t, head + atom));
+  EXPECT_EQ(t->AtNum(1), 17);
+  // Deuterium and tritium are hydrogen of mass 2 and 3.
+  ASSERT_TRUE(ReadMolText(*t, with("Cl ", "D  ")));
+  EXPECT_EQ(t->AtNum(1), 1);
+  EXPECT_EQ(t->AtWeight(1), 2);
+  ASSERT_TRUE(ReadMolText(*t, with("Cl ", "T  ")));
+  EXPECT_EQ(t->AtWeight(1), 3);
+}
+
+TEST(ChemCTab, ClearTextReaderRefusesOneSidedBondsAndOddValues) {
+  auto t = std::make_unique<TCTab>(nullptr);
+  auto keep = std::make_unique<TCTab>(nullptr);
+  // Atom 1 lists nine neighbours (2..10), leaving one free slot; atoms 11 and
+  // 12 both claim it.  Only one of them could be stored on atom 1's side.
+  std::string body;
+  body += "1 6 12 0 0 0 0 0\n9 2 3 4 5 6 7 8 9 10 1 1 1 1 1 1 1 1 1\n";
+  for (int a = 2; a <= 10; ++a) body += std::to_string(a) + " 6 12 0 0 0 0 0\n1 1 1\n";
+  body += "11 6 12 0 0 0 0 0\n1 1 1\n12 6 12 0 0 0 0 0\n1 1 1\n";
+  EXPECT_FALSE(ReadMolText(*t, "/CONTAB\n24 12\n" + body, rdClear));
+  EXPECT_EQ(t->CompareWith(*keep), 0);
+  // With one claimant the table is read, every bond on both sides.
+  std::string eleven = body.substr(0, body.find("12 6 12"));
+  ASSERT_TRUE(ReadMolText(*t, "/CONTAB\n22 11\n" + eleven, rdClear));
+  EXPECT_EQ(t->NBonds(1), 10);
+  EXPECT_EQ(t->CheckConnect(11, 1), 1);
+  keep->CopyFrom(*t);
+  // Charges beyond 15 units and atomic numbers outside the element table.
+  for (const char* rec : {"1 6 12 0 16 0 0 0\n0\n", "1 6 12 0 -16 0 0 0\n0\n", "1 0 12 0 0 0 0 0\n0\n",
+                          "1 104 300 0 0 0 0 0\n0\n"}) {
+    EXPECT_FALSE(ReadMolText(*t, std::string("/CONTAB\n2 1\n") + rec, rdClear)) << rec;
+    EXPECT_EQ(t->CompareWith(*keep), 0) << rec;
+  }
+  // A comment line is read from its second character on, whole UTF-8 sequences.
+  ASSERT_TRUE(ReadMolText(*t, "/CONTAB\n3 1\n\xC3\xA9thanol \xC3\xA9\n1 6 12 0 0 0 0 0\n0\n", rdClear));
+  EXPECT_EQ(t->StrucName(), "thanol \xC3\xA9");
+  ASSERT_TRUE(ReadMolText(*t, "/CONTAB\n3 1\n \xC3\xA9thanol\n1 6 12 0 0 0 0 0\n0\n", rdClear));
+  EXPECT_EQ(t->StrucName(), "\xC3\xA9thanol");
+  // And what the writer makes of a name survives the round trip.
+  std::string p = TempPath("ct.txt");
+  {
+    TextFile f;
+    AssignFile(f, p);
+    Rewrite(f);
+    t->WriteToClearTextFile(f);
+    CloseFile(f);
+  }
+  auto back = std::make_unique<TCTab>(nullptr);
+  ASSERT_TRUE(ReadWith(*back, p, rdClear));
+  EXPECT_EQ(back->StrucName(), "\xC3\xA9thanol");
+  std::remove(p.c_str());
 }

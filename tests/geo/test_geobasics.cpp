@@ -345,3 +345,77 @@ TEST(GeoBasicsUPS, AgainstGeoConvert) {
   EXPECT_EQ(x, 2000000.0);
   EXPECT_EQ(y, 2000000.0);
 }
+
+// ---------------------------------------------------------------- the antimeridian and bad arguments
+
+TEST(GeoBasicsUTM, LongitudesAcrossTheAntimeridian) {
+  // GeographicLib: echo "-35.5 -179.9" | GeoConvert -u -z 60 -p 4 -> 60s 781193.6385 6067086.5944
+  double x, y;
+  LatLongToTM(-35.5 * M_PI / 180, -179.9 * M_PI / 180, UTMCentralMeridian(60), gelWGS84, x, y);
+  EXPECT_NEAR(0.9996 * x + 500000, 781193.6385, 1e-3);
+  EXPECT_NEAR(0.9996 * y + 10000000, 6067086.5944, 1e-3);
+  // The same point written as 180.1 degrees east gives the same plane position.
+  double x2, y2;
+  LatLongToTM(-35.5 * M_PI / 180, 180.1 * M_PI / 180, UTMCentralMeridian(60), gelWGS84, x2, y2);
+  EXPECT_NEAR(x2, x, 1e-6);
+  EXPECT_NEAR(y2, y, 1e-6);
+  // 176.456 E seen from zone 1 lies 6.544 degrees west of its central meridian,
+  // exactly as -183.544 does.
+  double xa, ya, xb, yb;
+  LatLongToTM(0.2, 176.456 * M_PI / 180, UTMCentralMeridian(1), gelWGS84, xa, ya);
+  LatLongToTM(0.2, -183.544 * M_PI / 180, UTMCentralMeridian(1), gelWGS84, xb, yb);
+  EXPECT_NEAR(xa, xb, 1e-6);
+  EXPECT_NEAR(ya, yb, 1e-6);
+  EXPECT_LT(xa, -600000);
+  // GeoConvert: echo "60s 800000 6068000" | GeoConvert -g -p 6 -> -35.48627537385 -179.69330668798
+  double lat, lon;
+  UTMToLatLong(800000, 6068000, 60, true, gelWGS84, lat, lon);
+  EXPECT_NEAR(lat, -35.48627537385, 1e-8);
+  EXPECT_NEAR(lon, -179.69330668798, 1e-8);
+  double phi, lam;
+  TMToLatLong(500000, 0, UTMCentralMeridian(60), gelWGS84, phi, lam);  // 4.5 degrees east of 177 E
+  EXPECT_GT(lam, -M_PI);
+  EXPECT_LE(lam, M_PI);
+  EXPECT_LT(lam, 0);
+}
+
+TEST(GeoBasicsEllipsoid, ValuesOutsideTheCatalogueRaise) {
+  for (int v : {61, 200, 255}) {
+    auto e = static_cast<TGeoEllipsoid>(v);
+    double x, y, z, lat, lon;
+    int zone;
+    EXPECT_THROW(GeoEllEccSquared(e), EZOLGeoBasicsError) << v;
+    EXPECT_THROW(RecipFlattening(e), EZOLGeoBasicsError) << v;
+    EXPECT_THROW(ArcLengthOfMeridian(0.5, e), EZOLGeoBasicsError) << v;
+    EXPECT_THROW(GeoToCartesian(10, 10, 0, e, x, y, z), EZOLGeoBasicsError) << v;
+    EXPECT_THROW(CartesianToGeo(6e6, 1e5, 1e5, e, lat, lon, z), EZOLGeoBasicsError) << v;
+    EXPECT_THROW(LatLongToUTM(10, 10, e, zone, x, y), EZOLGeoBasicsError) << v;
+    EXPECT_THROW(UPSToLatLong(2e6, 2e6, false, e, lat, lon), EZOLGeoBasicsError) << v;
+  }
+  try {
+    GeoEllEccSquared(static_cast<TGeoEllipsoid>(61));
+  } catch (const EZOLGeoBasicsError& ex) {
+    EXPECT_STREQ(ex.what(), "GeoEllEccSquared: unknown ellipsoid 61");
+  }
+  EXPECT_NO_THROW(GeoEllEccSquared(static_cast<TGeoEllipsoid>(60)));
+}
+
+TEST(GeoBasicsCartesian, LatitudesBeyondThePolesAreRefused) {
+  double x, y, z;
+  for (double lat : {90.5, -90.0001, 180.0, std::nan("")}) {
+    EXPECT_THROW(GeoToCartesian(lat, 0, 0, gelWGS84, x, y, z), EZOLGeoBasicsError) << lat;
+    EXPECT_THROW(LatLongToUPS(lat, 0, gelWGS84, x, y), EZOLGeoBasicsError) << lat;
+  }
+  EXPECT_NO_THROW(GeoToCartesian(90, 0, 0, gelWGS84, x, y, z));
+  EXPECT_NO_THROW(LatLongToUPS(-90, 0, gelWGS84, x, y));
+  // The datum shift reports instead of raising, and never calls NaN a success.
+  double la, lo, h;
+  EXPECT_EQ(HelmertTransform(269, std::nan(""), 10, 0, 269, la, lo, h), -3);
+  EXPECT_TRUE(std::isnan(la));
+  EXPECT_EQ(HelmertTransform(269, 10, std::nan(""), 0, 269, la, lo, h), -4);
+  EXPECT_NE(HelmertTransform(269, 10, 10, std::nan(""), 269, la, lo, h), 0);
+  EXPECT_TRUE(std::isnan(h));
+  // Finite values out of range are still computed, with their status.
+  EXPECT_EQ(HelmertTransform(269, 91, 10, 0, 269, la, lo, h), -3);
+  EXPECT_TRUE(std::isfinite(la));
+}

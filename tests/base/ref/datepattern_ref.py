@@ -15,12 +15,14 @@ rng = random.Random(20261208)
 
 # pattern in the picker's notation -> strftime pattern
 PATTERNS = [
-    ("yyyy-mm-dd", "%Y-%m-%d"),
-    ("dddd, d mmmm yyyy", "%A, {d} %B %Y"),
-    ("dd.mm.yy", "%d.%m.%y"),
-    ("ddd d mmm yyyy", "%a {d} %b %Y"),
-    ("m/d/yyyy", "{m}/{d}/%Y"),
-    ("yyyy-mm-dd hh:nn:ss", "%Y-%m-%d %H:%M:%S"),
+    ("yyyy-MM-dd", "%Y-%m-%d"),
+    ("dddd, d MMMM yyyy", "%A, {d} %B %Y"),
+    ("dd.MM.yy", "%d.%m.%y"),
+    ("ddd d MMM yyyy", "%a {d} %b %Y"),
+    ("M/d/yyyy", "{m}/{d}/%Y"),
+    ("yyyy-MM-dd HH:mm:ss", "%Y-%m-%d %H:%M:%S"),
+    ("h:mm tt", "{h}:%M %p"),
+    ("hh 'o''clock' t", "%I o'clock {t}"),
     ("'Day' d", "Day {d}"),
 ]
 
@@ -35,7 +37,10 @@ for s in serials:
     secs = int(round((s - int(s)) * 86400 * 1000)) // 1000
     dt = EPOCH + datetime.timedelta(days=int(s), seconds=secs)
     for pat, fmt in PATTERNS:
-        text = dt.strftime(fmt.replace("{d}", str(dt.day)).replace("{m}", str(dt.month)))
+        h12 = dt.hour % 12 or 12
+        f = fmt.replace("{d}", str(dt.day)).replace("{m}", str(dt.month)).replace("{h}", str(h12))
+        f = f.replace("{t}", "A" if dt.hour < 12 else "P")
+        text = dt.strftime(f)
         lines.append(f"{s!r}\t{pat}\t{text}")
 
 out = Path(__file__).resolve().parent.parent / "data" / "datepattern_ref.txt"

@@ -131,8 +131,7 @@ sxy = D @ D.T
 sq = np.diag(sxy)
 jac = sxy / (sq[:, None] + sq[None, :] - sxy)
 dice = 2 * sxy / (sq[:, None] + sq[None, :])
-np.fill_diagonal(jac, 0.0)
-np.fill_diagonal(dice, 0.0)
+# The diagonal is each row's coefficient with itself (1), like any two identical rows.
 arr("kDistJaccard", jac)
 arr("kDistDice", dice)
 
