@@ -2248,6 +2248,17 @@ void TCustomRChart::RenderTo(TCanvas& c, bool BlackAndWhite) {
   DrawCrossHairs(c, 0, 0);
 }
 
+void TCustomRChart::RenderTo(TCanvas& c, int X, int Y, bool BlackAndWhite) {
+  if (X == 0 && Y == 0) {
+    RenderTo(c, BlackAndWhite);
+    return;
+  }
+  // Recorded, then replayed at the offset: vector surfaces keep lines and text.
+  TMetafile mf;
+  CopyToMetafile(mf, BlackAndWhite);
+  mf.Play(c, X, Y);
+}
+
 void TCustomRChart::BuildPicture() {
   ConstructChartBmp(FChartBmp->Canvas());
   InitGraf(FDataBmp->Canvas(), 0, 0);

@@ -538,6 +538,8 @@ class TCustomRChart : public TCustomControl {
   void DrawFinish(int X, int Y, TCanvas& Canvas, const TBitmap& Bitmap);
   // The full picture (what Paint shows) on any canvas, the control's top-left at (0, 0).
   void RenderTo(TCanvas& Canvas, bool BlackAndWhite = false);
+  // The same with the control's top-left corner at (X, Y) of Canvas.
+  void RenderTo(TCanvas& Canvas, int X, int Y, bool BlackAndWhite = false);
   // The plotting area in control pixels (right and bottom exclusive).
   TRect PlotRect() const;
 

@@ -416,21 +416,28 @@ void TScale::AdjustScalePars() {
     lo = std::log(lo);
     hi = std::log(hi);
   }
-  double k, c;
+  double k, c, v0;
   if (horiz) {
     k = L / (hi - lo);
     c = S - lo * k;
+    v0 = lo;
   } else {
     k = L / (lo - hi);
     c = S - hi * k;
+    v0 = hi;
   }
-  if (L <= 0 || !std::isfinite(k) || !std::isfinite(c)) {
+  if (L <= 0 || k == 0 || !std::isfinite(k) || !std::isfinite(c)) {
     // A collapsed axis: every value lies in the middle of the control.
     k = 0;
     c = (horiz ? Width() : Height()) / 2;
+    v0 = 0;
   }
   FK = k;
   FC = c;
+  // The mapping is evaluated about the start of the axis, S + k·(v − v0),
+  // which equals k·v + c but keeps its precision far from zero.
+  FAnchorV = v0;
+  FAnchorP = k == 0 ? c : S;
 }
 
 double TScale::AxisPixel(double v) const {
@@ -441,9 +448,9 @@ double TScale::AxisPixel(double v) const {
       if (FK < 0) return IsHorizontal() ? Width() : Height();
       return FC;
     }
-    return FK * std::log(v) + FC;
+    return FK * (std::log(v) - FAnchorV) + FAnchorP;
   }
-  return FK * v + FC;
+  return FK * (v - FAnchorV) + FAnchorP;
 }
 
 int TScale::R2M(double v) const {
@@ -456,7 +463,7 @@ int TScale::R2M(double v) const {
 double TScale::M2R(int pixel) const {
   if (FK == 0) return FLogarithmic && FRangeLow > 0 && FRangeHigh > 0 ? std::sqrt(FRangeLow * FRangeHigh)
                                                                       : GetScaleCenter();
-  const double q = (pixel - FC) / FK;
+  const double q = FAnchorV + (pixel - FAnchorP) / FK;
   return FLogarithmic ? std::exp(q) : q;
 }
 
@@ -494,9 +501,7 @@ void TScale::DoPaint(bool force) {
     if (FTransparent) {
       RenderTo(*FForeignCanvas, FForCvPosX, FForCvPosY);
     } else {
-      TBitmap bmp(std::max(Width(), 0), std::max(Height(), 0));
-      RenderTo(bmp.Canvas(), 0, 0);
-      FForeignCanvas->Draw(FForCvPosX, FForCvPosY, bmp);
+      FForeignCanvas->Draw(FForCvPosX, FForCvPosY, *ExportBitmap());
     }
     return;
   }
@@ -510,9 +515,7 @@ void TScale::Paint() {
   if (FSuppressPaint || IsLoading()) return;
   if (!FTransparent) {
     // Off-screen bitmap of the control's size copied in one step.
-    TBitmap bmp(std::max(Width(), 0), std::max(Height(), 0));
-    RenderTo(bmp.Canvas(), 0, 0);
-    Canvas().Draw(0, 0, bmp);
+    Canvas().Draw(0, 0, *ExportBitmap());
   } else {
     RenderTo(Canvas(), 0, 0);
   }
@@ -571,9 +574,8 @@ void TScale::RenderTo(TCanvas& Cv, int X, int Y) {
     h(this, Cv);
   }
   if (!FTransparent) {
-    const TColor shadow = FColorScheme == csBWG ? RGB(128, 128, 128) : ColorToRGB(clBtnShadow);
-    const TColor highlight = FColorScheme == csBWG ? clWhite : ColorToRGB(clBtnHighlight);
-    DrawFrame(Cv, FFrameStyle, X, Y, X + W - 1, Y + H - 1, highlight, RGB(192, 192, 192), shadow,
+    const TFrameColors fc = SchemeFrameColors(FColorScheme);
+    DrawFrame(Cv, FFrameStyle, X, Y, X + W - 1, Y + H - 1, fc.Highlight, RGB(192, 192, 192), fc.Shadow,
               FColorFrameDark, FColorFrameDark);
   }
   FForeignCanvas = savedForeign;
@@ -631,13 +633,14 @@ void TScale::DrawAxis(TCanvas& Cv, int Base, bool Horizontal) {
   FOfsX = FOfsY = 0;
 }
 
-void TScale::DrawTick(TCanvas& Cv, TickCtx& t, double v, int len, bool record) {
+bool TScale::DrawTick(TCanvas& Cv, TickCtx& t, double v, int len, bool record) {
   const int p = R2M(v);
-  if (t.HaveLast && p == t.LastPix) {
-    // At most one tick per pixel.
-    if (record) RecordTick(v);
-    return;
-  }
+  // Only ticks on the axis (a tick kept by the end tolerance may lie beyond
+  // it when the step is far longer than the axis), at most one per pixel.
+  const int a0 = t.Horiz ? FMarginLeft : FMarginTop;
+  const int a1 = t.Horiz ? Width() - FMarginRight - 1 : Height() - FMarginBottom - 1;
+  if (p < std::min(a0, a1) - 1 || p > std::max(a0, a1) + 1) return false;
+  if (t.HaveLast && p == t.LastPix) return false;
   t.HaveLast = true;
   t.LastPix = p;
   if (record) RecordTick(v);
@@ -658,6 +661,7 @@ void TScale::DrawTick(TCanvas& Cv, TickCtx& t, double v, int len, bool record) {
     TScaleTickDrawnEvent h = OnScaleTickDrawn;
     h(this, Cv, FScaleType, v, x0, y0);
   }
+  return true;
 }
 
 void TScale::DrawLabel(TCanvas& Cv, TickCtx& t, double v, std::string lbl, int extraRows) {
@@ -706,6 +710,7 @@ void TScale::DrawLinTicks(TCanvas& Cv, TickCtx& t) {
   if (dist == 0 || !std::isfinite(dist) || lo == hi) return;
   const double s = hi > lo ? 1.0 : -1.0;
   const double span = std::fabs(hi - lo);
+  if (!std::isfinite(span)) return;  // beyond the range of doubles: no ticks
   // Pixels along the axis; a step finer than a pixel is coarsened on the
   // 1-2-5 grid, so no more ticks are walked than the axis can show.
   const double pixels = std::fabs(FK * (hi - lo)) + 1;
@@ -715,6 +720,9 @@ void TScale::DrawLinTicks(TCanvas& Cv, TickCtx& t) {
     dist = s * d;
     first = FirstMultiple(lo, dist);
     nsub = 1;
+    // Ticks this dense cannot all carry labels: a label that would overlap
+    // the previous one is left out.
+    t.ThinLabels = true;
   }
   if (!std::isfinite(first) || std::fabs(dist) < std::fabs(first) * 1e-15) {
     // The step is below the resolution of the values: a tick at each end only.
@@ -744,8 +752,7 @@ void TScale::DrawLinTicks(TCanvas& Cv, TickCtx& t) {
   for (long i = 0; i <= n; ++i) {
     const double v = first + static_cast<double>(i) * dist;
     if (s * (v - hi) > endTol * std::fabs(dist)) break;
-    DrawTick(Cv, t, v, t.Horiz ? 7 : 6, vertical || !t.ShortRecorded);
-    longs.push_back(v);
+    if (DrawTick(Cv, t, v, t.Horiz ? 7 : 6, vertical || !t.ShortRecorded)) longs.push_back(v);
   }
   if (FLabelType == ftNoFigs) return;
   // Decimals.
@@ -827,8 +834,8 @@ void TScale::DrawLogTicks(TCanvas& Cv, TickCtx& t) {
         const bool isLong = m == 1 || (multipliers && (m == 2 || m == 5));
         const bool isShort = !isLong && multipliers;
         if (isLong) {
-          DrawTick(Cv, t, v, t.Horiz ? 7 : 6, true);
-          if (!exponentsOnly || m == 1) labels.push_back({v, e, m == 1});
+          if (DrawTick(Cv, t, v, t.Horiz ? 7 : 6, true) && (!exponentsOnly || m == 1))
+            labels.push_back({v, e, m == 1});
         } else if (isShort && FShortTicks) {
           DrawTick(Cv, t, v, 4, true);
         }
@@ -895,8 +902,7 @@ bool TScale::DrawTimeTicks(TCanvas& Cv, TickCtx& t) {
   for (long i = 0; i <= n; ++i) {
     const double v = first + s * step * static_cast<double>(i);
     if (s * (v - hi) > 0.001 * step) break;
-    DrawTick(Cv, t, v, t.Horiz ? 7 : 6, !t.Horiz || !t.ShortRecorded);
-    longs.push_back(v);
+    if (DrawTick(Cv, t, v, t.Horiz ? 7 : 6, !t.Horiz || !t.ShortRecorded)) longs.push_back(v);
   }
   if (FLabelType == ftNoFigs) return true;
   for (double v : longs) {
@@ -1001,8 +1007,7 @@ void TScale::DrawDateTimeTicks(TCanvas& Cv, TickCtx& t) {
   struct L { double v; std::string text; int64_t day; };
   std::vector<L> lbls;
   auto addLong = [&](double v, std::string text, int64_t day) {
-    DrawTick(Cv, t, v, t.Horiz ? 7 : 6, true);
-    lbls.push_back({v, std::move(text), day});
+    if (DrawTick(Cv, t, v, t.Horiz ? 7 : 6, true)) lbls.push_back({v, std::move(text), day});
   };
   auto addShort = [&](double v) { DrawTick(Cv, t, v, 4, true); };
 
@@ -1226,20 +1231,48 @@ void TScale::DrawCaption(TCanvas& Cv, int Base, bool Horizontal) {
 }
 
 // ---------------------------------------------------------------- export
-std::unique_ptr<TBitmap> TScale::ExportBitmap() {
-  auto bmp = std::make_unique<TBitmap>(std::max(Width(), 1), std::max(Height(), 1));
-  RenderTo(bmp->Canvas(), 0, 0);
+TFrameColors SchemeFrameColors(TColorScheme Scheme) {
+  if (Scheme == csSystem)
+    return {ColorToRGB(clBtnHighlight), ColorToRGB(cl3DLight), ColorToRGB(clBtnShadow), ColorToRGB(cl3DDkShadow)};
+  return {clWhite, RGB(192, 192, 192), RGB(128, 128, 128), clBlack};
+}
+
+std::unique_ptr<TBitmap> RenderBitmap(int Width, int Height, const std::function<void(TCanvas&)>& Draw) {
+  auto bmp = std::make_unique<TBitmap>(std::max(Width, 1), std::max(Height, 1));
+  Draw(bmp->Canvas());
   return bmp;
 }
 
-std::unique_ptr<TMetafile> TScale::ExportMetafile() {
+std::unique_ptr<TMetafile> RenderMetafile(int Width, int Height, const std::function<void(TCanvas&)>& Draw) {
   auto mf = std::make_unique<TMetafile>();
-  mf->SetSize(std::max(Width(), 1), std::max(Height(), 1));
+  mf->SetSize(std::max(Width, 1), std::max(Height, 1));
   {
     TMetafileCanvas mc(*mf);
-    RenderTo(mc, 0, 0);
+    Draw(mc);
   }
   return mf;
+}
+
+void DrawCaptionText(TCanvas& Cv, const TFont& Base, int X, int Y, const std::string& Text, int Size,
+                     TFontStyles Style, TColor Color) {
+  if (Text.empty()) return;
+  Cv.Font().Assign(Base);
+  Cv.Font().SetSize(Size);
+  Cv.Font().SetStyle(Style);
+  Cv.Font().SetColor(Color);
+  const TBrushStyle saved = Cv.Brush().Style();
+  Cv.Brush().SetStyle(bsClear);
+  Cv.SetTextAlign(TA_LEFT | TA_TOP);
+  Cv.TextOut(X, Y, Text);
+  Cv.Brush().SetStyle(saved);
+}
+
+std::unique_ptr<TBitmap> TScale::ExportBitmap() {
+  return RenderBitmap(Width(), Height(), [this](TCanvas& c) { RenderTo(c, 0, 0); });
+}
+
+std::unique_ptr<TMetafile> TScale::ExportMetafile() {
+  return RenderMetafile(Width(), Height(), [this](TCanvas& c) { RenderTo(c, 0, 0); });
 }
 
 void TScale::SaveAsPNG(const std::string& FileName) {

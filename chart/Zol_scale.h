@@ -15,7 +15,18 @@
 // The tick list holds at most MaxScaleTicks (250) values.  However small the
 // step or however many decades the range spans, at most one tick is drawn per
 // pixel of the axis: a step finer than a pixel is coarsened on the 1-2-5 grid
-// before any tick is walked, so the work is bounded by the axis length.
+// before any tick is walked, so the work is bounded by the axis length.  A
+// tick more than a pixel beyond the ends of the axis is not drawn (with
+// MinTicks 0 a unit step may be far longer than the axis), and where the
+// step had to be coarsened, or a logarithmic axis has more decades than room,
+// a label that would overlap the previous one is left out.
+//
+// Labels: numbers never exceed 14 characters and are never cut: a longer
+// fixed-point text switches to the exponent form with the fewest decimals that
+// still give the tick's value, and a value whose exponent needs three digits
+// (or that 14 characters cannot tell from its neighbours) is shown as
+// asterisks.  Time and date/time axes with MinTicks 0 take one interval over
+// the whole range.
 #pragma once
 
 #include <functional>
@@ -53,6 +64,24 @@ using TBeforeTickLabelEvent = std::function<void(TObject* Sender, TScaleType Sca
                                                  double CurrentTickPos, std::string& TickLabel)>;
 // Fired before and after each rendering with the surface drawn on.
 using TScaleRenderedEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
+
+// ---------------------------------------------------------------- drawing helpers
+// Shared by the chart components that draw through RenderTo.
+// Frame colours of a colour scheme: csBWG white, silver (192), grey (128),
+// black; csSystem the platform's button highlight, 3D light, button shadow
+// and 3D dark shadow.
+struct TFrameColors {
+  TColor Highlight, Light, Shadow, Dark;
+};
+TFrameColors SchemeFrameColors(TColorScheme Scheme);
+// A picture of Width × Height (at least 1 × 1) drawn by Draw on a new bitmap
+// or a new metafile (vector: lines and text stay lines and text).
+std::unique_ptr<TBitmap> RenderBitmap(int Width, int Height, const std::function<void(TCanvas&)>& Draw);
+std::unique_ptr<TMetafile> RenderMetafile(int Width, int Height, const std::function<void(TCanvas&)>& Draw);
+// Text with its top-left corner at (X, Y) in the font Base re-sized to Size
+// points with Style and Color, without background; nothing for empty text.
+void DrawCaptionText(TCanvas& Canvas, const TFont& Base, int X, int Y, const std::string& Text, int Size,
+                     TFontStyles Style, TColor Color);
 
 class TScale : public TCustomControl {
  public:
@@ -154,10 +183,11 @@ class TScale : public TCustomControl {
   // Value to pixel (clamped to ±2147483647 before rounding).  On a
   // logarithmic axis a value ≤ 1e-100 maps to the start of the axis when
   // RangeHigh ≥ RangeLow and to the axis length when not (Width for
-  // horizontal, Height for vertical axes).
+  // horizontal, Height for vertical axes).  NaN maps to the offset c.
   int R2M(double v) const;
   int ConvertToPixelCoords(double v) const { return R2M(v); }
-  // Pixel to value; with k = 0 (a collapsed axis) the scale centre.
+  // Pixel to value; with k = 0 (a collapsed axis) the scale centre (on a
+  // logarithmic axis the geometric one, sqrt(RangeLow·RangeHigh)).
   double M2R(int pixel) const;
   double ConvertPixelToScale(int pixel) const { return M2R(pixel); }
   // The linear equation of the mapping (pixel = k·v + c).
@@ -176,6 +206,8 @@ class TScale : public TCustomControl {
   void SetForCvPosY(int v);
   // Ticks, labels and caption of a horizontal axis whose base line lies at
   // BaseY (for a vertical axis at BaseX) on Canvas; the tick list is rebuilt.
+  // Base is a coordinate of Canvas; on the foreign surface (UseForeignCanvas)
+  // the positions along the axis are moved by its offset ForCvPosX/ForCvPosY.
   void DrawXScale(TCanvas& Canvas, int BaseY);
   void DrawYScale(TCanvas& Canvas, int BaseX);
   // The complete scale (background, axis, base line, frame; only the axis when
@@ -233,7 +265,7 @@ class TScale : public TCustomControl {
   bool DrawTimeTicks(TCanvas& Canvas, TickCtx& t);
   void DrawDateTimeTicks(TCanvas& Canvas, TickCtx& t);
   void DrawCaption(TCanvas& Canvas, int Base, bool Horizontal);
-  void DrawTick(TCanvas& Canvas, TickCtx& t, double v, int len, bool record);
+  bool DrawTick(TCanvas& Canvas, TickCtx& t, double v, int len, bool record);
   void DrawLabel(TCanvas& Canvas, TickCtx& t, double v, std::string lbl, int extraRows = 0);
   void RecordTick(double v);
   double AxisPixel(double v) const;  // unrounded, unclamped mapping
@@ -261,6 +293,7 @@ class TScale : public TCustomControl {
   bool FTransparent = false;
   TColor FColorFrameDark = clBlack;
   double FK = 1, FC = 0;
+  double FAnchorV = 0, FAnchorP = 0;  // value (or its logarithm) and pixel at the axis start
   bool FSuppressPaint = true;
   bool FIsHelper = false;
   TCanvas* FForeignCanvas = nullptr;
