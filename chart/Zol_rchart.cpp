@@ -2948,7 +2948,10 @@ TContourPlot::TContourPlot(TComponent* AOwner)
     : TCustomRChart(AOwner), FPivots(std::make_unique<TMatrix>(nullptr)), FIsoColors(std::make_unique<TColorArray>(nullptr)) {
   FIsoColors->SetSize(256);
   FIsoColors->FillByInterpolation(0, ColorArray_Rainbow);
-  FIsoColors->OnChange = [this](TObject*) { Repaint2Public(); };
+  FIsoColors->OnChange = [this](TObject*) {
+    UpdateColorScale();
+    Repaint2Public();
+  };
   SetSuppressPaint(true);
   Scale2X().SetVisible(false);
   Scale2Y().SetVisible(false);
@@ -2959,11 +2962,34 @@ TContourPlot::TContourPlot(TComponent* AOwner)
   SetSuppressPaint(false);
 }
 
-TContourPlot::~TContourPlot() = default;
+TContourPlot::~TContourPlot() {
+  if (FColorScale) FColorScale->RemoveFreeNotification(this);
+}
 
 void TContourPlot::Invalid() {
   FResample = true;
+  UpdateColorScale();
   Repaint2Public();
+}
+
+void TContourPlot::SetAttachedColorScale(TColorScale* v) {
+  if (v == FColorScale) return;
+  if (FColorScale) FColorScale->RemoveFreeNotification(this);
+  FColorScale = v;
+  if (FColorScale) FColorScale->FreeNotification(this);
+  UpdateColorScale();
+}
+
+void TContourPlot::UpdateColorScale() {
+  if (!FColorScale) return;
+  FColorScale->ColorArray().Assign(*FIsoColors);
+  FColorScale->SetScaleRangeLow(FIsoLow);
+  FColorScale->SetScaleRangeHigh(FIsoHigh);
+}
+
+void TContourPlot::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomRChart::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FColorScale) FColorScale = nullptr;
 }
 
 void TContourPlot::SetPivotResX(int n) {

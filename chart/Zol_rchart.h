@@ -36,6 +36,7 @@
 #include "base/platform/Zol_graphics.h"
 #include "base/platform/Zol_metafile.h"
 #include "base/Zol_zolcolors.h"
+#include "chart/Zol_colorscale.h"
 #include "chart/Zol_scale.h"
 #include "math/Zol_matrix.h"
 
@@ -767,6 +768,10 @@ class TContourPlot : public TCustomRChart {
   TContourPlotMode PlotMode() const { return FPlotMode; }
   void SetPlotMode(TContourPlotMode v);
   TColorArray& IsoColors() { return *FIsoColors; }
+  // A colour scale that follows the iso range and colours (nullptr: none).
+  // The plot is told when the colour scale is destroyed.
+  TColorScale* AttachedColorScale() const { return FColorScale; }
+  void SetAttachedColorScale(TColorScale* v);
   // The colour of a level or value (entry 1 in cpmMonoDots).
   TColor IsoColor(double v) const;
   TScalePropsHoriz& ScaleX() { return Scale1X(); }
@@ -794,9 +799,12 @@ class TContourPlot : public TCustomRChart {
 
  protected:
   void Resize() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   void Invalid();
+  void UpdateColorScale();
+  TColorScale* FColorScale = nullptr;
   void PivotPixel(int i, int j, int X, int Y, double& px, double& py) const;
   std::unique_ptr<TMatrix> FPivots;
   std::unique_ptr<TColorArray> FIsoColors;
