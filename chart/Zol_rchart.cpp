@@ -2248,6 +2248,17 @@ void TCustomRChart::RenderTo(TCanvas& c, bool BlackAndWhite) {
   DrawCrossHairs(c, 0, 0);
 }
 
+void TCustomRChart::RenderTo(TCanvas& c, int X, int Y, bool BlackAndWhite) {
+  if (X == 0 && Y == 0) {
+    RenderTo(c, BlackAndWhite);
+    return;
+  }
+  // Recorded, then replayed at the offset: vector surfaces keep lines and text.
+  TMetafile mf;
+  CopyToMetafile(mf, BlackAndWhite);
+  mf.Play(c, X, Y);
+}
+
 void TCustomRChart::BuildPicture() {
   ConstructChartBmp(FChartBmp->Canvas());
   InitGraf(FDataBmp->Canvas(), 0, 0);
@@ -2937,7 +2948,10 @@ TContourPlot::TContourPlot(TComponent* AOwner)
     : TCustomRChart(AOwner), FPivots(std::make_unique<TMatrix>(nullptr)), FIsoColors(std::make_unique<TColorArray>(nullptr)) {
   FIsoColors->SetSize(256);
   FIsoColors->FillByInterpolation(0, ColorArray_Rainbow);
-  FIsoColors->OnChange = [this](TObject*) { Repaint2Public(); };
+  FIsoColors->OnChange = [this](TObject*) {
+    UpdateColorScale();
+    Repaint2Public();
+  };
   SetSuppressPaint(true);
   Scale2X().SetVisible(false);
   Scale2Y().SetVisible(false);
@@ -2948,11 +2962,34 @@ TContourPlot::TContourPlot(TComponent* AOwner)
   SetSuppressPaint(false);
 }
 
-TContourPlot::~TContourPlot() = default;
+TContourPlot::~TContourPlot() {
+  if (FColorScale) FColorScale->RemoveFreeNotification(this);
+}
 
 void TContourPlot::Invalid() {
   FResample = true;
+  UpdateColorScale();
   Repaint2Public();
+}
+
+void TContourPlot::SetAttachedColorScale(TColorScale* v) {
+  if (v == FColorScale) return;
+  if (FColorScale) FColorScale->RemoveFreeNotification(this);
+  FColorScale = v;
+  if (FColorScale) FColorScale->FreeNotification(this);
+  UpdateColorScale();
+}
+
+void TContourPlot::UpdateColorScale() {
+  if (!FColorScale) return;
+  FColorScale->ColorArray().Assign(*FIsoColors);
+  FColorScale->SetScaleRangeLow(FIsoLow);
+  FColorScale->SetScaleRangeHigh(FIsoHigh);
+}
+
+void TContourPlot::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomRChart::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FColorScale) FColorScale = nullptr;
 }
 
 void TContourPlot::SetPivotResX(int n) {

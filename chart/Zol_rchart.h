@@ -36,6 +36,7 @@
 #include "base/platform/Zol_graphics.h"
 #include "base/platform/Zol_metafile.h"
 #include "base/Zol_zolcolors.h"
+#include "chart/Zol_colorscale.h"
 #include "chart/Zol_scale.h"
 #include "math/Zol_matrix.h"
 
@@ -538,6 +539,8 @@ class TCustomRChart : public TCustomControl {
   void DrawFinish(int X, int Y, TCanvas& Canvas, const TBitmap& Bitmap);
   // The full picture (what Paint shows) on any canvas, the control's top-left at (0, 0).
   void RenderTo(TCanvas& Canvas, bool BlackAndWhite = false);
+  // The same with the control's top-left corner at (X, Y) of Canvas.
+  void RenderTo(TCanvas& Canvas, int X, int Y, bool BlackAndWhite = false);
   // The plotting area in control pixels (right and bottom exclusive).
   TRect PlotRect() const;
 
@@ -765,6 +768,10 @@ class TContourPlot : public TCustomRChart {
   TContourPlotMode PlotMode() const { return FPlotMode; }
   void SetPlotMode(TContourPlotMode v);
   TColorArray& IsoColors() { return *FIsoColors; }
+  // A colour scale that follows the iso range and colours (nullptr: none).
+  // The plot is told when the colour scale is destroyed.
+  TColorScale* AttachedColorScale() const { return FColorScale; }
+  void SetAttachedColorScale(TColorScale* v);
   // The colour of a level or value (entry 1 in cpmMonoDots).
   TColor IsoColor(double v) const;
   TScalePropsHoriz& ScaleX() { return Scale1X(); }
@@ -792,9 +799,12 @@ class TContourPlot : public TCustomRChart {
 
  protected:
   void Resize() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   void Invalid();
+  void UpdateColorScale();
+  TColorScale* FColorScale = nullptr;
   void PivotPixel(int i, int j, int X, int Y, double& px, double& py) const;
   std::unique_ptr<TMatrix> FPivots;
   std::unique_ptr<TColorArray> FIsoColors;

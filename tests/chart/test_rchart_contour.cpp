@@ -223,3 +223,21 @@ TEST(SmithChart, DefaultsDiagramAndLayerOne) {
   EXPECT_DOUBLE_EQ(0.5, s.GetRangeHighX());
   EXPECT_NEAR(0, s.GetRangeLowY() + s.GetRangeHighY(), 1e-12);
 }
+
+TEST(ContourPlot, AttachedColorScaleFollowsTheIsoRange) {
+  Application()->ResetHeadless();
+  auto p = std::make_unique<TContourPlot>(nullptr);
+  auto cs = std::make_unique<TColorScale>(nullptr);
+  p->SetAttachedColorScale(cs.get());
+  p->SetIsoParams(-3, 7, 0.5);
+  EXPECT_EQ(-3, cs->ScaleRangeLow());
+  EXPECT_EQ(7, cs->ScaleRangeHigh());
+  EXPECT_TRUE(cs->ColorArray().IsEqual(p->IsoColors()));
+  cs.reset();  // the plot forgets it
+  EXPECT_EQ(nullptr, p->AttachedColorScale());
+  p->SetIsoLow(0);
+  auto cs2 = std::make_unique<TColorScale>(nullptr);
+  p->SetAttachedColorScale(cs2.get());
+  p.reset();  // and a destroyed plot leaves the colour scale alone
+  cs2->SetScaleRangeLow(1);
+}
