@@ -18,7 +18,7 @@ int TextInt(const std::string& s, int fallback) {
 
 }  // namespace
 
-ZOL_EXPLORER_ENTRY("Controls", "TNTabEd") {
+ZOL_EXPLORER_ENTRY("GUI controls", "TNTabEd") {
   auto* t = new zol::TNTabEd(&Parent);
   t->SetParent(&Parent);
   t->SetBounds(0, 0, 480, 260);
