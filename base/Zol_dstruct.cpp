@@ -2115,7 +2115,7 @@ __attribute__((target("sha,sse4.1"))) void SHA1BlocksSHANI(uint32_t* State, cons
 
 void SHA1Blocks(uint32_t* State, const uint8_t* p, size_t Blocks) {
 #if ZOL_X86_SIMD
-  if (CPUHas(cfSHA) && CPUHas(cfSSE41)) return SHA1BlocksSHANI(State, p, Blocks);
+  if (CPUHas(cfSHA) && CPUHas(cfSSSE3) && CPUHas(cfSSE41)) return SHA1BlocksSHANI(State, p, Blocks);
 #endif
   SHA1BlocksPortable(State, p, Blocks);
 }
