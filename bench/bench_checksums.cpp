@@ -154,8 +154,10 @@ void PrintRatios(const RatioReporter& rep) {
   for (const auto& row : rows) {
     std::printf("%-28s", row.Label);
     for (int64_t size : {int64_t(4096), int64_t(1) << 20, k100MB}) {
-      std::string suffix = "/" + std::to_string(size);
-      auto a = rep.Speed.find(row.Ours + suffix), b = rep.Speed.find(row.Theirs + suffix);
+      char ours[64], theirs[64];
+      std::snprintf(ours, sizeof ours, "%s/%lld", row.Ours, static_cast<long long>(size));
+      std::snprintf(theirs, sizeof theirs, "%s/%lld", row.Theirs, static_cast<long long>(size));
+      auto a = rep.Speed.find(ours), b = rep.Speed.find(theirs);
       if (a == rep.Speed.end() || b == rep.Speed.end() || b->second <= 0)
         std::printf(" %10s", "-");
       else
