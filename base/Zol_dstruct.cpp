@@ -11,7 +11,15 @@
 #include <cstring>
 #include <new>
 
+#include "base/Zol_cpuid.h"
 #include "base/Zol_streams.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define ZOL_X86_SIMD 1
+#else
+#define ZOL_X86_SIMD 0
+#endif
 
 namespace zol {
 
@@ -278,13 +286,18 @@ struct CRC32Table {
 constexpr CRC32Table kCRC32;
 
 struct CRC16Table {
-  uint16_t t[256];
+  // t[0] is the byte table of polynomial 1021; t[k] advances a byte that is
+  // followed by k more bytes.
+  uint16_t t[8][256];
   constexpr CRC16Table() : t() {
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t c = i << 8;
       for (int k = 0; k < 8; ++k) c = (c & 0x8000) ? ((c << 1) ^ 0x1021) : (c << 1);
-      t[i] = static_cast<uint16_t>(c);
+      t[0][i] = static_cast<uint16_t>(c);
     }
+    for (int k = 1; k < 8; ++k)
+      for (uint32_t i = 0; i < 256; ++i)
+        t[k][i] = static_cast<uint16_t>((t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 8]);
   }
 };
 constexpr CRC16Table kCRC16;
@@ -1772,7 +1785,8 @@ int TAssocArray::AddXMLAttributes(const std::string& AttrText) {
 uint32_t CalcNextCRC32(uint8_t b, uint32_t crc) { return kCRC32.t[0][(crc ^ b) & 0xFF] ^ (crc >> 8); }
 
 namespace {
-uint32_t CRC32Update(uint32_t crc, const uint8_t* p, size_t n) {
+// Slicing by 8: eight bytes per step, one table lookup each.
+uint32_t CRC32UpdatePortable(uint32_t crc, const uint8_t* p, size_t n) {
   const auto& t = kCRC32.t;
   while (n >= 8) {
     uint32_t lo = crc ^ (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
@@ -1783,6 +1797,77 @@ uint32_t CRC32Update(uint32_t crc, const uint8_t* p, size_t n) {
   }
   while (n--) crc = t[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
   return crc;
+}
+
+#if ZOL_X86_SIMD
+// Folding with carry-less multiplication (Gopal et al., "Fast CRC Computation
+// for Generic Polynomials Using PCLMULQDQ Instruction", Intel 2009).
+//
+// The bits are reflected: in a 128-bit lane, bit k is the coefficient of
+// x^(127-k), so the low quadword holds the high-degree half H and the value is
+// H*x^64 + L.  Moving a lane D bits further along the message multiplies it by
+// x^D; with K1 = x^(64+D-1) mod P and K2 = x^(D-1) mod P (as reflected
+// quadwords) clmul(H, K1) ^ clmul(L, K2) is congruent to it (a carry-less
+// product of two reflected quadwords is the reflected product times x).  The
+// folded 16 bytes are then run through the table code, which does the final
+// reduction; no Barrett step is needed.
+constexpr uint64_t CRC32FoldConstant(int e) {
+  // x^e mod P (P = 104C11DB7, unreflected), written reflected into a quadword:
+  // the coefficient of x^d goes to bit 63 - d.
+  uint64_t r = 1;
+  for (int i = 0; i < e; ++i) {
+    r <<= 1;
+    if (r & 0x100000000ull) r ^= 0x104C11DB7ull;
+  }
+  uint64_t q = 0;
+  for (int d = 0; d < 32; ++d)
+    if (r >> d & 1) q |= uint64_t(1) << (63 - d);
+  return q;
+}
+constexpr uint64_t kFold512H = CRC32FoldConstant(64 + 512 - 1), kFold512L = CRC32FoldConstant(512 - 1);
+constexpr uint64_t kFold128H = CRC32FoldConstant(64 + 128 - 1), kFold128L = CRC32FoldConstant(128 - 1);
+
+__attribute__((target("pclmul,sse2"))) inline __m128i CRC32Fold(__m128i x, __m128i k) {
+  return _mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), _mm_clmulepi64_si128(x, k, 0x11));
+}
+
+__attribute__((target("pclmul,sse2"))) uint32_t CRC32UpdateCLMUL(uint32_t crc, const uint8_t* p, size_t n) {
+  if (n < 64) return CRC32UpdatePortable(crc, p, n);
+  auto load = [](const uint8_t* q) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)); };
+  // The running CRC enters as the first four message bytes XORed with it.
+  __m128i x0 = _mm_xor_si128(load(p), _mm_cvtsi32_si128(static_cast<int>(crc)));
+  __m128i x1 = load(p + 16), x2 = load(p + 32), x3 = load(p + 48);
+  p += 64;
+  n -= 64;
+  const __m128i k512 = _mm_set_epi64x(static_cast<long long>(kFold512L), static_cast<long long>(kFold512H));
+  while (n >= 64) {
+    x0 = _mm_xor_si128(CRC32Fold(x0, k512), load(p));
+    x1 = _mm_xor_si128(CRC32Fold(x1, k512), load(p + 16));
+    x2 = _mm_xor_si128(CRC32Fold(x2, k512), load(p + 32));
+    x3 = _mm_xor_si128(CRC32Fold(x3, k512), load(p + 48));
+    p += 64;
+    n -= 64;
+  }
+  const __m128i k128 = _mm_set_epi64x(static_cast<long long>(kFold128L), static_cast<long long>(kFold128H));
+  __m128i x = _mm_xor_si128(CRC32Fold(x0, k128), x1);
+  x = _mm_xor_si128(CRC32Fold(x, k128), x2);
+  x = _mm_xor_si128(CRC32Fold(x, k128), x3);
+  while (n >= 16) {
+    x = _mm_xor_si128(CRC32Fold(x, k128), load(p));
+    p += 16;
+    n -= 16;
+  }
+  alignas(16) uint8_t folded[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(folded), x);
+  return CRC32UpdatePortable(CRC32UpdatePortable(0, folded, 16), p, n);
+}
+#endif
+
+uint32_t CRC32Update(uint32_t crc, const uint8_t* p, size_t n) {
+#if ZOL_X86_SIMD
+  if (n >= 64 && CPUHas(cfPCLMULQDQ) && CPUHas(cfSSE2)) return CRC32UpdateCLMUL(crc, p, n);
+#endif
+  return CRC32UpdatePortable(crc, p, n);
 }
 }  // namespace
 
@@ -1823,14 +1908,24 @@ uint32_t CalcCRC32ofFile(const std::string& FileName) {
 }
 
 uint16_t CalcNextCRC16(uint8_t b, uint16_t crc) {
-  return static_cast<uint16_t>(kCRC16.t[((crc >> 8) ^ b) & 0xFF] ^ (crc << 8));
+  return static_cast<uint16_t>(kCRC16.t[0][((crc >> 8) ^ b) & 0xFF] ^ (crc << 8));
 }
 
 uint16_t CRC16ofBuffer(const void* Buf, size_t NumBytes, TCRC16Mode Mode) {
   const uint8_t* p = static_cast<const uint8_t*>(Buf);
   uint16_t crc = Mode == crcCCITT ? 0xFFFF : 0;
-  if (p)
-    for (size_t i = 0; i < NumBytes; ++i) crc = CalcNextCRC16(p[i], crc);
+  if (!p) return crc;
+  // Slicing by 8: the CRC enters the first two bytes, each byte of the group
+  // is advanced past the bytes after it by its own table.
+  const auto& t = kCRC16.t;
+  size_t n = NumBytes;
+  while (n >= 8) {
+    crc = static_cast<uint16_t>(t[7][p[0] ^ (crc >> 8)] ^ t[6][p[1] ^ (crc & 0xFF)] ^ t[5][p[2]] ^ t[4][p[3]] ^
+                                t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]]);
+    p += 8;
+    n -= 8;
+  }
+  while (n--) crc = CalcNextCRC16(*p++, crc);
   return crc;
 }
 
@@ -1942,31 +2037,98 @@ void TSHA1Context::Init() {
   FBufLen = 0;
 }
 
-void TSHA1Context::Block(const uint8_t* p) {
-  uint32_t w[80];
-  for (int i = 0; i < 16; ++i)
-    w[i] = (uint32_t(p[4 * i]) << 24) | (uint32_t(p[4 * i + 1]) << 16) | (uint32_t(p[4 * i + 2]) << 8) |
-           uint32_t(p[4 * i + 3]);
-  for (int i = 16; i < 80; ++i) w[i] = Rol(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
-  uint32_t a = FState[0], b = FState[1], c = FState[2], d = FState[3], e = FState[4];
-  auto step = [&](uint32_t f, uint32_t k, uint32_t wi) {
-    uint32_t t = Rol(a, 5) + f + e + k + wi;
-    e = d;
-    d = c;
-    c = Rol(b, 30);
-    b = a;
-    a = t;
-  };
-  for (int i = 0; i < 20; ++i) step((b & c) | (~b & d), 0x5A827999u, w[i]);
-  for (int i = 20; i < 40; ++i) step(b ^ c ^ d, 0x6ED9EBA1u, w[i]);
-  for (int i = 40; i < 60; ++i) step((b & c) | (b & d) | (c & d), 0x8F1BBCDCu, w[i]);
-  for (int i = 60; i < 80; ++i) step(b ^ c ^ d, 0xCA62C1D6u, w[i]);
-  FState[0] += a;
-  FState[1] += b;
-  FState[2] += c;
-  FState[3] += d;
-  FState[4] += e;
+namespace {
+// The portable compression function: Blocks blocks of 64 bytes.
+void SHA1BlocksPortable(uint32_t* State, const uint8_t* p, size_t Blocks) {
+  for (; Blocks; --Blocks, p += 64) {
+    uint32_t w[80];
+    for (int i = 0; i < 16; ++i)
+      w[i] = (uint32_t(p[4 * i]) << 24) | (uint32_t(p[4 * i + 1]) << 16) | (uint32_t(p[4 * i + 2]) << 8) |
+             uint32_t(p[4 * i + 3]);
+    for (int i = 16; i < 80; ++i) w[i] = Rol(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
+    uint32_t a = State[0], b = State[1], c = State[2], d = State[3], e = State[4];
+    auto step = [&](uint32_t f, uint32_t k, uint32_t wi) {
+      uint32_t t = Rol(a, 5) + f + e + k + wi;
+      e = d;
+      d = c;
+      c = Rol(b, 30);
+      b = a;
+      a = t;
+    };
+    for (int i = 0; i < 20; ++i) step((b & c) | (~b & d), 0x5A827999u, w[i]);
+    for (int i = 20; i < 40; ++i) step(b ^ c ^ d, 0x6ED9EBA1u, w[i]);
+    for (int i = 40; i < 60; ++i) step((b & c) | (b & d) | (c & d), 0x8F1BBCDCu, w[i]);
+    for (int i = 60; i < 80; ++i) step(b ^ c ^ d, 0xCA62C1D6u, w[i]);
+    State[0] += a;
+    State[1] += b;
+    State[2] += c;
+    State[3] += d;
+    State[4] += e;
+  }
 }
+
+#if ZOL_X86_SIMD
+// The compression function on the processor's SHA extensions.  The register
+// abcd holds A..D with A in the top lane; e carries E (top lane) plus the
+// next four message words.  Each sha1rnds4 does four rounds; the message words
+// of group g (g >= 4) are msg2(msg1(W[g-4], W[g-3]) ^ W[g-2], W[g-1]).
+__attribute__((target("sha,sse4.1"))) void SHA1BlocksSHANI(uint32_t* State, const uint8_t* p, size_t Blocks) {
+  const __m128i byteSwap = _mm_set_epi64x(0x0001020304050607LL, 0x08090A0B0C0D0E0FLL);
+  __m128i abcd = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(State)), 0x1B);
+  __m128i e0 = _mm_set_epi32(static_cast<int>(State[4]), 0, 0, 0);
+  for (; Blocks; --Blocks, p += 64) {
+    const __m128i abcdSave = abcd, eSave = e0;
+    __m128i w0 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), byteSwap);
+    __m128i w1 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)), byteSwap);
+    __m128i w2 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)), byteSwap);
+    __m128i w3 = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48)), byteSwap);
+    __m128i prev = abcd, e;
+    // rounds 0-3
+    e = _mm_add_epi32(e0, w0);
+    abcd = _mm_sha1rnds4_epu32(abcd, e, 0);
+#define ZOL_SHA1_GROUP(F, W)              \
+  e = _mm_sha1nexte_epu32(prev, W);       \
+  prev = abcd;                            \
+  abcd = _mm_sha1rnds4_epu32(abcd, e, F);
+#define ZOL_SHA1_NEXT(A, B, C, D) A = _mm_sha1msg2_epu32(_mm_xor_si128(_mm_sha1msg1_epu32(A, B), C), D);
+    ZOL_SHA1_GROUP(0, w1)  // rounds 4-7
+    ZOL_SHA1_GROUP(0, w2)
+    ZOL_SHA1_GROUP(0, w3)
+    ZOL_SHA1_NEXT(w0, w1, w2, w3) ZOL_SHA1_GROUP(0, w0)  // rounds 16-19
+    ZOL_SHA1_NEXT(w1, w2, w3, w0) ZOL_SHA1_GROUP(1, w1)  // rounds 20-23
+    ZOL_SHA1_NEXT(w2, w3, w0, w1) ZOL_SHA1_GROUP(1, w2)
+    ZOL_SHA1_NEXT(w3, w0, w1, w2) ZOL_SHA1_GROUP(1, w3)
+    ZOL_SHA1_NEXT(w0, w1, w2, w3) ZOL_SHA1_GROUP(1, w0)
+    ZOL_SHA1_NEXT(w1, w2, w3, w0) ZOL_SHA1_GROUP(1, w1)
+    ZOL_SHA1_NEXT(w2, w3, w0, w1) ZOL_SHA1_GROUP(2, w2)  // rounds 40-43
+    ZOL_SHA1_NEXT(w3, w0, w1, w2) ZOL_SHA1_GROUP(2, w3)
+    ZOL_SHA1_NEXT(w0, w1, w2, w3) ZOL_SHA1_GROUP(2, w0)
+    ZOL_SHA1_NEXT(w1, w2, w3, w0) ZOL_SHA1_GROUP(2, w1)
+    ZOL_SHA1_NEXT(w2, w3, w0, w1) ZOL_SHA1_GROUP(2, w2)
+    ZOL_SHA1_NEXT(w3, w0, w1, w2) ZOL_SHA1_GROUP(3, w3)  // rounds 60-63
+    ZOL_SHA1_NEXT(w0, w1, w2, w3) ZOL_SHA1_GROUP(3, w0)
+    ZOL_SHA1_NEXT(w1, w2, w3, w0) ZOL_SHA1_GROUP(3, w1)
+    ZOL_SHA1_NEXT(w2, w3, w0, w1) ZOL_SHA1_GROUP(3, w2)
+    ZOL_SHA1_NEXT(w3, w0, w1, w2) ZOL_SHA1_GROUP(3, w3)  // rounds 76-79
+#undef ZOL_SHA1_GROUP
+#undef ZOL_SHA1_NEXT
+    e0 = _mm_sha1nexte_epu32(prev, eSave);
+    abcd = _mm_add_epi32(abcd, abcdSave);
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(State), _mm_shuffle_epi32(abcd, 0x1B));
+  State[4] = static_cast<uint32_t>(_mm_extract_epi32(e0, 3));
+}
+#endif
+
+void SHA1Blocks(uint32_t* State, const uint8_t* p, size_t Blocks) {
+#if ZOL_X86_SIMD
+  if (CPUHas(cfSHA) && CPUHas(cfSSSE3) && CPUHas(cfSSE41)) return SHA1BlocksSHANI(State, p, Blocks);
+#endif
+  SHA1BlocksPortable(State, p, Blocks);
+}
+}  // namespace
+
+void TSHA1Context::Block(const uint8_t* p) { SHA1Blocks(FState, p, 1); }
 
 void TSHA1Context::Update(const void* Data, size_t Len) {
   const uint8_t* p = static_cast<const uint8_t*>(Data);
@@ -1982,10 +2144,10 @@ void TSHA1Context::Update(const void* Data, size_t Len) {
     Block(FBuf);
     FBufLen = 0;
   }
-  while (Len >= 64) {
-    Block(p);
-    p += 64;
-    Len -= 64;
+  if (Len >= 64) {
+    SHA1Blocks(FState, p, Len / 64);
+    p += Len / 64 * 64;
+    Len %= 64;
   }
   if (Len) {
     std::memcpy(FBuf, p, Len);
