@@ -553,6 +553,9 @@ bool ReadTextTable(const std::string& FileName, int64_t& NCols, int64_t& NRows, 
       continue;
     }
     auto f = SplitFields(line);
+    // a line of separators only holds no values: a table of rows without
+    // columns cannot be written back, so it is refused
+    if (f.empty()) return false;
     if (NCols < 0) NCols = static_cast<int64_t>(f.size());
     if (static_cast<int64_t>(f.size()) != NCols) return false;
     for (auto s : f) {
@@ -614,11 +617,14 @@ void PutShortString(uint8_t* p, const std::string& s) {
   p[0] = static_cast<uint8_t>(t.size());
   std::memcpy(p + 1, t.data(), t.size());
 }
+// Bytes that are not UTF-8 are read as Latin-1 and may grow; the result is
+// cut to the field's capacity so that it is written back unchanged.
 std::string GetShortString(const uint8_t* p) {
-  return BytesToUtf8(std::string_view(reinterpret_cast<const char*>(p + 1), p[0]));
+  return Utf8Truncate(BytesToUtf8(std::string_view(reinterpret_cast<const char*>(p + 1), p[0])), 255);
 }
 
 constexpr int MatHeaderSize = 272;
+constexpr int32_t MatMaxEmptyDim = 65536;
 const char MatMagicD[8] = {'Z', 'O', 'L', 'M', 'T', 'X', 0x1A, 1};
 const char MatMagicI[8] = {'Z', 'O', 'L', 'I', 'M', 'X', 0x1A, 1};
 
@@ -635,6 +641,10 @@ bool ReadMatHeader(TFileStream& fs, const char* Magic, int ElemSize, int& NCols,
   if (nc < 0 || nr < 0) return false;
   // nc·nr ≤ 2^62: the product fits, the division keeps the size check exact
   if (static_cast<int64_t>(nc) * static_cast<int64_t>(nr) > (len - MatHeaderSize) / ElemSize) return false;
+  // An empty matrix (no rows or no columns) carries no values, so the file
+  // length cannot bound the other dimension; storage is still allocated for
+  // it, so it is limited to MatMaxEmptyDim.
+  if ((nc == 0 || nr == 0) && std::max(nc, nr) > MatMaxEmptyDim) return false;
   NCols = nc;
   NRows = nr;
   ID = GetShortString(h + 16);
@@ -739,18 +749,21 @@ bool FindXmlRecord(NextTagFn NextTag, const std::function<bool()>& AtEnd, const 
           break;
       }
     }
-    // every element has its cell: the count is bounded by the record's
-    // length (hostile dimensions cannot force a huge allocation) and a
-    // truncated record is refused
-    int64_t total = 1;
+    // every element has its cell: the storage (at least one element per
+    // dimension) is bounded by the record's length, so hostile dimensions
+    // cannot force a huge allocation, and a truncated record is refused.
+    // A record with a zero dimension has no elements and is kept as it
+    // stands (an empty matrix is written that way and must read back).
+    int64_t alloc = 1, total = 1;
     for (int q = 0; q < 4; ++q) {
-      total *= std::max<int64_t>(out.dims[q], 1);
-      if (total > static_cast<int64_t>(content.size()) + 1) return false;
+      alloc *= std::max<int64_t>(out.dims[q], 1);
+      total *= out.dims[q];
+      if (alloc > static_cast<int64_t>(content.size()) + 1) return false;
     }
     int64_t inside = 0;
     for (const auto& cell : out.cells) {
       bool in = true;
-      for (int q = 0; q < 4; ++q) in = in && cell.idx[q] >= 1 && cell.idx[q] <= std::max<int64_t>(out.dims[q], 1);
+      for (int q = 0; q < 4; ++q) in = in && cell.idx[q] >= 1 && cell.idx[q] <= out.dims[q];
       if (in) ++inside;
     }
     return inside >= total;

@@ -20,7 +20,8 @@
 //        # dataid <DataID>
 //        1 2 3
 //        4 5 6
-//    The reader skips '#' and empty lines; every row must hold the same number
+//    The reader skips '#' and empty lines and refuses a line that holds only
+//    separators (rows without values cannot be written back); every row must hold the same number
 //    of values, and when the "# columns C rows R" line is present the table
 //    must have that shape (a file cut short is refused).  With AdjustSize the matrix takes the file's shape, otherwise
 //    values land in the top-left corner and those beyond the matrix are dropped.
@@ -38,6 +39,8 @@
 //        bytes 272-    NrOfColumns·NrOfRows values, IEEE double (TIntMatrix:
 //                      int32), little-endian, column by column
 //    e.g. numpy.fromfile(f, '<f8', offset=272).reshape(ncols, nrows).
+//    An empty matrix (no columns or no rows) is kept exactly; its other
+//    dimension may be at most 65536, as the file length cannot bound it.
 //  - Tagged-text records (WriteToXMLStream, SaveAsXMLFile, ...):
 //        <matrix sig="ZOLCSuite" vers="1.0" id="DataID">
 //          <numcols>3</numcols>
@@ -47,6 +50,8 @@
 //        </matrix>
 //    one cell per element; TMat3D adds <numplanes> and l=, TMat4D also
 //    <numtimeslots> and t=.  Cells outside the stated dimensions are ignored.
+//    A TMatrix or TIntMatrix record with zero columns or rows is an empty
+//    matrix and reads back with those dimensions; TMat3D and TMat4D refuse it.
 //  - StoreSparseMat / LoadSparseMat (TIntMatrix): Matrix Market coordinate
 //    format ("%%MatrixMarket matrix coordinate integer general", a comment
 //    line "% dataid <DataID>", "rows columns entries", then "row column value"

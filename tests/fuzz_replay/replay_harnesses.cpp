@@ -1,0 +1,11 @@
+// The fuzzing harnesses, built as ordinary functions for the replay.
+#include "tests/fuzz/fuzz_datatable.cpp"
+#include "tests/fuzz/fuzz_math1_scanners.cpp"
+#include "tests/fuzz/fuzz_matrix_binary.cpp"
+#include "tests/fuzz/fuzz_matrix_text.cpp"
+#include "tests/fuzz/fuzz_matrix_xml.cpp"
+#include "tests/fuzz/fuzz_molfile.cpp"
+#include "tests/fuzz/fuzz_tagged_text.cpp"
+#include "tests/fuzz/fuzz_vector.cpp"
+#include "tests/fuzz/fuzz_codecs.cpp"
+#include "tests/fuzz/fuzz_images.cpp"
