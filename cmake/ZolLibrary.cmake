@@ -13,8 +13,10 @@ function(zol_add_library name)
   target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
                                             $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/zol>)
   # libzol-<name>.so.<major> with the suite's version.
+  # Installed, a library finds the suite's other libraries beside itself ($ORIGIN),
+  # whatever the prefix.
   set_target_properties(${name} PROPERTIES OUTPUT_NAME zol-${name} VERSION ${PROJECT_VERSION}
-                                           SOVERSION ${PROJECT_VERSION_MAJOR})
+                                           SOVERSION ${PROJECT_VERSION_MAJOR} INSTALL_RPATH "\$ORIGIN")
   add_library(Zol::${name} ALIAS ${name})
   install(TARGETS ${name} EXPORT ZolTargets
           LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
