@@ -1514,7 +1514,7 @@ double TCustomRChart::GetTickPosY(int n) const { return FScales[1]->GetTickPos(n
 int TCustomRChart::GetTickPosXCnt() const { return FScales[0]->NumTicks(); }
 int TCustomRChart::GetTickPosYCnt() const { return FScales[1]->NumTicks(); }
 
-void TCustomRChart::SyncScale(int axis) {
+void TCustomRChart::SetScaleProps(int axis) {
   const bool isX = axis % 2 == 0;
   const int L = axis / 2 + 1;
   const TScaleProps& p = isX ? static_cast<const TScaleProps&>(*FScaleX[L - 1])
@@ -1560,7 +1560,7 @@ void TCustomRChart::DrawAxes(TCanvas& c) {
     const int L = axis / 2 + 1;
     const TScaleProps& p = isX ? static_cast<const TScaleProps&>(*FScaleX[L - 1])
                                : static_cast<const TScaleProps&>(*FScaleY[L - 1]);
-    SyncScale(axis);
+    SetScaleProps(axis);
     TScale& s = *FScales[static_cast<size_t>(axis)];
     int base;
     if (isX)

@@ -635,7 +635,9 @@ class TCustomRChart : public TCustomControl {
   void MapPoint(const LayerMap& m, int L, double x, double y, long& px, long& py) const;
   bool AxisLog(int L, bool IsX) const;
   void DrawAxes(TCanvas& Canvas);
-  void SyncScale(int axis);
+  // Copies the properties of axis 0..3 (x1, y1, x2, y2) into its hidden scale.
+  // Copies the properties of axis 0..3 (x1, y1, x2, y2) into its hidden scale.
+  void SetScaleProps(int axis);
   void DrawGrid(TCanvas& Canvas, int X, int Y, int W, int H);
   void DrawItems(TCanvas& Canvas, int X, int Y, bool BlackAndWhite, int FirstItem);
   void DrawTextLabels(TCanvas& Canvas, int X, int Y);

@@ -444,6 +444,8 @@ void TRLData::CopyToClipBoard(int ColLow, int RowLow, int ColHigh, int RowHigh, 
   Clipboard().SetAsText(ClipboardText(ColLow, RowLow, ColHigh, RowHigh, WithHeader, Separator));
 }
 
+void TRLData::AssignTo(TPersistent& Dest) const { Dest.Assign(*this); }
+
 void TRLData::Assign(const TPersistent& Source) {
   const auto* src = dynamic_cast<const TRLData*>(&Source);
   if (!src) {

@@ -146,6 +146,9 @@ class TRLData : public TComponent {
 
   // ---- assignment
   void Assign(const TPersistent& Source) override;
+  // Assigns this list to Dest: another TRLData takes a copy (Dest.Assign(*this));
+  // other targets raise EConvertError, as the platform's generic assignment does.
+  void AssignTo(TPersistent& Dest) const;
 
   // ---- hooks
   void BeforeHTMLExport(std::string& Text, int Col, int Row);

@@ -210,6 +210,13 @@ TEST(RLData, AssignCopiesTheSortedView) {
   EXPECT_EQ(b.Comment(), "note");
   b.UnSort();
   EXPECT_EQ(b.GetElem(1, 1), "c");  // the same storage order as the source
+  // AssignTo: another list takes the copy; an unrelated target is refused.
+  TRLData c(nullptr);
+  a.AssignTo(c);
+  EXPECT_EQ(c.GetElem(1, 1), "a");
+  EXPECT_EQ(c.GetColName(2), "Second");
+  TStringList other;
+  EXPECT_THROW(a.AssignTo(other), EConvertError);
 }
 
 TEST(RLData, RecordRoundTripAndRecognition) {
