@@ -570,8 +570,11 @@ void TCTab::CompleteRingSet(RingListType& Rings) const {
         RingType ring;
         ring.Length = len;
         int k = 0;
-        for (auto it = px.rbegin(); it != px.rend(); ++it) ring.Atoms[++k] = static_cast<uint8_t>(*it);
-        for (size_t i = 0; i + 1 < py.size(); ++i) ring.Atoms[++k] = static_cast<uint8_t>(py[i]);
+        auto put = [&](int a) {
+          if (k < MaxAtoms) ring.Atoms[++k] = static_cast<uint8_t>(a);
+        };
+        for (auto it = px.rbegin(); it != px.rend(); ++it) put(*it);
+        for (size_t i = 0; i + 1 < py.size(); ++i) put(py[i]);
         cand.push_back(ring);
       }
   }
