@@ -23,7 +23,7 @@ int RoundI(double v) {
 }  // namespace
 
 // ---------------------------------------------------------------- free routines
-void DrawSchemeFrame(TCanvas& Canvas, TFrameStyle FrameStyle, TColorScheme Scheme, int Left, int Top, int Right,
+void DrawMeterFrame(TCanvas& Canvas, TFrameStyle FrameStyle, TColorScheme Scheme, int Left, int Top, int Right,
                      int Bottom) {
   const TColor hi = Scheme == csSystem ? clBtnHighlight : clWhite;
   const TColor sh = Scheme == csSystem ? clBtnShadow : clGray;
@@ -544,7 +544,7 @@ void TMeter::Render(TCanvas& c) {
     }
     DrawFrame(c, fsLowered, face.Left - 1, face.Top - 1, face.Right, face.Bottom, hi, hi, sh, sh, sh);
   }
-  DrawSchemeFrame(c, FFrameStyle, FColorScheme, 0, 0, W - 1, H - 1);
+  DrawMeterFrame(c, FFrameStyle, FColorScheme, 0, 0, W - 1, H - 1);
 
   const int Ri = RoundI(FR);
   if (FR >= 1) {

@@ -36,10 +36,10 @@ namespace zol {
 
 enum TMeterLayout { mlCirc90, mlCirc120, mlCirc180, mlCirc270, mlCirc300, mlCirc360 };
 
-// Frame of FrameStyle on the rectangle (Left, Top) .. (Right, Bottom) (corner
+// The meter's frame: FrameStyle on the rectangle (Left, Top) .. (Right, Bottom) (corner
 // pixels) in the colours of a scheme: csBWG grey (808080) and white, csSystem
 // the platform's button shadow and highlight.
-void DrawSchemeFrame(TCanvas& Canvas, TFrameStyle FrameStyle, TColorScheme Scheme, int Left, int Top, int Right,
+void DrawMeterFrame(TCanvas& Canvas, TFrameStyle FrameStyle, TColorScheme Scheme, int Left, int Top, int Right,
                      int Bottom);
 
 // Decimals of tick labels: a non-negative Status is returned unchanged; the
