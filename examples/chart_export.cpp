@@ -8,7 +8,7 @@ int main() {
   zol::TRChart c(nullptr);
   c.SetBounds(0, 0, 600, 400);
   c.SetCaption("damped oscillation");
-  c.SetRange(0, -1, 10, 1);
+  c.SetRange(1, 0.0, -1.0, 10.0, 1.0);  // layer 1: x from 0 to 10, y from -1 to 1
   c.SetDataColor(zol::clNavy);
   for (int i = 0; i <= 500; ++i) {
     double t = i / 50.0, y = std::exp(-0.3 * t) * std::cos(4 * t);
