@@ -12,6 +12,10 @@
 
 #include "base/platform/Zol_graphics.h"
 
+namespace zol {
+class TControl;
+}
+
 namespace gallery {
 
 class GalleryPage {
@@ -23,6 +27,11 @@ class GalleryPage {
   std::string FileName(const std::string& stem) const { return FId + "_" + stem; }
   // Saves the bitmap as <id>_<stem>.png and shows it with a caption.
   void AddImage(const std::string& stem, const zol::TBitmap& bmp, const std::string& caption);
+  // A control and its children as <id>_<stem>.png with a caption, and the same
+  // picture as SVG (through the metafile) and as a one-page PDF titled Title
+  // (through the printer), linked below it.
+  void AddControlPicture(zol::TControl& Control, const std::string& stem, const std::string& caption,
+                         const std::string& Title);
   // A link to a file the page wrote itself (FilePath(stem)).
   void AddLink(const std::string& stem, const std::string& text);
   void AddHeading(const std::string& text);

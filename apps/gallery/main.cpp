@@ -6,6 +6,9 @@
 
 #include "apps/gallery/Gallery.h"
 #include "base/platform/Zol_classes.h"
+#include "base/platform/Zol_controls.h"
+#include "base/platform/Zol_metafile.h"
+#include "base/platform/Zol_printers.h"
 
 namespace gallery {
 
@@ -39,6 +42,29 @@ void GalleryPage::AddImage(const std::string& stem, const zol::TBitmap& bmp, con
   FHtml += "<figure><img src=\"" + name + "\" width=\"" + std::to_string(bmp.Width()) +
            "\" height=\"" + std::to_string(bmp.Height()) + "\" alt=\"" + HtmlEscape(caption) +
            "\"><figcaption>" + HtmlEscape(caption) + "</figcaption></figure>\n";
+}
+
+void GalleryPage::AddControlPicture(zol::TControl& Control, const std::string& stem, const std::string& caption,
+                                    const std::string& Title) {
+  auto bmp = Control.PaintToBitmap();
+  AddImage(stem, *bmp, caption);
+  zol::TMetafile mf;
+  mf.SetSize(bmp->Width(), bmp->Height());
+  {
+    zol::TMetafileCanvas mc(mf);
+    mc.Draw(0, 0, *bmp);
+  }
+  mf.SaveToFile(FilePath(stem + ".svg"));
+  AddLink(stem + ".svg", "As SVG (through the metafile canvas)");
+  zol::TPrinter& prn = zol::Printer();
+  prn.SetPixelsPerInch(96);
+  prn.SetPaperSizeMM(bmp->Width() * 25.4 / 96, bmp->Height() * 25.4 / 96);
+  prn.SetTitle(Title);
+  prn.SetOutputFile(FilePath(stem + ".pdf"));
+  prn.BeginDoc();
+  Control.PaintTo(prn.Canvas(), 0, 0);
+  prn.EndDoc();
+  AddLink(stem + ".pdf", "As a one-page PDF (through the printer canvas)");
 }
 
 void GalleryPage::AddLink(const std::string& stem, const std::string& text) {

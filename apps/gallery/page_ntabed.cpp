@@ -63,25 +63,7 @@ std::unique_ptr<TForm> BuildForm(TNTabEd*& ed) {
 }
 
 void SaveAll(gallery::GalleryPage& page, TForm& form, const std::string& stem, const std::string& caption) {
-  auto bmp = form.PaintToBitmap();
-  page.AddImage(stem, *bmp, caption);
-  TMetafile mf;
-  mf.SetSize(bmp->Width(), bmp->Height());
-  {
-    TMetafileCanvas mc(mf);
-    mc.Draw(0, 0, *bmp);
-  }
-  mf.SaveToFile(page.FilePath(stem + ".svg"));
-  page.AddLink(stem + ".svg", "As SVG (through the metafile canvas)");
-  TPrinter& prn = Printer();
-  prn.SetPixelsPerInch(96);
-  prn.SetPaperSizeMM(bmp->Width() * 25.4 / 96, bmp->Height() * 25.4 / 96);
-  prn.SetTitle("Numeric table editor");
-  prn.SetOutputFile(page.FilePath(stem + ".pdf"));
-  prn.BeginDoc();
-  form.PaintTo(prn.Canvas(), 0, 0);
-  prn.EndDoc();
-  page.AddLink(stem + ".pdf", "As a one-page PDF (through the printer canvas)");
+  page.AddControlPicture(form, stem, caption, "Numeric table editor");
 }
 
 }  // namespace
