@@ -1136,206 +1136,6 @@ ZOL_MATBASE(void)::SortCols(int KeyRow, bool Ascending, int ColLo, int RowLo, in
   Changed();
 }
 
-// ---------------------------------------------------------------- shared storage
-ZOL_MATBASE(void)::SetFromParsed(int NCols, int NRows, const std::vector<E>& Vals, const std::string& ID) {
-  // dense result of the stated size
-  if constexpr (TMatElem<E>::CanBeSparse)
-    if (FSparse) Self().BecomeDense();
-  Self().Resize(NCols, NRows);
-  for (int c = 1; c <= NCols; ++c)
-    for (int r = 1; r <= NRows; ++r) FData[Idx(c, r)] = Vals[static_cast<size_t>(c - 1) * NRows + (r - 1)];
-  FDataID = ID;
-  Changed();
-}
-
-ZOL_MATBASE(bool)::StoreOnFile(int ColLo, int RowLo, int ColHi, int RowHi, const std::string& FileName) const {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  // an empty matrix is written as a table without rows
-  const int nc = (FNCols > 0 && FNRows > 0) ? ColHi - ColLo + 1 : 0, nr = nc > 0 ? RowHi - RowLo + 1 : 0;
-  try {
-    WriteTextTable(FileName, nc, nr, FDataID, TMatElem<E>::Kind, [&](int c, int r) {
-      return TMatElem<E>::Format(Self().GetVal(ColLo + c - 1, RowLo + r - 1));
-    });
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-ZOL_MATBASE(bool)::LoadFromFile(const std::string& FileName, bool AdjustSize) {
-  int64_t nc, nr;
-  std::vector<double> rm;
-  std::string id;
-  bool haveID;
-  if (!ReadTextTable(FileName, nc, nr, rm, id, haveID)) return false;
-  std::vector<E> vals(rm.size());
-  for (size_t k = 0; k < rm.size(); ++k)
-    if (!TMatElem<E>::FromDouble(rm[k], vals[k])) return false;
-  if (AdjustSize) Self().Resize(static_cast<int>(nc), static_cast<int>(nr));
-  for (int64_t r = 1; r <= nr && r <= FNRows; ++r)
-    for (int64_t c = 1; c <= nc && c <= FNCols; ++c)
-      Self().RawSet(static_cast<int>(c), static_cast<int>(r), vals[static_cast<size_t>((r - 1) * nc + (c - 1))]);
-  if (haveID) FDataID = id;
-  Changed();
-  return true;
-}
-
-ZOL_MATBASE(void)::SaveToStream(TStream& Stream, int ColLo, int RowLo, int ColHi, int RowHi) const {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  WriteExtendedToStream(Stream, ColLo);
-  WriteExtendedToStream(Stream, RowLo);
-  WriteExtendedToStream(Stream, ColHi);
-  WriteExtendedToStream(Stream, RowHi);
-  for (int c = ColLo; c <= ColHi; ++c)
-    for (int r = RowLo; r <= RowHi; ++r) WriteExtendedToStream(Stream, Self().GetVal(c, r));
-}
-
-ZOL_MATBASE(void)::SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int ColLo, int RowLo, int ColHi,
-                                int RowHi) const {
-  if (!Stream) Stream = std::make_unique<TMemoryStream>();
-  SaveToStream(*Stream, ColLo, RowLo, ColHi, RowHi);
-}
-
-ZOL_MATBASE(bool)::LoadFromStream(TStream* Stream, bool AdjustSize) {
-  if (Stream == nullptr) return false;
-  int64_t start = 0;
-  try {
-    start = Stream->Position();
-    const int64_t avail = Stream->Size() - start;
-    int64_t rg[4];
-    if (avail < 40 || !ReadRegionHeader(*Stream, rg)) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    const int64_t cnt = (rg[2] - rg[0] + 1) * (rg[3] - rg[1] + 1);
-    // the gap in front of the region must stay proportionate to the data
-    const int64_t total = rg[2] * rg[3];
-    if (cnt > (avail - 40) / 10 || total > cnt + 16 * 1024 * 1024 ||
-        (!AdjustSize && (rg[2] > FNCols || rg[3] > FNRows))) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    std::vector<uint8_t> raw(static_cast<size_t>(cnt) * 10);
-    if (Stream->Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    if (AdjustSize) Self().Resize(static_cast<int>(rg[2]), static_cast<int>(rg[3]));
-    size_t k = 0;
-    for (int64_t c = rg[0]; c <= rg[2]; ++c)
-      for (int64_t r = rg[1]; r <= rg[3]; ++r, ++k)
-        Self().RawSet(static_cast<int>(c), static_cast<int>(r), TMatElem<E>::FromExtended(BytesToExtended(&raw[k * 10])));
-    Changed();
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-ZOL_MATBASE(bool)::SaveBinary(const std::string& FileName) const {
-  constexpr int es = TMatElem<E>::Size;
-  try {
-    TFileStream fs(FileName, fmCreate);
-    WriteMatHeader(fs, TMatElem<E>::Magic, FNCols, FNRows, FDataID);
-    std::vector<uint8_t> buf(static_cast<size_t>(std::max(FNRows, 0)) * es);
-    for (int c = 1; c <= FNCols; ++c) {
-      for (int r = 1; r <= FNRows; ++r) TMatElem<E>::Put(&buf[static_cast<size_t>(r - 1) * es], Self().GetVal(c, r));
-      fs.WriteBuffer(buf.data(), static_cast<int64_t>(buf.size()));
-    }
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-ZOL_MATBASE(bool)::ReadBinaryHeader(const std::string& FileName, int& NCols, int& NRows, std::string& DataID) const {
-  NCols = NRows = 0;
-  DataID.clear();
-  try {
-    TFileStream fs(FileName, fmOpenRead);
-    return ReadMatHeader(fs, TMatElem<E>::Magic, TMatElem<E>::Size, NCols, NRows, DataID);
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-ZOL_MATBASE(bool)::LoadBinary(const std::string& FileName) {
-  constexpr int es = TMatElem<E>::Size;
-  try {
-    TFileStream fs(FileName, fmOpenRead);
-    int nc, nr;
-    std::string id;
-    if (!ReadMatHeader(fs, TMatElem<E>::Magic, es, nc, nr, id)) return false;
-    std::vector<uint8_t> raw(static_cast<size_t>(nc) * static_cast<size_t>(nr) * es);
-    if (fs.Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) return false;
-    std::vector<E> vals(static_cast<size_t>(nc) * nr);
-    for (size_t k = 0; k < vals.size(); ++k) vals[k] = TMatElem<E>::Get(&raw[k * es]);
-    SetFromParsed(nc, nr, vals, id);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-ZOL_MATBASE(void)::WriteXml(const std::function<void(const std::string&)>& Line, bool CreateHeader,
-                            const std::string& DataID) const {
-  EmitXmlRecord(Line, CreateHeader, TMatElem<E>::ClassName, DataID, {{xmlMatNumCols, FNCols}, {xmlMatNumRows, FNRows}},
-                [&](const auto& L) {
-                  MatCellsOut(L, FNCols, FNRows, [&](int c, int r) { return TMatElem<E>::Format(Self().GetVal(c, r)); });
-                });
-}
-
-ZOL_MATBASE(void)::WriteToXMLStream(TStream& Stream, bool CreateHeader, const std::string& DataID) const {
-  WriteXml([&](const std::string& l) { StreamLine(Stream, l); }, CreateHeader, DataID);
-}
-
-ZOL_MATBASE(void)::WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const std::string& DataID) const {
-  WriteXml([&](const std::string& l) { WriteLn(F, l); }, CreateHeader, DataID);
-}
-
-namespace {
-// The elements of a parsed record, column by column; false for a value the
-// element type cannot hold.
-template <typename E>
-bool XmlToVals(const TXmlMat& x, std::vector<E>& vals) {
-  const int64_t nc = x.dims[0], nr = x.dims[1];
-  vals.assign(static_cast<size_t>(nc * nr), E{});
-  for (const auto& cell : x.cells)
-    if (cell.idx[0] >= 1 && cell.idx[0] <= nc && cell.idx[1] >= 1 && cell.idx[1] <= nr) {
-      if (!TMatElem<E>::FromDouble(cell.v, vals[static_cast<size_t>((cell.idx[0] - 1) * nr + (cell.idx[1] - 1))]))
-        return false;
-    }
-  return true;
-}
-}  // namespace
-
-ZOL_MATBASE(bool)::ReadFromXMLStream(TStream& Stream, const std::string& DataID) {
-  TXmlMat x;
-  std::vector<E> vals;
-  if (!FindXmlInStream(Stream, DataID, x) || !XmlToVals(x, vals)) return false;
-  SetFromParsed(static_cast<int>(x.dims[0]), static_cast<int>(x.dims[1]), vals, DataID);
-  return true;
-}
-
-ZOL_MATBASE(bool)::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
-  TXmlMat x;
-  std::vector<E> vals;
-  if (!FindXmlInFile(F, DataID, x) || !XmlToVals(x, vals)) return false;
-  SetFromParsed(static_cast<int>(x.dims[0]), static_cast<int>(x.dims[1]), vals, DataID);
-  return true;
-}
-
-ZOL_MATBASE(bool)::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
-  return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
-}
-
-ZOL_MATBASE(bool)::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
-  return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
-}
-
-#undef ZOL_MATBASE
 
 // ==================================================================== TMatrix
 bool TMatrix::Resize(int NCols, int NRows) {
@@ -1708,7 +1508,206 @@ int TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DistMat) const {
 }
 
 // ---------------------------------------------------------------- storage
-// The storage formats of TMatrix are those of TMatrixBase (above).
+// The storage formats of both matrix classes.
+ZOL_MATBASE(void)::SetFromParsed(int NCols, int NRows, const std::vector<E>& Vals, const std::string& ID) {
+  // dense result of the stated size
+  if constexpr (TMatElem<E>::CanBeSparse)
+    if (FSparse) Self().BecomeDense();
+  Self().Resize(NCols, NRows);
+  for (int c = 1; c <= NCols; ++c)
+    for (int r = 1; r <= NRows; ++r) FData[Idx(c, r)] = Vals[static_cast<size_t>(c - 1) * NRows + (r - 1)];
+  FDataID = ID;
+  Changed();
+}
+
+ZOL_MATBASE(bool)::StoreOnFile(int ColLo, int RowLo, int ColHi, int RowHi, const std::string& FileName) const {
+  MakeValidColRange(ColLo, ColHi);
+  MakeValidRowRange(RowLo, RowHi);
+  // an empty matrix is written as a table without rows
+  const int nc = (FNCols > 0 && FNRows > 0) ? ColHi - ColLo + 1 : 0, nr = nc > 0 ? RowHi - RowLo + 1 : 0;
+  try {
+    WriteTextTable(FileName, nc, nr, FDataID, TMatElem<E>::Kind, [&](int c, int r) {
+      return TMatElem<E>::Format(Self().GetVal(ColLo + c - 1, RowLo + r - 1));
+    });
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+ZOL_MATBASE(bool)::LoadFromFile(const std::string& FileName, bool AdjustSize) {
+  int64_t nc, nr;
+  std::vector<double> rm;
+  std::string id;
+  bool haveID;
+  if (!ReadTextTable(FileName, nc, nr, rm, id, haveID)) return false;
+  std::vector<E> vals(rm.size());
+  for (size_t k = 0; k < rm.size(); ++k)
+    if (!TMatElem<E>::FromDouble(rm[k], vals[k])) return false;
+  if (AdjustSize) Self().Resize(static_cast<int>(nc), static_cast<int>(nr));
+  for (int64_t r = 1; r <= nr && r <= FNRows; ++r)
+    for (int64_t c = 1; c <= nc && c <= FNCols; ++c)
+      Self().RawSet(static_cast<int>(c), static_cast<int>(r), vals[static_cast<size_t>((r - 1) * nc + (c - 1))]);
+  if (haveID) FDataID = id;
+  Changed();
+  return true;
+}
+
+ZOL_MATBASE(void)::SaveToStream(TStream& Stream, int ColLo, int RowLo, int ColHi, int RowHi) const {
+  MakeValidColRange(ColLo, ColHi);
+  MakeValidRowRange(RowLo, RowHi);
+  WriteExtendedToStream(Stream, ColLo);
+  WriteExtendedToStream(Stream, RowLo);
+  WriteExtendedToStream(Stream, ColHi);
+  WriteExtendedToStream(Stream, RowHi);
+  for (int c = ColLo; c <= ColHi; ++c)
+    for (int r = RowLo; r <= RowHi; ++r) WriteExtendedToStream(Stream, Self().GetVal(c, r));
+}
+
+ZOL_MATBASE(void)::SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int ColLo, int RowLo, int ColHi,
+                                int RowHi) const {
+  if (!Stream) Stream = std::make_unique<TMemoryStream>();
+  SaveToStream(*Stream, ColLo, RowLo, ColHi, RowHi);
+}
+
+ZOL_MATBASE(bool)::LoadFromStream(TStream* Stream, bool AdjustSize) {
+  if (Stream == nullptr) return false;
+  int64_t start = 0;
+  try {
+    start = Stream->Position();
+    const int64_t avail = Stream->Size() - start;
+    int64_t rg[4];
+    if (avail < 40 || !ReadRegionHeader(*Stream, rg)) {
+      Stream->SetPosition(start);
+      return false;
+    }
+    const int64_t cnt = (rg[2] - rg[0] + 1) * (rg[3] - rg[1] + 1);
+    // the gap in front of the region must stay proportionate to the data
+    const int64_t total = rg[2] * rg[3];
+    if (cnt > (avail - 40) / 10 || total > cnt + 16 * 1024 * 1024 ||
+        (!AdjustSize && (rg[2] > FNCols || rg[3] > FNRows))) {
+      Stream->SetPosition(start);
+      return false;
+    }
+    std::vector<uint8_t> raw(static_cast<size_t>(cnt) * 10);
+    if (Stream->Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) {
+      Stream->SetPosition(start);
+      return false;
+    }
+    if (AdjustSize) Self().Resize(static_cast<int>(rg[2]), static_cast<int>(rg[3]));
+    size_t k = 0;
+    for (int64_t c = rg[0]; c <= rg[2]; ++c)
+      for (int64_t r = rg[1]; r <= rg[3]; ++r, ++k)
+        Self().RawSet(static_cast<int>(c), static_cast<int>(r), TMatElem<E>::FromExtended(BytesToExtended(&raw[k * 10])));
+    Changed();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+ZOL_MATBASE(bool)::SaveBinary(const std::string& FileName) const {
+  constexpr int es = TMatElem<E>::Size;
+  try {
+    TFileStream fs(FileName, fmCreate);
+    WriteMatHeader(fs, TMatElem<E>::Magic, FNCols, FNRows, FDataID);
+    std::vector<uint8_t> buf(static_cast<size_t>(std::max(FNRows, 0)) * es);
+    for (int c = 1; c <= FNCols; ++c) {
+      for (int r = 1; r <= FNRows; ++r) TMatElem<E>::Put(&buf[static_cast<size_t>(r - 1) * es], Self().GetVal(c, r));
+      fs.WriteBuffer(buf.data(), static_cast<int64_t>(buf.size()));
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+ZOL_MATBASE(bool)::ReadBinaryHeader(const std::string& FileName, int& NCols, int& NRows, std::string& DataID) const {
+  NCols = NRows = 0;
+  DataID.clear();
+  try {
+    TFileStream fs(FileName, fmOpenRead);
+    return ReadMatHeader(fs, TMatElem<E>::Magic, TMatElem<E>::Size, NCols, NRows, DataID);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+ZOL_MATBASE(bool)::LoadBinary(const std::string& FileName) {
+  constexpr int es = TMatElem<E>::Size;
+  try {
+    TFileStream fs(FileName, fmOpenRead);
+    int nc, nr;
+    std::string id;
+    if (!ReadMatHeader(fs, TMatElem<E>::Magic, es, nc, nr, id)) return false;
+    std::vector<uint8_t> raw(static_cast<size_t>(nc) * static_cast<size_t>(nr) * es);
+    if (fs.Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) return false;
+    std::vector<E> vals(static_cast<size_t>(nc) * nr);
+    for (size_t k = 0; k < vals.size(); ++k) vals[k] = TMatElem<E>::Get(&raw[k * es]);
+    SetFromParsed(nc, nr, vals, id);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+ZOL_MATBASE(void)::WriteXml(const std::function<void(const std::string&)>& Line, bool CreateHeader,
+                            const std::string& DataID) const {
+  EmitXmlRecord(Line, CreateHeader, TMatElem<E>::ClassName, DataID, {{xmlMatNumCols, FNCols}, {xmlMatNumRows, FNRows}},
+                [&](const auto& L) {
+                  MatCellsOut(L, FNCols, FNRows, [&](int c, int r) { return TMatElem<E>::Format(Self().GetVal(c, r)); });
+                });
+}
+
+ZOL_MATBASE(void)::WriteToXMLStream(TStream& Stream, bool CreateHeader, const std::string& DataID) const {
+  WriteXml([&](const std::string& l) { StreamLine(Stream, l); }, CreateHeader, DataID);
+}
+
+ZOL_MATBASE(void)::WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const std::string& DataID) const {
+  WriteXml([&](const std::string& l) { WriteLn(F, l); }, CreateHeader, DataID);
+}
+
+namespace {
+// The elements of a parsed record, column by column; false for a value the
+// element type cannot hold.
+template <typename E>
+bool XmlToVals(const TXmlMat& x, std::vector<E>& vals) {
+  const int64_t nc = x.dims[0], nr = x.dims[1];
+  vals.assign(static_cast<size_t>(nc * nr), E{});
+  for (const auto& cell : x.cells)
+    if (cell.idx[0] >= 1 && cell.idx[0] <= nc && cell.idx[1] >= 1 && cell.idx[1] <= nr) {
+      if (!TMatElem<E>::FromDouble(cell.v, vals[static_cast<size_t>((cell.idx[0] - 1) * nr + (cell.idx[1] - 1))]))
+        return false;
+    }
+  return true;
+}
+}  // namespace
+
+ZOL_MATBASE(bool)::ReadFromXMLStream(TStream& Stream, const std::string& DataID) {
+  TXmlMat x;
+  std::vector<E> vals;
+  if (!FindXmlInStream(Stream, DataID, x) || !XmlToVals(x, vals)) return false;
+  SetFromParsed(static_cast<int>(x.dims[0]), static_cast<int>(x.dims[1]), vals, DataID);
+  return true;
+}
+
+ZOL_MATBASE(bool)::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
+  TXmlMat x;
+  std::vector<E> vals;
+  if (!FindXmlInFile(F, DataID, x) || !XmlToVals(x, vals)) return false;
+  SetFromParsed(static_cast<int>(x.dims[0]), static_cast<int>(x.dims[1]), vals, DataID);
+  return true;
+}
+
+ZOL_MATBASE(bool)::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
+  return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
+}
+
+ZOL_MATBASE(bool)::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
+  return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
+}
+
+#undef ZOL_MATBASE
 
 // ==================================================================== TIntMatrix
 TIntMatrix::TIntMatrix(TComponent* AOwner, int Increment) : TMatrixBase(AOwner), FIncrement(std::max(Increment, 1)) {

@@ -370,6 +370,17 @@ bool TVectorBase<D, E>::Resize(int n) {
 }
 
 template <typename D, typename E>
+void TVectorBase<D, E>::SetSize(int n) {
+  if (n <= 0 || n == NrOfElem()) return;
+  Resize(n);
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::RequireSameSize(const D& v) const {
+  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
+}
+
+template <typename D, typename E>
 void TVectorBase<D, E>::SetVal(int i, E v) {
   if (i < 1 || i > NrOfElem()) return;
   FData[i - 1] = v;
@@ -426,14 +437,14 @@ std::string TVectorBase<D, E>::CRCofData() const {
 
 template <typename D, typename E>
 void TVectorBase<D, E>::Add(const D& v) {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
+  RequireSameSize(v);
   for (size_t i = 0; i < FData.size(); ++i) FData[i] = TVecElem<E>::Plus(FData[i], v.FData[i]);
   Changed();
 }
 
 template <typename D, typename E>
 void TVectorBase<D, E>::Subtract(const D& v) {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
+  RequireSameSize(v);
   for (size_t i = 0; i < FData.size(); ++i) FData[i] = TVecElem<E>::Minus(FData[i], v.FData[i]);
   Changed();
 }
@@ -666,13 +677,10 @@ template class TVectorBase<TVector, double>;
 template class TVectorBase<TIntVector, int32_t>;
 
 // ==================================================================== TVector
-void TVector::SetNrOfElem(int n) {
-  if (n <= 0 || n == NrOfElem()) return;
-  Resize(n);
-}
+void TVector::SetNrOfElem(int n) { SetSize(n); }
 
 double TVector::DotProduct(const TVector& v) const {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
+  RequireSameSize(v);
   double s = 0.0;
   for (size_t i = 0; i < FData.size(); ++i) s += FData[i] * v.FData[i];
   return s;
@@ -717,13 +725,10 @@ bool TVector::StoreOnFile(int Lo, int Hi, int Precision, const std::string& File
 }
 
 // ==================================================================== TIntVector
-void TIntVector::SetIntVecSize(int n) {
-  if (n <= 0 || n == NrOfElem()) return;
-  Resize(n);
-}
+void TIntVector::SetIntVecSize(int n) { SetSize(n); }
 
 int32_t TIntVector::DotProduct(const TIntVector& v) const {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
+  RequireSameSize(v);
   uint64_t s = 0;
   for (size_t i = 0; i < FData.size(); ++i)
     s += static_cast<uint64_t>(static_cast<int64_t>(FData[i]) * static_cast<int64_t>(v.FData[i]));

@@ -183,6 +183,10 @@ class TVectorBase : public TComponent {
   TSortExchgEvent OnSortExchange;
 
  protected:
+  // Values <= 0 or equal to the current size do nothing; others call Resize.
+  void SetSize(int n);
+  // "vectors have different dimensions" unless v has the size of this vector.
+  void RequireSameSize(const Derived& v) const;
   // The text format with every value written by Format.
   bool WriteTextFile(int Lo, int Hi, const std::string& FileName,
                      const std::function<std::string(Elem)>& Format) const;
