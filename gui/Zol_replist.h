@@ -461,29 +461,44 @@ class TReportListView : public TCustomGrid {
   bool FixedFirstColumn() const { return FFixedFirstColumn; }
   void SetFixedFirstColumn(bool v);
 
-#define ZOL_RL_COLOR(Name)                                  \
-  TColor Name() const { return F##Name; }                   \
-  void Set##Name(TColor v) { SetSetup(F##Name, v); }
-  ZOL_RL_COLOR(ColorCommonHd)
-  ZOL_RL_COLOR(ColorCommonHdText)
-  ZOL_RL_COLOR(ColorColumnHd)
-  ZOL_RL_COLOR(ColorColumnHdText)
-  ZOL_RL_COLOR(ColorText)
-  ZOL_RL_COLOR(ColorBkgdNormal)
-  ZOL_RL_COLOR(ColorBkgdShaded)
-  ZOL_RL_COLOR(ColorSelectedRow)
-  ZOL_RL_COLOR(ColorSelectedRowText)
-  ZOL_RL_COLOR(ColorSelectedCol)
-  ZOL_RL_COLOR(ColorSelectedColText)
-  ZOL_RL_COLOR(ColorSelectedBoth)
-  ZOL_RL_COLOR(ColorSelectedBothText)
-  ZOL_RL_COLOR(ColorHigh)
-  ZOL_RL_COLOR(ColorHighText)
-  ZOL_RL_COLOR(ColorDisabledBkgd)
-  ZOL_RL_COLOR(ColorDisabledText)
-  ZOL_RL_COLOR(ColorEmptyMsg)
-  ZOL_RL_COLOR(InterRowIndicatorColor)
-#undef ZOL_RL_COLOR
+  TColor ColorCommonHd() const { return FColorCommonHd; }
+  void SetColorCommonHd(TColor v) { SetSetup(FColorCommonHd, v); }
+  TColor ColorCommonHdText() const { return FColorCommonHdText; }
+  void SetColorCommonHdText(TColor v) { SetSetup(FColorCommonHdText, v); }
+  TColor ColorColumnHd() const { return FColorColumnHd; }
+  void SetColorColumnHd(TColor v) { SetSetup(FColorColumnHd, v); }
+  TColor ColorColumnHdText() const { return FColorColumnHdText; }
+  void SetColorColumnHdText(TColor v) { SetSetup(FColorColumnHdText, v); }
+  TColor ColorText() const { return FColorText; }
+  void SetColorText(TColor v) { SetSetup(FColorText, v); }
+  TColor ColorBkgdNormal() const { return FColorBkgdNormal; }
+  void SetColorBkgdNormal(TColor v) { SetSetup(FColorBkgdNormal, v); }
+  TColor ColorBkgdShaded() const { return FColorBkgdShaded; }
+  void SetColorBkgdShaded(TColor v) { SetSetup(FColorBkgdShaded, v); }
+  TColor ColorSelectedRow() const { return FColorSelectedRow; }
+  void SetColorSelectedRow(TColor v) { SetSetup(FColorSelectedRow, v); }
+  TColor ColorSelectedRowText() const { return FColorSelectedRowText; }
+  void SetColorSelectedRowText(TColor v) { SetSetup(FColorSelectedRowText, v); }
+  TColor ColorSelectedCol() const { return FColorSelectedCol; }
+  void SetColorSelectedCol(TColor v) { SetSetup(FColorSelectedCol, v); }
+  TColor ColorSelectedColText() const { return FColorSelectedColText; }
+  void SetColorSelectedColText(TColor v) { SetSetup(FColorSelectedColText, v); }
+  TColor ColorSelectedBoth() const { return FColorSelectedBoth; }
+  void SetColorSelectedBoth(TColor v) { SetSetup(FColorSelectedBoth, v); }
+  TColor ColorSelectedBothText() const { return FColorSelectedBothText; }
+  void SetColorSelectedBothText(TColor v) { SetSetup(FColorSelectedBothText, v); }
+  TColor ColorHigh() const { return FColorHigh; }
+  void SetColorHigh(TColor v) { SetSetup(FColorHigh, v); }
+  TColor ColorHighText() const { return FColorHighText; }
+  void SetColorHighText(TColor v) { SetSetup(FColorHighText, v); }
+  TColor ColorDisabledBkgd() const { return FColorDisabledBkgd; }
+  void SetColorDisabledBkgd(TColor v) { SetSetup(FColorDisabledBkgd, v); }
+  TColor ColorDisabledText() const { return FColorDisabledText; }
+  void SetColorDisabledText(TColor v) { SetSetup(FColorDisabledText, v); }
+  TColor ColorEmptyMsg() const { return FColorEmptyMsg; }
+  void SetColorEmptyMsg(TColor v) { SetSetup(FColorEmptyMsg, v); }
+  TColor InterRowIndicatorColor() const { return FInterRowIndicatorColor; }
+  void SetInterRowIndicatorColor(TColor v) { SetSetup(FInterRowIndicatorColor, v); }
 
   int RowColPattern() const { return FRowColPattern; }
   void SetRowColPattern(int v);  // at least 0
