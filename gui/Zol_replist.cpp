@@ -1204,7 +1204,7 @@ void TReportListView::SyncColumnSettings() {
   FColPwd.resize(n, false);
 }
 
-void TReportListView::SyncLayout() {
+void TReportListView::SyncLayout(bool AllRows) {
   if (FInLayout) return;
   FInLayout = true;
   SyncColumnSettings();
@@ -1218,7 +1218,7 @@ void TReportListView::SyncLayout() {
   if (FixedCols() != fc) SetFixedCols(fc);
   if (FCommonHeaderVisible) SetRowHeights(0, FCommonHeaderHeight);
   if (FColumnHeadersVisible) SetRowHeights(heads - 1, FColumnHeadersHeight);
-  for (int r = 1; r <= std::max(NrOfRows(), 1); ++r) {
+  for (int r = 1; (FFiltered || AllRows) && r <= std::max(NrOfRows(), 1); ++r) {
     int h = (ValidRow(r) && (FData->Cells().GetRowAttrib(r) & RowHiddenBit)) ? 0 : DefaultRowHeight();
     if (RowHeights(GridRowOf(r)) != h) SetRowHeights(GridRowOf(r), h);
   }
@@ -1546,14 +1546,14 @@ void TReportListView::SetColumnIsPwd(int c, bool v) {
 void TReportListView::SetCommonHeaderVisible(bool v) {
   if (v == FCommonHeaderVisible) return;
   FCommonHeaderVisible = v;
-  SyncLayout();
+  SyncLayout(true);
   SetupChanged();
 }
 
 void TReportListView::SetColumnHeadersVisible(bool v) {
   if (v == FColumnHeadersVisible) return;
   FColumnHeadersVisible = v;
-  SyncLayout();
+  SyncLayout(true);
   SetupChanged();
 }
 
@@ -2372,7 +2372,8 @@ void TReportListView::ResetFilter() {
   ++FMuteStore;
   for (int r = 1; r <= NrOfRows(); ++r) SetRowAttribBit(r, RowHiddenBit, false);
   --FMuteStore;
-  SyncLayout();
+  SyncLayout(true);
+  FFiltered = false;
   SetupChanged();
 }
 
@@ -2434,7 +2435,10 @@ int TReportListView::FilterAndSort(const std::string& Filter, const std::vector<
   }
   --FMuteStore;
   if (SortCol >= 1 && SortCol <= NrOfColumns()) FData->Sort(SortCol, FData->SortColumnSec(), Ascending);
-  Changed();
+  HookData();
+  SyncLayout(true);
+  FFiltered = shown < NrOfRows();
+  DataChanged();
   if (OnChangeSetup) OnChangeSetup(this);
   return bad ? -1 : shown;
 }

@@ -573,7 +573,8 @@ class TReportListView : public TCustomGrid {
   void SetupChanged();
   void DataChanged();
   void HookData();
-  void SyncLayout();
+  // AllRows: recompute every data row's height (rows hidden by the filter have height 0).
+  void SyncLayout(bool AllRows = false);
   void SyncColumnSettings();
   void SetRowAttribBit(int r, uint8_t bit, bool v);
   void SetAllRowBits(uint8_t bit, bool v);
@@ -625,6 +626,7 @@ class TReportListView : public TCustomGrid {
   int FAnchorRow = 0;
   int FMuteStore = 0;
   bool FInLayout = false;
+  bool FFiltered = false;  // some rows may be hidden
 };
 
 }  // namespace zol

@@ -258,6 +258,100 @@ TEST_F(RepListView, MouseCellAndCentring) {
   EXPECT_NEAR(gr - v->TopRow(), v->VisibleRowCount() / 2, 1);
 }
 
+TEST_F(RepListView, HeaderDoubleClickFitsTheColumnAndFixedFirstColumn) {
+  FillList({"A", "B", "C"}, {{"a rather long text for a narrow column", "b"}, {"x", "y"}});
+  v->SetColWidths(1, 30);
+  // A double click within 4 pixels of the border right of column 1 fits column 1.
+  TRect cr = v->CellRect(0, 0);
+  app->DoubleClick(form.get(), 10 + cr.Right, 10 + (cr.Top + cr.Bottom) / 2);
+  app->ProcessMessages();
+  EXPECT_GT(v->GetColWidths(1), 150);
+  EXPECT_EQ(v->SortColumn(), -1) << "no sort from a click at the border";
+  const int w1 = v->GetColWidths(1);
+  // Column 2 hidden (width 0): a double click at its border fits column 1, the next one with a width.
+  v->SetColWidths(2, 0);
+  v->SetColWidths(1, 40);
+  TRect c3 = v->CellRect(2, 0);
+  app->DoubleClick(form.get(), 10 + c3.Left + 1, 10 + (c3.Top + c3.Bottom) / 2);
+  app->ProcessMessages();
+  EXPECT_EQ(v->GetColWidths(1), w1);
+  EXPECT_EQ(v->GetColWidths(2), 0);
+  // A check column leaves room for its box.
+  v->SetColCheckMode(1, cmBox);
+  v->AutoColWidth(1, true, 0);
+  EXPECT_GE(v->GetColWidths(1), w1 + 18 - 1);
+  // FixedFirstColumn makes grid column 0 fixed.
+  v->SetFixedFirstColumn(true);
+  EXPECT_EQ(v->FixedCols(), 1);
+  v->SetFixedFirstColumn(false);
+  EXPECT_EQ(v->FixedCols(), 0);
+}
+
+TEST_F(RepListView, ForwardedEventsAndFiles) {
+  FillList({"Name", "Val"}, {{"b", "2"}, {"a", "1"}, {"c", "3"}});
+  v->SetColCheckMode(2, cmBox);
+  v->SetElemChecked(2, 3, true);
+  v->SetDataID("probe");
+  v->SetComment("three rows");
+  // The sort keys pass the view's OnBeforeSortExchange: here reversed by a prefix.
+  int keys = 0;
+  v->OnBeforeSortExchange = [&](TObject* s, const std::string& in, std::string& out) {
+    EXPECT_EQ(s, v);
+    ++keys;
+    out = in == "a" ? "z" : in;
+  };
+  v->Sort(1, -1, true);
+  EXPECT_GT(keys, 0);
+  EXPECT_EQ(v->GetElem(1, 1), "b");
+  EXPECT_EQ(v->GetElem(1, 3), "a");
+  v->OnBeforeSortExchange = nullptr;
+  v->UnSort();
+  // The HTML export passes every cell through the view's hook.
+  std::string dir = ::testing::TempDir();
+  int cells = 0;
+  v->OnBeforeHTMLExport = [&](TObject* s, std::string& t, int, int) {
+    EXPECT_EQ(s, v);
+    ++cells;
+    t = "[" + t + "]";
+  };
+  ASSERT_TRUE(v->ExportHTMLTable(dir + "/rlv.html", 1, 2, 1, 3, {}, 1, 2, 0, true, "T", "", ""));
+  EXPECT_EQ(cells, 6);
+  // A record written by one view and read by another brings the grid along.
+  ASSERT_TRUE(v->SaveAsXMLFile(dir + "/rlv.xml", ""));
+  TReportListView* w = new TReportListView(form.get());
+  w->SetParent(form.get());
+  int changes = 0;
+  w->OnChange = [&](TObject*) { ++changes; };
+  ASSERT_TRUE(w->LoadFromXMLFile(dir + "/rlv.xml", "probe"));
+  EXPECT_GT(changes, 0);
+  EXPECT_EQ(w->NrOfColumns(), 2);
+  EXPECT_EQ(w->NrOfRows(), 3);
+  EXPECT_EQ(w->ColCount(), 2);
+  EXPECT_EQ(w->RowCount(), 4);
+  EXPECT_EQ(w->GetElem(1, 2), "a");
+  EXPECT_TRUE(w->GetElemChecked(2, 3));
+  EXPECT_EQ(w->Comment(), "three rows");
+  EXPECT_FALSE(w->LoadFromXMLFile(dir + "/rlv.xml", "other"));
+  EXPECT_EQ(w->NrOfRows(), 3);
+}
+
+TEST_F(RepListView, SuppressPaintSkipsDrawing) {
+  FillList({"A"}, {{"x"}});
+  auto normal = v->PaintToBitmap();
+  v->SetSuppressPaint(true);
+  v->SetRowSelect(1, true);
+  int64_t before = app->PaintCount();
+  app->ProcessMessages();
+  auto frozen = v->PaintToBitmap();
+  // Nothing of the list is drawn while painting is suppressed.
+  TRect r = DataRect(1, 1);
+  EXPECT_NE(frozen->GetPixel(r.Left + 1, r.Top + 1), 0x94BAEDu);
+  v->SetSuppressPaint(false);
+  auto after = v->PaintToBitmap();
+  EXPECT_EQ(after->GetPixel(r.Left + 1, r.Top + 1), 0x94BAEDu);
+  EXPECT_GE(app->PaintCount(), before);
+}
+
 // ---------------------------------------------------------------- mouse selection
 TEST_F(RepListView, ClickSelectsInTheThreeModes) {
   FillList({"A", "B"}, {{"1"}, {"2"}, {"3"}, {"4"}, {"5"}, {"6"}});
@@ -822,6 +916,33 @@ TEST_F(Filter, GrepModeAndTheApplicationsDecision) {
   };
   EXPECT_EQ(v->FilterAndSort("red", {}, 0, fmSimple), 1);
   EXPECT_EQ(Shown(), std::vector<int>{1});
+}
+
+TEST_F(Filter, HostileFiltersNeverCrash) {
+  const std::string alphabet = "ab()|&!\"^$[]*+?.\\ ANDORNT-";
+  uint32_t seed = 12345;
+  auto next = [&] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int i = 0; i < 300; ++i) {
+    std::string f;
+    int n = static_cast<int>(next() % 40);
+    for (int k = 0; k < n; ++k) f += alphabet[next() % alphabet.size()];
+    for (TFilterMode m : {fmSimple, fmBoolean, fmGrep}) {
+      int shown = v->FilterAndSort(f, {1, 2, 7, -3}, 0, m);
+      EXPECT_GE(shown, -1);
+      EXPECT_LE(shown, 5);
+      if (shown == -1) {
+        EXPECT_EQ(v->NumVisibleRows(), 5);
+      }
+    }
+  }
+  std::string longPattern(3000, 'a');
+  EXPECT_LE(v->FilterAndSort(longPattern, {}, 0, fmGrep), 0);
+  v->ResetFilter();
+  EXPECT_EQ(v->NumVisibleRows(), 5);
+  for (int r = 1; r <= 5; ++r) EXPECT_EQ(v->RowHeights(v->CountHeadRows() + r - 1), v->DefaultRowHeight());
 }
 
 // ---------------------------------------------------------------- pictures
