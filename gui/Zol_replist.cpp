@@ -1345,33 +1345,23 @@ int TReportListView::AddRow() {
 }
 
 bool TReportListView::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
-  bool ok = FData->ReadFromOpenXMLFile(F, DataID);
-  Changed();
-  return ok;
+  return AfterRead([&] { return FData->ReadFromOpenXMLFile(F, DataID); });
 }
 
 bool TReportListView::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
-  bool ok = FData->LoadFromXMLFile(FileName, DataID);
-  Changed();
-  return ok;
+  return AfterRead([&] { return FData->LoadFromXMLFile(FileName, DataID); });
 }
 
 bool TReportListView::ReadFromXMLStream(TStream& Stream, const std::string& DataID) {
-  bool ok = FData->ReadFromXMLStream(Stream, DataID);
-  Changed();
-  return ok;
+  return AfterRead([&] { return FData->ReadFromXMLStream(Stream, DataID); });
 }
 
 bool TReportListView::ReadFromXMLString(const std::string& Text, const std::string& DataID) {
-  bool ok = FData->ReadFromXMLString(Text, DataID);
-  Changed();
-  return ok;
+  return AfterRead([&] { return FData->ReadFromXMLString(Text, DataID); });
 }
 
 bool TReportListView::LoadLinesFromFile(int FirstLine, int LastLine, const std::string& FileName) {
-  bool ok = FData->LoadLinesFromFile(FirstLine, LastLine, FileName);
-  Changed();
-  return ok;
+  return AfterRead([&] { return FData->LoadLinesFromFile(FirstLine, LastLine, FileName); });
 }
 
 void TReportListView::CopySelectedRowsToClipBoard() const {
@@ -1487,11 +1477,13 @@ int TReportListView::FirstSelectedColumn() const {
   return 0;
 }
 
-int TReportListView::NumSelectedRows() const {
+int TReportListView::CountRows(bool (TReportListView::*Test)(int) const) const {
   int n = 0;
-  for (int r = 1; r <= NrOfRows(); ++r) n += GetRowSelect(r) ? 1 : 0;
+  for (int r = 1; r <= NrOfRows(); ++r) n += (this->*Test)(r) ? 1 : 0;
   return n;
 }
+
+int TReportListView::NumSelectedRows() const { return CountRows(&TReportListView::GetRowSelect); }
 
 int TReportListView::NumSelectedColumns() const {
   int n = 0;
@@ -1499,86 +1491,34 @@ int TReportListView::NumSelectedColumns() const {
   return n;
 }
 
-int TReportListView::NumEnabledRows() const {
-  int n = 0;
-  for (int r = 1; r <= NrOfRows(); ++r) n += GetRowEnabled(r) ? 1 : 0;
-  return n;
-}
+int TReportListView::NumEnabledRows() const { return CountRows(&TReportListView::GetRowEnabled); }
 
-int TReportListView::NumVisibleRows() const {
-  int n = 0;
-  for (int r = 1; r <= NrOfRows(); ++r) n += RowVisible(r) ? 1 : 0;
-  return n;
-}
+int TReportListView::NumVisibleRows() const { return CountRows(&TReportListView::RowVisible); }
 
 // ---------------------------------------------------------------- per-column settings
-TAlignment TReportListView::ColAlignment(int c) const {
-  return ValidCol(c) && static_cast<size_t>(c) < FColAlign.size() ? FColAlign[c] : taLeftJustify;
-}
-
-void TReportListView::SetColAlignment(int c, TAlignment a) {
-  if (!ValidCol(c) || static_cast<size_t>(c) >= FColAlign.size() || FColAlign[c] == a) return;
-  FColAlign[c] = a;
-  SetupChanged();
-}
-
-bool TReportListView::ColumnEditable(int c) const {
-  return ValidCol(c) && static_cast<size_t>(c) < FColEditable.size() && FColEditable[c];
-}
-
-void TReportListView::SetColumnEditable(int c, bool v) {
-  if (!ValidCol(c) || static_cast<size_t>(c) >= FColEditable.size() || FColEditable[c] == v) return;
-  FColEditable[c] = v;
-  SetupChanged();
-}
-
-bool TReportListView::ColumnIsPwd(int c) const {
-  return ValidCol(c) && static_cast<size_t>(c) < FColPwd.size() && FColPwd[c];
-}
-
-void TReportListView::SetColumnIsPwd(int c, bool v) {
-  if (!ValidCol(c) || static_cast<size_t>(c) >= FColPwd.size() || FColPwd[c] == v) return;
-  FColPwd[c] = v;
-  SetupChanged();
-}
+TAlignment TReportListView::ColAlignment(int c) const { return ColSetting(FColAlign, c, taLeftJustify); }
+void TReportListView::SetColAlignment(int c, TAlignment a) { SetColSetting(FColAlign, c, a); }
+bool TReportListView::ColumnEditable(int c) const { return ColSetting(FColEditable, c, false); }
+void TReportListView::SetColumnEditable(int c, bool v) { SetColSetting(FColEditable, c, v); }
+bool TReportListView::ColumnIsPwd(int c) const { return ColSetting(FColPwd, c, false); }
+void TReportListView::SetColumnIsPwd(int c, bool v) { SetColSetting(FColPwd, c, v); }
 
 // ---------------------------------------------------------------- properties
-void TReportListView::SetCommonHeaderVisible(bool v) {
-  if (v == FCommonHeaderVisible) return;
-  FCommonHeaderVisible = v;
+void TReportListView::SetHeadLayout(bool& Field, bool v) {
+  if (v == Field) return;
+  Field = v;
   SyncLayout(true);
   SetupChanged();
 }
 
-void TReportListView::SetColumnHeadersVisible(bool v) {
-  if (v == FColumnHeadersVisible) return;
-  FColumnHeadersVisible = v;
+void TReportListView::SetHeadLayout(int& Field, int v) {
+  v = std::clamp(v, 8, 127);
+  if (v == Field) return;
+  Field = v;
   SyncLayout(true);
   SetupChanged();
 }
 
-void TReportListView::SetCommonHeaderHeight(int v) {
-  v = std::clamp(v, 8, 127);
-  if (v == FCommonHeaderHeight) return;
-  FCommonHeaderHeight = v;
-  SyncLayout();
-  SetupChanged();
-}
-
-void TReportListView::SetColumnHeadersHeight(int v) {
-  v = std::clamp(v, 8, 127);
-  if (v == FColumnHeadersHeight) return;
-  FColumnHeadersHeight = v;
-  SyncLayout();
-  SetupChanged();
-}
-
-void TReportListView::SetFixedFirstColumn(bool v) {
-  if (v == FFixedFirstColumn) return;
-  FFixedFirstColumn = v;
-  SyncLayout();
-  SetupChanged();
-}
 
 void TReportListView::SetRowColPattern(int v) { SetSetup(FRowColPattern, std::max(0, v)); }
 

@@ -449,17 +449,17 @@ class TReportListView : public TCustomGrid {
 
   // ---------------------------------------------------------------- properties
   bool CommonHeaderVisible() const { return FCommonHeaderVisible; }
-  void SetCommonHeaderVisible(bool v);
+  void SetCommonHeaderVisible(bool v) { SetHeadLayout(FCommonHeaderVisible, v); }
   int CommonHeaderHeight() const { return FCommonHeaderHeight; }
-  void SetCommonHeaderHeight(int v);  // 8..127
+  void SetCommonHeaderHeight(int v) { SetHeadLayout(FCommonHeaderHeight, v); }  // 8..127
   TAlignment CommonHeaderAlignment() const { return FCommonHeaderAlignment; }
   void SetCommonHeaderAlignment(TAlignment v) { SetSetup(FCommonHeaderAlignment, v); }
   bool ColumnHeadersVisible() const { return FColumnHeadersVisible; }
-  void SetColumnHeadersVisible(bool v);
+  void SetColumnHeadersVisible(bool v) { SetHeadLayout(FColumnHeadersVisible, v); }
   int ColumnHeadersHeight() const { return FColumnHeadersHeight; }
-  void SetColumnHeadersHeight(int v);  // 8..127
+  void SetColumnHeadersHeight(int v) { SetHeadLayout(FColumnHeadersHeight, v); }  // 8..127
   bool FixedFirstColumn() const { return FFixedFirstColumn; }
-  void SetFixedFirstColumn(bool v);
+  void SetFixedFirstColumn(bool v) { SetHeadLayout(FFixedFirstColumn, v); }
 
   TColor ColorCommonHd() const { return FColorCommonHd; }
   void SetColorCommonHd(TColor v) { SetSetup(FColorCommonHd, v); }
@@ -571,13 +571,34 @@ class TReportListView : public TCustomGrid {
     SetupChanged();
   }
   void SetupChanged();
+  // Setters of the head rows and the fixed column (heights clamped to 8..127): relayout, then OnChangeSetup.
+  void SetHeadLayout(bool& Field, bool v);
+  void SetHeadLayout(int& Field, int v);
+  template <class T>
+  T ColSetting(const std::vector<T>& List, int c, T Default) const {
+    return ValidCol(c) && static_cast<size_t>(c) < List.size() ? T(List[static_cast<size_t>(c)]) : Default;
+  }
+  template <class T>
+  void SetColSetting(std::vector<T>& List, int c, T v) {
+    if (!ValidCol(c) || static_cast<size_t>(c) >= List.size() || T(List[static_cast<size_t>(c)]) == v) return;
+    List[static_cast<size_t>(c)] = v;
+    SetupChanged();
+  }
   void DataChanged();
+  // Runs a reader of the data, then brings the grid in step; answers the reader's result.
+  template <class F>
+  bool AfterRead(F&& Read) {
+    bool ok = Read();
+    Changed();
+    return ok;
+  }
   void HookData();
   // AllRows: recompute every data row's height (rows hidden by the filter have height 0).
   void SyncLayout(bool AllRows = false);
   void SyncColumnSettings();
   void SetRowAttribBit(int r, uint8_t bit, bool v);
   void SetAllRowBits(uint8_t bit, bool v);
+  int CountRows(bool (TReportListView::*Test)(int) const) const;
   void SelectedChanged();
   bool ValidCol(int c) const { return c >= 1 && c <= NrOfColumns(); }
   bool ValidRow(int r) const { return r >= 1 && r <= NrOfRows(); }

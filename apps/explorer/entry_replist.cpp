@@ -4,20 +4,6 @@
 #include "apps/explorer/Explorer.h"
 #include "gui/Zol_replist.h"
 
-namespace {
-
-std::string BoolText(bool b) { return b ? "true" : "false"; }
-bool TextBool(const std::string& s) { return s == "true" || s == "1" || s == "yes"; }
-int TextInt(const std::string& s, int fallback) {
-  try {
-    return std::stoi(s);
-  } catch (...) {
-    return fallback;
-  }
-}
-
-}  // namespace
-
 ZOL_EXPLORER_ENTRY("GUI controls", "TReportListView") {
   auto* v = new zol::TReportListView(&Parent);
   v->SetParent(&Parent);
@@ -43,27 +29,22 @@ ZOL_EXPLORER_ENTRY("GUI controls", "TReportListView") {
   v->SetRowSelect(3, true);
   v->SetEmptyMessage("(no tasks)");
   explorer::Demo dm{v, {}};
-  dm.Properties.push_back({"NrOfRows", [v] { return std::to_string(v->NrOfRows()); },
-                           [v](const std::string& s) { v->SetNrRows(TextInt(s, v->NrOfRows())); }});
-  dm.Properties.push_back({"CommonHeaderVisible", [v] { return BoolText(v->CommonHeaderVisible()); },
-                           [v](const std::string& s) { v->SetCommonHeaderVisible(TextBool(s)); }});
-  dm.Properties.push_back({"CommonHeader", [v] { return v->CommonHeader(); },
-                           [v](const std::string& s) { v->SetCommonHeader(s); }});
-  dm.Properties.push_back({"ColumnHeadersVisible", [v] { return BoolText(v->ColumnHeadersVisible()); },
-                           [v](const std::string& s) { v->SetColumnHeadersVisible(TextBool(s)); }});
-  dm.Properties.push_back({"RowColPattern", [v] { return std::to_string(v->RowColPattern()); },
-                           [v](const std::string& s) { v->SetRowColPattern(TextInt(s, v->RowColPattern())); }});
-  dm.Properties.push_back({"RowSelectMode", [v] { return std::to_string(v->RowSelectMode()); },
-                           [v](const std::string& s) { v->SetRowSelectMode(TextInt(s, v->RowSelectMode())); }});
-  dm.Properties.push_back({"HighLightRow", [v] { return std::to_string(v->HighLightRow()); },
-                           [v](const std::string& s) { v->SetHighLightRow(TextInt(s, v->HighLightRow())); }});
-  dm.Properties.push_back({"InterRowIndi", [v] { return std::to_string(v->InterRowIndi()); },
-                           [v](const std::string& s) { v->SetInterRowIndi(TextInt(s, v->InterRowIndi())); }});
-  dm.Properties.push_back({"ShowEmptyCheckBoxes", [v] { return BoolText(v->ShowEmptyCheckBoxes()); },
-                           [v](const std::string& s) { v->SetShowEmptyCheckBoxes(TextBool(s)); }});
-  dm.Properties.push_back({"DataReadOnly", [v] { return BoolText(v->DataReadOnly()); },
-                           [v](const std::string& s) { v->SetDataReadOnly(TextBool(s)); }});
-  dm.Properties.push_back({"EmptyMessage", [v] { return v->EmptyMessage(); },
-                           [v](const std::string& s) { v->SetEmptyMessage(s); }});
+  auto& p = dm.Properties;
+  using explorer::BoolProperty;
+  using explorer::IntProperty;
+  p.push_back(IntProperty("NrOfRows", [v] { return v->NrOfRows(); }, [v](int n) { v->SetNrRows(n); }));
+  p.push_back(BoolProperty("CommonHeaderVisible", [v] { return v->CommonHeaderVisible(); },
+                           [v](bool b) { v->SetCommonHeaderVisible(b); }));
+  p.push_back({"CommonHeader", [v] { return v->CommonHeader(); }, [v](const std::string& s) { v->SetCommonHeader(s); }});
+  p.push_back(BoolProperty("ColumnHeadersVisible", [v] { return v->ColumnHeadersVisible(); },
+                           [v](bool b) { v->SetColumnHeadersVisible(b); }));
+  p.push_back(IntProperty("RowColPattern", [v] { return v->RowColPattern(); }, [v](int n) { v->SetRowColPattern(n); }));
+  p.push_back(IntProperty("RowSelectMode", [v] { return v->RowSelectMode(); }, [v](int n) { v->SetRowSelectMode(n); }));
+  p.push_back(IntProperty("HighLightRow", [v] { return v->HighLightRow(); }, [v](int n) { v->SetHighLightRow(n); }));
+  p.push_back(IntProperty("InterRowIndi", [v] { return v->InterRowIndi(); }, [v](int n) { v->SetInterRowIndi(n); }));
+  p.push_back(BoolProperty("ShowEmptyCheckBoxes", [v] { return v->ShowEmptyCheckBoxes(); },
+                           [v](bool b) { v->SetShowEmptyCheckBoxes(b); }));
+  p.push_back(BoolProperty("DataReadOnly", [v] { return v->DataReadOnly(); }, [v](bool b) { v->SetDataReadOnly(b); }));
+  p.push_back({"EmptyMessage", [v] { return v->EmptyMessage(); }, [v](const std::string& s) { v->SetEmptyMessage(s); }});
   return dm;
 }
