@@ -1156,19 +1156,16 @@ TReportListView::~TReportListView() {
     FData->OnBeforeSortExchange = nullptr;
     FData->OnBeforeHTMLExport = nullptr;
     FData->OnPercentDone = nullptr;
-    if (FHookedStore) FHookedStore->OnChange = nullptr;
+    FData->Cells().OnChange = nullptr;
   }
 }
 
 void TReportListView::HookData() {
-  TStringArray* store = &FData->Cells();
-  if (store != FHookedStore) {
-    FHookedStore = store;
-    store->OnChange = [this](TObject*) {
-      if (FMuteStore > 0) return;
-      DataChanged();
-    };
-  }
+  // Set every time: TRLData::Assign replaces the cell store.
+  FData->Cells().OnChange = [this](TObject*) {
+    if (FMuteStore > 0) return;
+    DataChanged();
+  };
   FData->OnBeforeSortExchange = [this](TObject*, const std::string& in, std::string& out) {
     if (OnBeforeSortExchange) OnBeforeSortExchange(this, in, out);
   };

@@ -620,7 +620,6 @@ class TReportListView : public TCustomGrid {
                   bool MatchCase, void* Prog);
 
   TRLData* FData = nullptr;
-  TStringArray* FHookedStore = nullptr;
   TPopupMenu* FMenu = nullptr;
   std::vector<TMenuItem*> FItems;
   TForm* FEditorForm = nullptr;

@@ -333,6 +333,19 @@ TEST_F(RepListView, ForwardedEventsAndFiles) {
   EXPECT_EQ(w->Comment(), "three rows");
   EXPECT_FALSE(w->LoadFromXMLFile(dir + "/rlv.xml", "other"));
   EXPECT_EQ(w->NrOfRows(), 3);
+  // Assigning another list to the data replaces its cell store: after Changed the view follows it.
+  TRLData other(nullptr);
+  other.SetNrCols(3);
+  other.SetNrRows(2);
+  other.SetElem(3, 2, "z");
+  w->Data()->Assign(other);
+  w->Changed();
+  EXPECT_EQ(w->ColCount(), 3);
+  EXPECT_EQ(w->RowCount(), 3);
+  changes = 0;
+  w->SetElem(1, 1, "new");
+  EXPECT_EQ(changes, 1);
+  delete w;  // leaves no handler behind in the store it had hooked
 }
 
 TEST_F(RepListView, SuppressPaintSkipsDrawing) {
