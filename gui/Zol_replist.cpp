@@ -1979,7 +1979,7 @@ void TReportListView::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   TGridOptions o = Options();
   bool edit = !checkClick && ValidRow(r) && ColumnEditable(c) && GetRowEnabled(r) && !FDataReadOnly;
   SetOptions(edit ? (o | goEditing) : (o & ~goEditing));
-  if (FRowSelectMode == 0) Shift &= ~ssShift;
+  // The attribute bytes hold the selection: the grid's own range selection is not extended.
   TCustomGrid::MouseDown(Button, Shift & ~ssShift, X, Y);
   if (life.expired()) return;
   Invalidate();
