@@ -1111,6 +1111,45 @@ TEST_F(Pixels, EmptyListShowsItsMessageCentred) {
   EXPECT_EQ(Mismatches(*bmp, Rect(3, 3, 62, 22), ColorToRGB(clBtnFace)), 0);
 }
 
+TEST_F(Pixels, CommonHeaderLinesAndAlignment) {
+  v->SetCommonHeaderVisible(true);
+  v->SetCommonHeaderHeight(40);
+  v->SetCommonHeader("Ab\nCd");
+  v->SetCommonHeaderAlignment(taLeftJustify);
+  const TColor face = ColorToRGB(clBtnFace);
+  auto box = [&](TRect& ink) {
+    auto bmp = v->PaintToBitmap();
+    ink = Rect(1000, 1000, -1, -1);
+    for (int y = 3; y < 42; ++y)
+      for (int x = 3; x < 123; ++x)
+        if (bmp->GetPixel(x, y) != face) {
+          ink.Left = std::min(ink.Left, x);
+          ink.Top = std::min(ink.Top, y);
+          ink.Right = std::max(ink.Right, x + 1);
+          ink.Bottom = std::max(ink.Bottom, y + 1);
+        }
+  };
+  TRect left;
+  box(left);
+  // The band spans both columns (x 2..123) with the text 4 pixels in; two lines stacked.
+  EXPECT_GE(left.Left, 6);
+  EXPECT_LE(left.Left, 8);
+  EXPECT_GT(left.Bottom - left.Top, 12) << "two lines";
+  EXPECT_LE(left.Right, 123);
+  v->SetCommonHeaderAlignment(taRightJustify);
+  TRect right;
+  box(right);
+  EXPECT_GE(right.Right, 123 - 4 - 2);
+  EXPECT_LE(right.Right, 123 - 4);
+  EXPECT_EQ(right.Top, left.Top);
+  v->SetCommonHeaderAlignment(taCenter);
+  TRect mid;
+  box(mid);
+  EXPECT_NEAR((mid.Left + mid.Right) / 2.0, (2 + 123) / 2.0, 2);
+  // The column header row follows below the 40-pixel common header row.
+  EXPECT_EQ(v->CellRect(0, 1).Top, 2 + 41);
+}
+
 TEST_F(Pixels, PasswordsRenderHookAndSortTriangle) {
   v->SetRowColPattern(0);
   v->SetElem(1, 1, "hello");
