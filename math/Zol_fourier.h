@@ -82,8 +82,8 @@ class TFastFourier : public TComponent {
   TFastFourierWgtWin FWindow = fwRectangle;
   std::vector<double> FData;  // interleaved re, im of elements 1..N
   std::vector<double> FWeights;
-  std::vector<double> FTwiddle;  // cos, sin of 2πk/N, k < N/2
-  std::vector<uint32_t> FSwaps;  // index pairs of the bit-reversal reordering
+  std::vector<double> FTwiddle;  // twiddle tables of the transform passes for FTwiddleN points
+  size_t FTwiddleN = 0;
   mutable bool FExtremesValid = false;
   mutable double FMaxPower = 0, FMaxMagni = 0, FMaxReal = 0, FMaxImag = 0, FMinReal = 0, FMinImag = 0;
 };
