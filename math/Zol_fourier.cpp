@@ -110,8 +110,9 @@ void TFastFourier::ApplyWindow() {
 // last stage (blocks of 4 or 2 points) needs no twiddle factors.
 //
 // Twiddle factors: for every pass length L a table of e^(2 pi i j/L), j < L/4
-// (cos and sin computed directly, not by a recurrence); the squares and cubes
-// the butterfly also needs are formed from them.  The tables depend only on N
+// (cos and sin computed directly, not by a recurrence), for the passes within
+// a cache block also of their squares and cubes; the long passes, which wait
+// for the memory anyway, form those themselves.  The tables depend only on N
 // and serve both signs (the inverse uses the conjugates).
 //
 // The kernels are written once for a "complex vector" type V holding V::W
@@ -121,7 +122,7 @@ namespace {
 
 #define ZOL_FFT_INLINE [[gnu::always_inline]] inline
 
-constexpr size_t kCacheBlock = size_t(1) << 13;
+constexpr size_t kCacheBlock = size_t(1) << 15;
 
 struct CplxScalar {
   static constexpr size_t W = 1;
@@ -227,8 +228,18 @@ struct CplxAvx {
 };
 #endif
 
+// The length of the blocks that are finished one after the other.
+size_t CacheBlockOf(size_t n) {
+  size_t block = n;
+  while (block > kCacheBlock && block >= 8) block /= 4;
+  return block;
+}
+
 // One radix-4 pass over `blocks` consecutive blocks of length len (>= 4·W).
-template <class V, int S>
+// With AllTwiddles the table holds W^j, W^2j and W^3j for each pair of j
+// (j, j+1: the first factors of both, then the squares, then the cubes);
+// otherwise only W^j, and the square and cube are formed here.
+template <class V, int S, bool AllTwiddles>
 ZOL_FFT_INLINE void Radix4Pass(double* x, size_t len, size_t blocks, const double* tw) {
   using T = typename V::T;
   const size_t q = len / 4;
@@ -238,8 +249,17 @@ ZOL_FFT_INLINE void Radix4Pass(double* x, size_t len, size_t blocks, const doubl
     double* x2 = x + 4 * q;
     double* x3 = x + 6 * q;
     for (size_t j = 0; j < q; j += V::W) {
-      const T w1 = V::template Tw<S>(V::Load(tw + 2 * j));
-      const T w2 = V::Mul(w1, w1), w3 = V::Mul(w1, w2);
+      T w1, w2, w3;
+      if constexpr (AllTwiddles) {
+        const double* t = tw + 12 * (j / 2) + 2 * (j % 2);
+        w1 = V::template Tw<S>(V::Load(t));
+        w2 = V::template Tw<S>(V::Load(t + 4));
+        w3 = V::template Tw<S>(V::Load(t + 8));
+      } else {
+        w1 = V::template Tw<S>(V::Load(tw + 2 * j));
+        w2 = V::Mul(w1, w1);
+        w3 = V::Mul(w1, w2);
+      }
       const T a = V::Load(x0 + 2 * j), b = V::Load(x1 + 2 * j), c = V::Load(x2 + 2 * j), d = V::Load(x3 + 2 * j);
       const T apc = V::Add(a, c), amc = V::Sub(a, c), bpd = V::Add(b, d);
       const T bmd = V::template MulI<S>(V::Sub(b, d));
@@ -255,20 +275,17 @@ ZOL_FFT_INLINE void Radix4Pass(double* x, size_t len, size_t blocks, const doubl
 // tw[k] is the twiddle table of the pass length n/4^k.
 template <class V, int S>
 ZOL_FFT_INLINE void DifTransform(double* x, size_t n, const double* const* tw) {
-  size_t block = n;
+  const size_t block = CacheBlockOf(n);
   int blockLevel = 0;
-  while (block > kCacheBlock && block >= 8) {
-    block /= 4;
-    ++blockLevel;
-  }
+  for (size_t len = n; len > block; len /= 4) ++blockLevel;
   for (size_t s = 0; s < n; s += block) {
     // The passes over the long blocks that begin here, longest first.
     size_t len = n;
     for (int k = 0; k < blockLevel; ++k, len /= 4)
-      if (s % len == 0) Radix4Pass<V, S>(x + 2 * s, len, 1, tw[k]);
+      if (s % len == 0) Radix4Pass<V, S, false>(x + 2 * s, len, 1, tw[k]);
     // The rest of this block, pass by pass.
     int k = blockLevel;
-    for (len = block; len >= 8; len /= 4, ++k) Radix4Pass<V, S>(x + 2 * s, len, block / len, tw[k]);
+    for (len = block; len >= 8; len /= 4, ++k) Radix4Pass<V, S, true>(x + 2 * s, len, block / len, tw[k]);
     if (len == 4)
       V::template Leaf4<S>(x + 2 * s, block);
     else if (len == 2)
@@ -318,16 +335,35 @@ void BitReverse(double* x, unsigned m) {
     return;
   }
   static constexpr uint8_t kRev4[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+  // Within a tile whose middle bits read the same reversed, (a, c) and
+  // (rev c, rev a) are exchanged once: the 120 pairs with (a, c) first.
+  struct DiagonalPairs {
+    uint8_t a[120], c[120];
+    DiagonalPairs() {
+      int k = 0;
+      for (int pa = 0; pa < 16; ++pa)
+        for (int pc = 0; pc < 16; ++pc)
+          if (pa * 16 + pc < kRev4[pc] * 16 + kRev4[pa]) {
+            a[k] = static_cast<uint8_t>(pa);
+            c[k++] = static_cast<uint8_t>(pc);
+          }
+    }
+  };
+  static const DiagonalPairs diag;
   const unsigned mb = m - 8, hi = m - 4;
   for (size_t b = 0; b < (size_t(1) << mb); ++b) {
     const size_t br = ReverseBits(b, mb);
     if (br < b) continue;
-    for (size_t a = 0; a < 16; ++a)
-      for (size_t c = 0; c < 16; ++c) {
-        const size_t i = (a << hi) | (b << 4) | c;
-        const size_t j = (size_t(kRev4[c]) << hi) | (br << 4) | kRev4[a];
-        if (br != b || i < j) SwapPoints(x, i, j);
+    if (br == b) {
+      for (int k = 0; k < 120; ++k) {
+        const size_t a = diag.a[k], c = diag.c[k];
+        SwapPoints(x, (a << hi) | (b << 4) | c, (size_t(kRev4[c]) << hi) | (b << 4) | kRev4[a]);
       }
+      continue;
+    }
+    for (size_t a = 0; a < 16; ++a)
+      for (size_t c = 0; c < 16; ++c)
+        SwapPoints(x, (a << hi) | (b << 4) | c, (size_t(kRev4[c]) << hi) | (br << 4) | kRev4[a]);
   }
 }
 
@@ -337,15 +373,34 @@ void TFastFourier::Fft(int sign) {
   const size_t n = static_cast<size_t>(FN);
   unsigned m = 0;
   while ((size_t(1) << m) < n) ++m;
-  // Twiddle tables of the pass lengths n, n/4, … down to 8, one after another.
+  // Twiddle tables of the pass lengths n, n/4, … down to 8, one after
+  // another: W^j for the passes over blocks longer than CacheBlockOf(n),
+  // W^j, W^2j, W^3j (grouped as Radix4Pass reads them) for the others.
+  const size_t block = CacheBlockOf(n);
+  auto tableSize = [block](size_t len) { return (len > block ? 2 : 6) * (len / 4); };
   if (FTwiddleN != n) {
-    FTwiddle.clear();
-    for (size_t len = n; len >= 8; len /= 4)
-      for (size_t j = 0; j < len / 4; ++j) {
-        const double a = 2 * std::numbers::pi * static_cast<double>(j) / static_cast<double>(len);
-        FTwiddle.push_back(std::cos(a));
-        FTwiddle.push_back(std::sin(a));
-      }
+    size_t total = 0;
+    for (size_t len = n; len >= 8; len /= 4) total += tableSize(len);
+    FTwiddle.assign(total, 0.0);
+    double* t = FTwiddle.data();
+    for (size_t len = n; len >= 8; len /= 4) {
+      const size_t q = len / 4;
+      auto put = [len](double* p, size_t e) {
+        const double a = 2 * std::numbers::pi * static_cast<double>(e) / static_cast<double>(len);
+        p[0] = std::cos(a);
+        p[1] = std::sin(a);
+      };
+      for (size_t j = 0; j < q; ++j)
+        if (len > block) {
+          put(t + 2 * j, j);
+        } else {
+          double* g = t + 12 * (j / 2) + 2 * (j % 2);
+          put(g, j);
+          put(g + 4, 2 * j);
+          put(g + 8, 3 * j);
+        }
+      t += tableSize(len);
+    }
     FTwiddleN = n;
   }
   const double* tw[32];
@@ -353,7 +408,7 @@ void TFastFourier::Fft(int sign) {
   int k = 0;
   for (size_t len = n; len >= 8; len /= 4, ++k) {
     tw[k] = FTwiddle.data() + off;
-    off += 2 * (len / 4);
+    off += tableSize(len);
   }
   double* d = FData.data();
 #ifdef ZOL_FFT_AVX2
