@@ -369,8 +369,11 @@ void BitReverse(double* x, unsigned m) {
 
 }  // namespace
 
-void TFastFourier::Fft(int sign) {
-  const size_t n = static_cast<size_t>(FN);
+namespace {
+
+// The transform of n complex points in place (natural order), with the
+// twiddle tables of n points in table (built when tableN is not n).
+void ComplexTransform(double* d, size_t n, int sign, std::vector<double>& table, size_t& tableN) {
   unsigned m = 0;
   while ((size_t(1) << m) < n) ++m;
   // Twiddle tables of the pass lengths n, n/4, … down to 8, one after
@@ -378,11 +381,11 @@ void TFastFourier::Fft(int sign) {
   // W^j, W^2j, W^3j (grouped as Radix4Pass reads them) for the others.
   const size_t block = CacheBlockOf(n);
   auto tableSize = [block](size_t len) { return (len > block ? 2 : 6) * (len / 4); };
-  if (FTwiddleN != n) {
+  if (tableN != n) {
     size_t total = 0;
     for (size_t len = n; len >= 8; len /= 4) total += tableSize(len);
-    FTwiddle.assign(total, 0.0);
-    double* t = FTwiddle.data();
+    table.assign(total, 0.0);
+    double* t = table.data();
     for (size_t len = n; len >= 8; len /= 4) {
       const size_t q = len / 4;
       auto put = [len](double* p, size_t e) {
@@ -401,16 +404,15 @@ void TFastFourier::Fft(int sign) {
         }
       t += tableSize(len);
     }
-    FTwiddleN = n;
+    tableN = n;
   }
   const double* tw[32];
   size_t off = 0;
   int k = 0;
   for (size_t len = n; len >= 8; len /= 4, ++k) {
-    tw[k] = FTwiddle.data() + off;
+    tw[k] = table.data() + off;
     off += tableSize(len);
   }
-  double* d = FData.data();
 #ifdef ZOL_FFT_AVX2
   if (CPUHas(cfAVX2))
     DifAvx2(d, n, tw, sign);
@@ -418,7 +420,64 @@ void TFastFourier::Fft(int sign) {
 #endif
     DifPortable(d, n, tw, sign);
   BitReverse(d, m);
+}
+
+}  // namespace
+
+// A real signal of N points (every imaginary part 0) goes through one complex
+// transform of M = N/2 points z_j = x_2j + i·x_2j+1: with Z its transform,
+// E_k = (Z_k + conj Z_M-k)/2 and O_k = (Z_k - conj Z_M-k)/(2i) are the
+// transforms of the even and the odd points, line k is E_k + W^k·O_k and
+// line M-k is conj(E_k - W^k·O_k) (W = e^(±2 pi i/N)); the upper half of the
+// spectrum holds the conjugates of the lower.
+void TFastFourier::Fft(int sign) {
+  const size_t n = static_cast<size_t>(FN);
+  double* d = FData.data();
   FExtremesValid = false;
+  bool real = n >= 16;
+  for (size_t i = 1; real && i < 2 * n; i += 2) real = d[i] == 0;
+  if (!real) {
+    ComplexTransform(d, n, sign, FTwiddle, FTwiddleN);
+    return;
+  }
+  const size_t half = n / 2;
+  for (size_t i = 1; i < n; ++i) d[i] = d[2 * i];  // the real parts, as half complex points
+  ComplexTransform(d, half, sign, FHalfTwiddle, FHalfTwiddleN);
+  if (FRealTwiddleN != n) {
+    FRealTwiddle.assign(2 * (n / 4 + 1), 0.0);  // e^(2 pi i k/N), k <= N/4
+    for (size_t k = 0; k <= n / 4; ++k) {
+      const double a = 2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(n);
+      FRealTwiddle[2 * k] = k == n / 4 ? 0.0 : std::cos(a);
+      FRealTwiddle[2 * k + 1] = k == n / 4 ? 1.0 : std::sin(a);
+    }
+    FRealTwiddleN = n;
+  }
+  const double s = sign >= 0 ? 1.0 : -1.0;
+  const double z0r = d[0], z0i = d[1];
+  d[0] = z0r + z0i;
+  d[1] = 0;
+  d[2 * half] = z0r - z0i;
+  d[2 * half + 1] = 0;
+  for (size_t k = 1; k <= half / 2; ++k) {
+    const size_t mk = half - k;
+    const double ar = d[2 * k], ai = d[2 * k + 1], br = d[2 * mk], bi = d[2 * mk + 1];
+    const double er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);   // E_k
+    const double orr = 0.5 * (ai + bi), oi = -0.5 * (ar - br);  // O_k
+    const double wr = FRealTwiddle[2 * k], wi = s * FRealTwiddle[2 * k + 1];
+    const double tr = wr * orr - wi * oi, ti = wr * oi + wi * orr;  // W^k·O_k
+    const double xr = er + tr, xi = ei + ti;        // line k
+    const double yr = er - tr, yi = -(ei - ti);     // line M-k
+    d[2 * k] = xr;
+    d[2 * k + 1] = xi;
+    d[2 * (n - k)] = xr;
+    d[2 * (n - k) + 1] = -xi;
+    if (mk != k) {
+      d[2 * mk] = yr;
+      d[2 * mk + 1] = yi;
+      d[2 * (half + k)] = yr;
+      d[2 * (half + k) + 1] = -yi;
+    }
+  }
 }
 
 void TFastFourier::Transform() {
