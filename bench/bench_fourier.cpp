@@ -96,14 +96,21 @@ namespace {
 // The console report, keeping the best processor time of each run name.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  std::map<std::string, double> Time;  // run name -> seconds per iteration
+  // run name -> seconds per iteration: the best repetition, or the median
+  // when only the aggregates are reported
+  std::map<std::string, double> Time;
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs)
-      if (r.run_type == Run::RT_Iteration && !r.error_occurred && r.iterations > 0) {
-        const double t = r.cpu_accumulated_time / static_cast<double>(r.iterations);
-        auto it = Time.find(r.run_name.str());
-        if (it == Time.end() || t < it->second) Time[r.run_name.str()] = t;
+    for (const auto& r : runs) {
+      if (r.error_occurred || r.iterations <= 0) continue;
+      const double t = r.cpu_accumulated_time / static_cast<double>(r.iterations);
+      const std::string name = r.run_name.str();
+      if (r.run_type == Run::RT_Iteration) {
+        auto it = Time.find(name);
+        if (it == Time.end() || t < it->second) Time[name] = t;
+      } else if (r.aggregate_name == "median" && !Time.count(name)) {
+        Time[name] = t;
       }
+    }
     ConsoleReporter::ReportRuns(runs);
   }
 };
