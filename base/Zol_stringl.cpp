@@ -1086,7 +1086,7 @@ int TGrep::CompileRegExp(const std::string& Pattern) {
             err = 4;
             break;
           }
-          cur.Table['-'] = '*';  // a '-' before ']' is a member
+          cur.Table[static_cast<unsigned char>('-')] = '*';  // a '-' before ']' is a member
           rangePending = false;
         }
         if (negate)

@@ -13,6 +13,7 @@
 #include "base/Zol_streams.h"
 #include "base/platform/Zol_sysutils.h"
 #include "math/Zol_math1.h"
+#include "math/Zol_vecmatbase.h"
 
 namespace zol {
 
@@ -438,60 +439,8 @@ bool SVD(std::vector<double>& a, int m, int n, std::vector<double>& w, std::vect
 }
 
 // ==================================================================== common helpers
-void NormRangeInt(int& Lo, int& Hi, int n) {
-  if (Lo == 0 && Hi == 0) {
-    Lo = 1;
-    Hi = n;
-    return;
-  }
-  Lo = std::clamp(Lo, 1, std::max(n, 1));
-  Hi = std::clamp(Hi, 1, std::max(n, 1));
-  if (Lo > Hi) std::swap(Lo, Hi);
-}
-
-template <typename KeyFn, typename SwapFn>
-void CombSortIdx(int Lo, int Hi, bool Ascending, KeyFn key, SwapFn swp) {
-  if (Hi - Lo <= 0) return;
-  int gap = Hi - Lo;
-  bool swapped;
-  do {
-    gap = static_cast<int>(gap / 1.3);
-    if (gap < 1) gap = 1;
-    swapped = false;
-    for (int i = Lo; i + gap <= Hi; ++i) {
-      const auto a = key(i), b = key(i + gap);
-      if (Ascending ? (a > b) : (a < b)) {
-        swp(i, i + gap);
-        swapped = true;
-      }
-    }
-  } while (gap != 1 || swapped);
-}
-
-template <typename GetFn>
-int BisectSorted(int n, bool Ascending, double x, GetFn get) {
-  int lo = 1, hi = n;
-  while (hi - lo > 1) {
-    const int mid = (lo + hi) / 2;
-    const double vm = get(mid);
-    if (vm == x) return mid;
-    if ((Ascending && x >= vm) || (!Ascending && x < vm))
-      lo = mid;
-    else
-      hi = mid;
-  }
-  return std::fabs(get(hi) - x) > std::fabs(get(lo) - x) ? lo : hi;
-}
-
 bool ParseNum(std::string_view s, double& v) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
-    s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-    s.remove_suffix(1);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  if (s.empty()) return false;
-  auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-  return res.ec == std::errc() && res.ptr == s.data() + s.size();
+  return vecmat::ParseWhole(vecmat::TrimNumber(s, " \t\r\n", " \t\r\n"), v);
 }
 
 bool ParseInt64(std::string_view s, int64_t& v) {
@@ -519,21 +468,15 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
 
 std::string Num(double v) { return vecstat::DoubleToRoundTrip(v); }
 
+// 32-bit two's complement result of a wider integer (wraps instead of overflowing).
+int32_t Wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
+
 // Reads a whitespace-separated table: '#' lines carry comments ("# dataid X"
 // is kept).  Every data row must have the same number of fields.
 bool ReadTextTable(const std::string& FileName, int64_t& NCols, int64_t& NRows, std::vector<double>& RowMajor,
                    std::string& ID, bool& HaveID) {
   std::vector<std::string> lines;
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Reset(F);
-    std::string line;
-    while (ReadLn(F, line)) lines.push_back(line);
-    CloseFile(F);
-  } catch (const std::exception&) {
-    return false;
-  }
+  if (!vecmat::ReadAllLines(FileName, lines)) return false;
   NCols = -1;
   NRows = 0;
   HaveID = false;
@@ -802,33 +745,98 @@ void StreamLine(TStream& s, const std::string& line) {
 
 // Region checks and the 10-byte extended stream format of the matrices.
 bool ReadRegionHeader(TStream& s, int64_t r[4]) {
-  for (int k = 0; k < 4; ++k) {
-    bool err = false;
-    const long double v = ReadExtendedFromStream(s, err);
-    if (err || !(std::fabs(v) < 3e9L)) return false;
-    r[k] = std::llround(static_cast<double>(v));
-  }
+  if (!vecmat::ReadExtendedIndices(s, r, 4)) return false;
   return r[0] >= 1 && r[1] >= 1 && r[2] >= r[0] && r[3] >= r[1] && r[2] <= INT32_MAX && r[3] <= INT32_MAX;
 }
 
 }  // namespace
 
-// ==================================================================== TMatrix
-TMatrix::TMatrix(TComponent* AOwner) : TComponent(AOwner), FData(1, 0.0) {}
+// ==================================================================== TMatrixBase
+namespace {
 
-void TMatrix::Changed() {
+// What differs between the element types of the matrices.
+template <typename Elem>
+struct TMatElem;
+
+template <>
+struct TMatElem<double> {
+  using CRC = vecstat::TCRC64Builder;
+  static constexpr bool CanBeSparse = false;
+  static constexpr const char* ClassName = "TMatrix";
+  static constexpr const char* Kind = "matrix";
+  static constexpr const char* Magic = MatMagicD;
+  static constexpr int Size = 8;
+  static constexpr double MinStart = 1.7e308, MaxStart = -1.7e308;
+  static double Plus(double a, double b) { return a + b; }
+  static double Minus(double a, double b) { return a - b; }
+  static double Distance(double a, double b) { return std::fabs(a - b); }
+  static std::string Format(double v) { return Num(v); }
+  static void Put(uint8_t* p, double v) { PutF64(p, v); }
+  static double Get(const uint8_t* p) { return GetF64(p); }
+  static double FromExtended(long double x) { return static_cast<double>(x); }
+  // a value read from a text or tagged-text file
+  static bool FromDouble(double v, double& out) {
+    out = v;
+    return true;
+  }
+};
+
+template <>
+struct TMatElem<int32_t> {
+  using CRC = vecstat::TCRC32Builder;
+  static constexpr bool CanBeSparse = true;
+  static constexpr const char* ClassName = "TIntMatrix";
+  static constexpr const char* Kind = "integer matrix";
+  static constexpr const char* Magic = MatMagicI;
+  static constexpr int Size = 4;
+  static constexpr int32_t MinStart = 2147483647, MaxStart = -2147483647;
+  static int32_t Plus(int32_t a, int32_t b) { return Wrap32(static_cast<int64_t>(a) + b); }
+  static int32_t Minus(int32_t a, int32_t b) { return Wrap32(static_cast<int64_t>(a) - b); }
+  static int64_t Distance(int32_t a, int32_t b) { return std::llabs(static_cast<int64_t>(a) - b); }
+  static std::string Format(int32_t v) { return std::to_string(v); }
+  static void Put(uint8_t* p, int32_t v) { PutI32(p, v); }
+  static int32_t Get(const uint8_t* p) { return GetI32(p); }
+  static int32_t FromExtended(long double x) { return vecmat::ExtendedToInt32(x); }
+  // a value read from a text or tagged-text file must be a whole int32
+  static bool FromDouble(double v, int32_t& out) {
+    if (v != std::floor(v) || v < -2147483648.0 || v > 2147483647.0) return false;
+    out = static_cast<int32_t>(v);
+    return true;
+  }
+};
+
+void MatCellsOut(const std::function<void(const std::string&)>& Line, int nc, int nr,
+                 const std::function<std::string(int, int)>& val) {
+  for (int c = 1; c <= nc; ++c)
+    for (int r = 1; r <= nr; ++r)
+      Line("  <cell c=" + std::to_string(c) + " r=" + std::to_string(r) + ">" + val(c, r) + "</cell>");
+}
+
+}  // namespace
+
+#define ZOL_MATBASE(Ret) \
+  template <typename D, typename E, typename V> \
+  Ret TMatrixBase<D, E, V>
+
+ZOL_MATBASE(void)::Changed() {
   if (OnChange) OnChange(this);
 }
 
-void TMatrix::SetNCols(int n) { Resize(n, FNRows); }
-void TMatrix::SetNRows(int n) { Resize(FNCols, n); }
+ZOL_MATBASE(void)::SetNCols(int n) { Self().Resize(n, FNRows); }
+ZOL_MATBASE(void)::SetNRows(int n) { Self().Resize(FNCols, n); }
 
-bool TMatrix::Resize(int NCols, int NRows) {
+ZOL_MATBASE(void)::SetDataID(const std::string& v) {
+  if (v == FDataID) return;
+  FDataID = v;
+  Changed();
+}
+
+ZOL_MATBASE(void)::ResizeDense(int NCols, int NRows) {
   NCols = std::max(NCols, 0);
   NRows = std::max(NRows, 0);
   const int ac = std::max(NCols, 1), ar = std::max(NRows, 1);
   try {
-    std::vector<double> nd(static_cast<size_t>(ac) * static_cast<size_t>(ar), 0.0);
+    std::vector<E> nd(static_cast<size_t>(ac) * static_cast<size_t>(ar), E{});
     const int oc = std::min(ac, std::max(FNCols, 1)), orows = std::min(ar, FAllocRows);
     for (int c = 0; c < oc; ++c)
       std::copy_n(FData.data() + static_cast<size_t>(c) * FAllocRows, orows, nd.data() + static_cast<size_t>(c) * ar);
@@ -841,6 +849,297 @@ bool TMatrix::Resize(int NCols, int NRows) {
   FNCols = NCols;
   FNRows = NRows;
   FAllocRows = ar;
+}
+
+ZOL_MATBASE(void)::TransposeDense() {
+  const int ac = std::max(FNCols, 1), ar = std::max(FNRows, 1);
+  std::vector<E> nd;
+  try {
+    nd.resize(FData.size());
+  } catch (const std::bad_alloc&) {
+    throw EZOLMatrixError(ComponentMsg("not enough memory on heap"));
+  }
+  for (int c = 0; c < ac; ++c)
+    for (int r = 0; r < ar; ++r) nd[static_cast<size_t>(r) * ac + c] = FData[static_cast<size_t>(c) * ar + r];
+  FData.swap(nd);
+  FAllocRows = ac;
+}
+
+ZOL_MATBASE(void)::CopyFrom(const D* Src, int ColLo, int RowLo, int ColHi, int RowHi, int DestCol, int DestRow) {
+  if (Src == nullptr) return;
+  Src->MakeValidColRange(ColLo, ColHi);
+  Src->MakeValidRowRange(RowLo, RowHi);
+  // through a copy, so that Src may be self
+  std::vector<E> tmp;
+  for (int c = ColLo; c <= ColHi; ++c)
+    for (int r = RowLo; r <= RowHi; ++r) tmp.push_back(Src->GetVal(c, r));
+  size_t k = 0;
+  for (int c = ColLo; c <= ColHi; ++c)
+    for (int r = RowLo; r <= RowHi; ++r, ++k) {
+      const int64_t dc = static_cast<int64_t>(DestCol) + (c - ColLo), dr = static_cast<int64_t>(DestRow) + (r - RowLo);
+      if (dc >= 1 && dc <= FNCols && dr >= 1 && dr <= FNRows)
+        Self().RawSet(static_cast<int>(dc), static_cast<int>(dr), tmp[k]);
+    }
+  Changed();
+}
+
+ZOL_MATBASE(void)::CopyRowToVec(V* Vec, int Row, int ColLo, int ColHi) const {
+  if (Vec == nullptr) return;
+  std::fill(Vec->Data(), Vec->Data() + Vec->NrOfElem(), E{});
+  MakeValidColRange(ColLo, ColHi);
+  Row = std::clamp(Row, 1, std::max(FNRows, 1));
+  ColHi = std::min(ColHi, ColLo + Vec->NrOfElem() - 1);
+  if (FNRows >= 1)
+    for (int c = ColLo; c <= ColHi; ++c) Vec->Data()[c - ColLo] = Self().GetVal(c, Row);
+  Vec->Changed();
+}
+
+ZOL_MATBASE(void)::CopyColToVec(V* Vec, int Col, int RowLo, int RowHi) const {
+  if (Vec == nullptr) return;
+  std::fill(Vec->Data(), Vec->Data() + Vec->NrOfElem(), E{});
+  MakeValidRowRange(RowLo, RowHi);
+  Col = std::clamp(Col, 1, std::max(FNCols, 1));
+  RowHi = std::min(RowHi, RowLo + Vec->NrOfElem() - 1);
+  for (int r = RowLo; r <= RowHi; ++r) Vec->Data()[r - RowLo] = Self().GetVal(Col, r);
+  Vec->Changed();
+}
+
+ZOL_MATBASE(void)::MirrorColumns() {
+  for (int c = 1, d = FNCols; c < d; ++c, --d) ExchangeColumns(c, d);
+  Changed();
+}
+
+ZOL_MATBASE(void)::MirrorRows() {
+  for (int r = 1, d = FNRows; r < d; ++r, --d) ExchangeRows(r, d);
+  Changed();
+}
+
+ZOL_MATBASE(void)::ExchangeColumns(int c1, int c2) {
+  if (c1 < 1 || c1 > FNCols || c2 < 1 || c2 > FNCols || c1 == c2) return;
+  for (int r = 1; r <= FNRows; ++r) Self().SwapVals(c1, r, c2, r);
+  Changed();
+}
+
+ZOL_MATBASE(void)::ExchangeRows(int r1, int r2) {
+  if (r1 < 1 || r1 > FNRows || r2 < 1 || r2 > FNRows || r1 == r2) return;
+  for (int c = 1; c <= FNCols; ++c) Self().SwapVals(c, r1, c, r2);
+  Changed();
+}
+
+ZOL_MATBASE(std::string)::CRCofData() const {
+  typename TMatElem<E>::CRC b;
+  for (int c = 1; c <= FNCols; ++c)
+    for (int r = 1; r <= FNRows; ++r) b.Add(Self().GetVal(c, r));
+  return b.Result();
+}
+
+ZOL_MATBASE(bool)::Add(const D* m) {
+  if (m == nullptr || m->FNCols != FNCols || m->FNRows != FNRows) return false;
+  for (int c = 1; c <= FNCols; ++c)
+    for (int r = 1; r <= FNRows; ++r) {
+      const E b = m->GetVal(c, r);
+      // an integer 0 changes nothing (and adds no sparse entry)
+      if (std::is_integral_v<E> && b == 0) continue;
+      Self().RawSet(c, r, TMatElem<E>::Plus(Self().GetVal(c, r), b));
+    }
+  Changed();
+  return true;
+}
+
+ZOL_MATBASE(bool)::Subtract(const D* m) {
+  if (m == nullptr || m->FNCols != FNCols || m->FNRows != FNRows) return false;
+  for (int c = 1; c <= FNCols; ++c)
+    for (int r = 1; r <= FNRows; ++r) {
+      const E b = m->GetVal(c, r);
+      if (std::is_integral_v<E> && b == 0) continue;
+      Self().RawSet(c, r, TMatElem<E>::Minus(Self().GetVal(c, r), b));
+    }
+  Changed();
+  return true;
+}
+
+ZOL_MATBASE(void)::SAdd(E f) {
+  for (int c = 1; c <= FNCols; ++c)
+    for (int r = 1; r <= FNRows; ++r) Self().RawSet(c, r, TMatElem<E>::Plus(Self().GetVal(c, r), f));
+  Changed();
+}
+
+ZOL_MATBASE(double)::Correlate(const D* m) const {
+  if (m == nullptr || m->FNCols != FNCols || m->FNRows != FNRows)
+    throw EZOLMatrixError(ComponentMsg("matrices do not match"));
+  const double n = static_cast<double>(FNCols) * FNRows;
+  if (!(n > 2)) return 0.0;
+  double sx = 0, sy = 0;
+  for (int c = 1; c <= FNCols; ++c)
+    for (int r = 1; r <= FNRows; ++r) {
+      sx += Self().GetVal(c, r);
+      sy += m->GetVal(c, r);
+    }
+  // centred sums (same value as the raw-sum formula, without its cancellation)
+  const double mx = sx / n, my = sy / n;
+  double qx = 0, qy = 0, qxy = 0;
+  for (int c = 1; c <= FNCols; ++c)
+    for (int r = 1; r <= FNRows; ++r) {
+      const double dx = Self().GetVal(c, r) - mx, dy = m->GetVal(c, r) - my;
+      qx += dx * dx;
+      qy += dy * dy;
+      qxy += dx * dy;
+    }
+  if (qx == 0.0 || qy == 0.0) return 0.0;
+  return qxy / std::sqrt(std::fabs(qx * qy));
+}
+
+ZOL_MATBASE(void)::MakeValidColRange(int& Lo, int& Hi) const { vecmat::NormRange(Lo, Hi, FNCols); }
+ZOL_MATBASE(void)::MakeValidRowRange(int& Lo, int& Hi) const { vecmat::NormRange(Lo, Hi, FNRows); }
+
+ZOL_MATBASE(std::vector<double>)::Region(int ColLo, int RowLo, int ColHi, int RowHi) const {
+  std::vector<double> v;
+  if (FNCols < 1 || FNRows < 1) return v;
+  v.reserve(static_cast<size_t>(ColHi - ColLo + 1) * (RowHi - RowLo + 1));
+  for (int c = ColLo; c <= ColHi; ++c) {
+    if (FSparse) {
+      for (int r = RowLo; r <= RowHi; ++r) v.push_back(Self().GetVal(c, r));
+    } else {
+      const E* col = FData.data() + Idx(c, 1);
+      v.insert(v.end(), col + RowLo - 1, col + RowHi);
+    }
+  }
+  return v;
+}
+
+// The region statistics: the region made valid, its values column by column.
+#define ZOL_MAT_REGION             \
+  MakeValidColRange(ColLo, ColHi); \
+  MakeValidRowRange(RowLo, RowHi); \
+  const std::vector<double> reg = Region(ColLo, RowLo, ColHi, RowHi)
+
+ZOL_MATBASE(double)::Sum(int ColLo, int RowLo, int ColHi, int RowHi) const {
+  ZOL_MAT_REGION;
+  return vecstat::Sum(reg);
+}
+
+ZOL_MATBASE(void)::MinMax(int ColLo, int RowLo, int ColHi, int RowHi, E& Min, E& Max) const {
+  ZOL_MAT_REGION;
+  Min = TMatElem<E>::MinStart;
+  Max = TMatElem<E>::MaxStart;
+  for (double v : reg) {
+    Min = std::min(Min, static_cast<E>(v));
+    Max = std::max(Max, static_cast<E>(v));
+  }
+}
+
+ZOL_MATBASE(void)::MeanVar(int ColLo, int RowLo, int ColHi, int RowHi, double& Mean, double& Variance) const {
+  ZOL_MAT_REGION;
+  vecstat::MeanVar(reg, Mean, Variance);
+}
+
+ZOL_MATBASE(double)::GeometricMean(int ColLo, int RowLo, int ColHi, int RowHi) const {
+  ZOL_MAT_REGION;
+  if (vecstat::HasNegative(reg)) throw EZOLMatrixError(ComponentMsg("negative argument passed to GeometricMean"));
+  return vecstat::GeometricMean(reg);
+}
+
+ZOL_MATBASE(double)::HarmonicMean(int ColLo, int RowLo, int ColHi, int RowHi) const {
+  ZOL_MAT_REGION;
+  if (vecstat::HasNonPositive(reg))
+    throw EZOLMatrixError(ComponentMsg("negative or zero argument passed to HarmonicMean"));
+  return vecstat::HarmonicMean(reg);
+}
+
+ZOL_MATBASE(void)::SkewKurt(int ColLo, int RowLo, int ColHi, int RowHi, double& Skewness, double& Kurtosis) const {
+  ZOL_MAT_REGION;
+  vecstat::SkewKurt(reg, Skewness, Kurtosis);
+}
+
+ZOL_MATBASE(void)::SkewKurtSample(int ColLo, int RowLo, int ColHi, int RowHi, double& Skewness,
+                                  double& Kurtosis) const {
+  ZOL_MAT_REGION;
+  vecstat::SkewKurtSample(reg, Skewness, Kurtosis);
+}
+
+ZOL_MATBASE(bool)::Quartiles(int ColLo, int RowLo, int ColHi, int RowHi, double& Q1, double& Q2, double& Q3) const {
+  ZOL_MAT_REGION;
+  Q1 = Q2 = Q3 = 0.0;
+  if (reg.empty()) return false;
+  vecstat::Quartiles(reg, Q1, Q2, Q3);
+  return true;
+}
+
+ZOL_MATBASE(double)::Percentile(double p, int ColLo, int RowLo, int ColHi, int RowHi) const {
+  ZOL_MAT_REGION;
+  return vecstat::Percentile(reg, p);
+}
+
+#undef ZOL_MAT_REGION
+
+ZOL_MATBASE(bool)::Histogram(int ColLo, int RowLo, int ColHi, int RowHi, double FirstBin, double LastBin,
+                             double BinWidth, TIntVector* Hist, int& Underflow, int& Overflow, int& MaxCount) const {
+  // the region is taken as given; elements outside the matrix are skipped
+  if (ColLo > ColHi) std::swap(ColLo, ColHi);
+  if (RowLo > RowHi) std::swap(RowLo, RowHi);
+  ColLo = std::max(ColLo, 1);
+  RowLo = std::max(RowLo, 1);
+  ColHi = std::min(ColHi, FNCols);
+  RowHi = std::min(RowHi, FNRows);
+  std::vector<double> reg;
+  if (ColLo <= ColHi && RowLo <= RowHi) reg = Region(ColLo, RowLo, ColHi, RowHi);
+  return vecstat::Histogram(reg, FirstBin, LastBin, BinWidth, Hist, Underflow, Overflow, MaxCount);
+}
+
+ZOL_MATBASE(void)::Find(int ColLo, int RowLo, int ColHi, int RowHi, E x, int& Col, int& Row) const {
+  MakeValidColRange(ColLo, ColHi);
+  MakeValidRowRange(RowLo, RowHi);
+  Col = Row = 0;
+  decltype(TMatElem<E>::Distance(x, x)) bd{};
+  for (int c = ColLo; c <= ColHi && FNRows > 0 && FNCols > 0; ++c)
+    for (int r = RowLo; r <= RowHi; ++r) {
+      const auto d = TMatElem<E>::Distance(Self().GetVal(c, r), x);
+      if (Col == 0 || d < bd) {
+        bd = d;
+        Col = c;
+        Row = r;
+      }
+    }
+}
+
+ZOL_MATBASE(int)::FindInSortedColumn(int Col, bool Ascending, E x) const {
+  if (Col < 1 || Col > FNCols || FNRows < 1) return 0;
+  return vecmat::BisectSorted(FNRows, Ascending, static_cast<double>(x),
+                              [this, Col](int r) { return static_cast<double>(Self().GetVal(Col, r)); });
+}
+
+ZOL_MATBASE(void)::SortRows(int KeyCol, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
+  MakeValidColRange(ColLo, ColHi);
+  MakeValidRowRange(RowLo, RowHi);
+  if (RowHi - RowLo <= 0 || KeyCol < 1 || KeyCol > FNCols) return;
+  vecmat::CombSortIdx(
+      RowLo, RowHi, Ascending, [&](int r) { return Self().GetVal(KeyCol, r); },
+      [&](int a, int b) {
+        for (int c = ColLo; c <= ColHi; ++c) Self().SwapVals(c, a, c, b);
+        if (KeyCol < ColLo || KeyCol > ColHi) Self().SwapVals(KeyCol, a, KeyCol, b);
+        if (OnSortExchange) OnSortExchange(this, 2, a, b, ColLo, ColHi);
+      });
+  Changed();
+}
+
+ZOL_MATBASE(void)::SortCols(int KeyRow, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
+  MakeValidColRange(ColLo, ColHi);
+  MakeValidRowRange(RowLo, RowHi);
+  if (ColHi - ColLo <= 0 || KeyRow < 1 || KeyRow > FNRows) return;
+  vecmat::CombSortIdx(
+      ColLo, ColHi, Ascending, [&](int c) { return Self().GetVal(c, KeyRow); },
+      [&](int a, int b) {
+        for (int r = RowLo; r <= RowHi; ++r) Self().SwapVals(a, r, b, r);
+        if (KeyRow < RowLo || KeyRow > RowHi) Self().SwapVals(a, KeyRow, b, KeyRow);
+        if (OnSortExchange) OnSortExchange(this, 1, a, b, RowLo, RowHi);
+      });
+  Changed();
+}
+
+
+// ==================================================================== TMatrix
+bool TMatrix::Resize(int NCols, int NRows) {
+  ResizeDense(NCols, NRows);
   Changed();
   return true;
 }
@@ -848,12 +1147,6 @@ bool TMatrix::Resize(int NCols, int NRows) {
 void TMatrix::SetVal(int c, int r, double v) {
   if (c < 1 || c > FNCols || r < 1 || r > FNRows) return;
   FData[Idx(c, r)] = v;
-  Changed();
-}
-
-void TMatrix::SetDataID(const std::string& v) {
-  if (v == FDataID) return;
-  FDataID = v;
   Changed();
 }
 
@@ -892,20 +1185,6 @@ void TMatrix::Clone(const TMatrix* Src) {
   Changed();
 }
 
-void TMatrix::CopyFrom(const TMatrix* Src, int ColLo, int RowLo, int ColHi, int RowHi, int DestCol, int DestRow) {
-  if (Src == nullptr) return;
-  Src->MakeValidColRange(ColLo, ColHi);
-  Src->MakeValidRowRange(RowLo, RowHi);
-  const std::vector<double> reg = Src->Region(ColLo, RowLo, ColHi, RowHi);
-  size_t k = 0;
-  for (int c = ColLo; c <= ColHi; ++c)
-    for (int r = RowLo; r <= RowHi; ++r, ++k) {
-      const int64_t dc = static_cast<int64_t>(DestCol) + (c - ColLo), dr = static_cast<int64_t>(DestRow) + (r - RowLo);
-      if (dc >= 1 && dc <= FNCols && dr >= 1 && dr <= FNRows) FData[Idx(static_cast<int>(dc), static_cast<int>(dr))] = reg[k];
-    }
-  Changed();
-}
-
 void TMatrix::CopyFrom(const TIntMatrix* Src, int ColLo, int RowLo, int ColHi, int RowHi, int DestCol,
                        int DestRow) {
   if (Src == nullptr) return;
@@ -931,96 +1210,14 @@ void TMatrix::CopyFromVec(const TVector* Vec, int VecLo, int VecHi, int DestCol,
   Changed();
 }
 
-void TMatrix::CopyRowToVec(TVector* Vec, int Row, int ColLo, int ColHi) const {
-  if (Vec == nullptr) return;
-  std::fill(Vec->Data(), Vec->Data() + Vec->NrOfElem(), 0.0);
-  MakeValidColRange(ColLo, ColHi);
-  Row = std::clamp(Row, 1, std::max(FNRows, 1));
-  ColHi = std::min(ColHi, ColLo + Vec->NrOfElem() - 1);
-  if (FNRows >= 1)
-    for (int c = ColLo; c <= ColHi; ++c) Vec->Data()[c - ColLo] = GetVal(c, Row);
-  Vec->Changed();
-}
-
-void TMatrix::CopyColToVec(TVector* Vec, int Col, int RowLo, int RowHi) const {
-  if (Vec == nullptr) return;
-  std::fill(Vec->Data(), Vec->Data() + Vec->NrOfElem(), 0.0);
-  MakeValidRowRange(RowLo, RowHi);
-  Col = std::clamp(Col, 1, std::max(FNCols, 1));
-  RowHi = std::min(RowHi, RowLo + Vec->NrOfElem() - 1);
-  for (int r = RowLo; r <= RowHi; ++r) Vec->Data()[r - RowLo] = GetVal(Col, r);
-  Vec->Changed();
-}
-
 void TMatrix::Transpose() {
-  const int ac = std::max(FNCols, 1), ar = std::max(FNRows, 1);
-  std::vector<double> nd;
-  try {
-    nd.resize(FData.size());
-  } catch (const std::bad_alloc&) {
-    throw EZOLMatrixError(ComponentMsg("not enough memory on heap"));
-  }
-  for (int c = 0; c < ac; ++c)
-    for (int r = 0; r < ar; ++r) nd[static_cast<size_t>(r) * ac + c] = FData[static_cast<size_t>(c) * ar + r];
-  FData.swap(nd);
+  TransposeDense();
   std::swap(FNCols, FNRows);
-  FAllocRows = ac;
   Changed();
-}
-
-void TMatrix::MirrorColumns() {
-  for (int c = 1, d = FNCols; c < d; ++c, --d) ExchangeColumns(c, d);
-  Changed();
-}
-
-void TMatrix::MirrorRows() {
-  for (int r = 1, d = FNRows; r < d; ++r, --d) ExchangeRows(r, d);
-  Changed();
-}
-
-void TMatrix::ExchangeColumns(int c1, int c2) {
-  if (c1 < 1 || c1 > FNCols || c2 < 1 || c2 > FNCols || c1 == c2) return;
-  std::swap_ranges(ColumnData(c1), ColumnData(c1) + FNRows, ColumnData(c2));
-  Changed();
-}
-
-void TMatrix::ExchangeRows(int r1, int r2) {
-  if (r1 < 1 || r1 > FNRows || r2 < 1 || r2 > FNRows || r1 == r2) return;
-  for (int c = 1; c <= FNCols; ++c) std::swap(FData[Idx(c, r1)], FData[Idx(c, r2)]);
-  Changed();
-}
-
-std::string TMatrix::CRCofData() const {
-  vecstat::TCRC64Builder b;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) b.Add(FData[Idx(c, r)]);
-  return b.Result();
-}
-
-bool TMatrix::Add(const TMatrix* m) {
-  if (m == nullptr || m->FNCols != FNCols || m->FNRows != FNRows) return false;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) FData[Idx(c, r)] += m->FData[m->Idx(c, r)];
-  Changed();
-  return true;
-}
-
-bool TMatrix::Subtract(const TMatrix* m) {
-  if (m == nullptr || m->FNCols != FNCols || m->FNRows != FNRows) return false;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) FData[Idx(c, r)] -= m->FData[m->Idx(c, r)];
-  Changed();
-  return true;
 }
 
 void TMatrix::SMult(double f) {
   for (double& x : FData) x *= f;
-  Changed();
-}
-
-void TMatrix::SAdd(double f) {
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) FData[Idx(c, r)] += f;
   Changed();
 }
 
@@ -1078,31 +1275,6 @@ double TMatrix::Trace() const {
   return s;
 }
 
-double TMatrix::Correlate(const TMatrix* m) const {
-  if (m == nullptr || m->FNCols != FNCols || m->FNRows != FNRows)
-    throw EZOLMatrixError(ComponentMsg("matrices do not match"));
-  const double n = static_cast<double>(FNCols) * FNRows;
-  double sx = 0, sy = 0;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) {
-      sx += FData[Idx(c, r)];
-      sy += m->FData[m->Idx(c, r)];
-    }
-  if (!(n > 2)) return 0.0;
-  // centred sums (same value as the raw-sum formula, without its cancellation)
-  const double mx = sx / n, my = sy / n;
-  double qx = 0, qy = 0, qxy = 0;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) {
-      const double dx = FData[Idx(c, r)] - mx, dy = m->FData[m->Idx(c, r)] - my;
-      qx += dx * dx;
-      qy += dy * dy;
-      qxy += dx * dy;
-    }
-  if (qx == 0.0 || qy == 0.0) return 0.0;
-  return qxy / std::sqrt(std::fabs(qx * qy));
-}
-
 void TMatrix::StandardizeColumns(TVector* Means, TVector* StdDevs) {
   for (int c = 1; c <= FNCols; ++c) {
     double mean, var;
@@ -1154,144 +1326,6 @@ void TMatrix::MeanCenterRows(TVector* Means) {
     if (Means && r <= Means->NrOfElem()) Means->Data()[r - 1] = mean;
   }
   if (Means) Means->Changed();
-  Changed();
-}
-
-void TMatrix::MakeValidColRange(int& Lo, int& Hi) const { NormRangeInt(Lo, Hi, FNCols); }
-void TMatrix::MakeValidRowRange(int& Lo, int& Hi) const { NormRangeInt(Lo, Hi, FNRows); }
-
-std::vector<double> TMatrix::Region(int ColLo, int RowLo, int ColHi, int RowHi) const {
-  std::vector<double> v;
-  if (FNCols < 1 || FNRows < 1) return v;
-  v.reserve(static_cast<size_t>(ColHi - ColLo + 1) * (RowHi - RowLo + 1));
-  for (int c = ColLo; c <= ColHi; ++c) v.insert(v.end(), ColumnData(c) + RowLo - 1, ColumnData(c) + RowHi);
-  return v;
-}
-
-#define ZOL_MAT_REGION                \
-  MakeValidColRange(ColLo, ColHi);    \
-  MakeValidRowRange(RowLo, RowHi);    \
-  const std::vector<double> reg = Region(ColLo, RowLo, ColHi, RowHi)
-
-double TMatrix::Sum(int ColLo, int RowLo, int ColHi, int RowHi) const {
-  ZOL_MAT_REGION;
-  return vecstat::Sum(reg);
-}
-
-void TMatrix::MinMax(int ColLo, int RowLo, int ColHi, int RowHi, double& Min, double& Max) const {
-  ZOL_MAT_REGION;
-  Min = 1.7e308;
-  Max = -1.7e308;
-  for (double v : reg) {
-    Min = std::min(Min, v);
-    Max = std::max(Max, v);
-  }
-}
-
-void TMatrix::MeanVar(int ColLo, int RowLo, int ColHi, int RowHi, double& Mean, double& Variance) const {
-  ZOL_MAT_REGION;
-  vecstat::MeanVar(reg, Mean, Variance);
-}
-
-double TMatrix::GeometricMean(int ColLo, int RowLo, int ColHi, int RowHi) const {
-  ZOL_MAT_REGION;
-  if (vecstat::HasNegative(reg)) throw EZOLMatrixError(ComponentMsg("negative argument passed to GeometricMean"));
-  return vecstat::GeometricMean(reg);
-}
-
-double TMatrix::HarmonicMean(int ColLo, int RowLo, int ColHi, int RowHi) const {
-  ZOL_MAT_REGION;
-  if (vecstat::HasNonPositive(reg))
-    throw EZOLMatrixError(ComponentMsg("negative or zero argument passed to HarmonicMean"));
-  return vecstat::HarmonicMean(reg);
-}
-
-void TMatrix::SkewKurt(int ColLo, int RowLo, int ColHi, int RowHi, double& Skewness, double& Kurtosis) const {
-  ZOL_MAT_REGION;
-  vecstat::SkewKurt(reg, Skewness, Kurtosis);
-}
-
-void TMatrix::SkewKurtSample(int ColLo, int RowLo, int ColHi, int RowHi, double& Skewness,
-                             double& Kurtosis) const {
-  ZOL_MAT_REGION;
-  vecstat::SkewKurtSample(reg, Skewness, Kurtosis);
-}
-
-bool TMatrix::Quartiles(int ColLo, int RowLo, int ColHi, int RowHi, double& Q1, double& Q2, double& Q3) const {
-  ZOL_MAT_REGION;
-  Q1 = Q2 = Q3 = 0.0;
-  if (reg.empty()) return false;
-  vecstat::Quartiles(reg, Q1, Q2, Q3);
-  return true;
-}
-
-double TMatrix::Percentile(double p, int ColLo, int RowLo, int ColHi, int RowHi) const {
-  ZOL_MAT_REGION;
-  return vecstat::Percentile(reg, p);
-}
-
-bool TMatrix::Histogram(int ColLo, int RowLo, int ColHi, int RowHi, double FirstBin, double LastBin,
-                        double BinWidth, TIntVector* Hist, int& Underflow, int& Overflow, int& MaxCount) const {
-  // the region is taken as given; elements outside the matrix are skipped
-  if (ColLo > ColHi) std::swap(ColLo, ColHi);
-  if (RowLo > RowHi) std::swap(RowLo, RowHi);
-  ColLo = std::max(ColLo, 1);
-  RowLo = std::max(RowLo, 1);
-  ColHi = std::min(ColHi, FNCols);
-  RowHi = std::min(RowHi, FNRows);
-  std::vector<double> reg;
-  if (ColLo <= ColHi && RowLo <= RowHi) reg = Region(ColLo, RowLo, ColHi, RowHi);
-  return vecstat::Histogram(reg, FirstBin, LastBin, BinWidth, Hist, Underflow, Overflow, MaxCount);
-}
-
-void TMatrix::Find(int ColLo, int RowLo, int ColHi, int RowHi, double x, int& Col, int& Row) const {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  Col = Row = 0;
-  double bd = std::numeric_limits<double>::infinity();
-  for (int c = ColLo; c <= ColHi && FNRows > 0; ++c)
-    for (int r = RowLo; r <= RowHi; ++r) {
-      const double d = std::fabs(FData[Idx(c, r)] - x);
-      if (Col == 0 || d < bd) {
-        bd = d;
-        Col = c;
-        Row = r;
-      }
-    }
-}
-
-int TMatrix::FindInSortedColumn(int Col, bool Ascending, double x) const {
-  if (Col < 1 || Col > FNCols || FNRows < 1) return 0;
-  const double* col = ColumnData(Col);
-  return BisectSorted(FNRows, Ascending, x, [col](int r) { return col[r - 1]; });
-}
-
-void TMatrix::SortRows(int KeyCol, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  if (RowHi - RowLo <= 0 || KeyCol < 1 || KeyCol > FNCols) return;
-  const double* key = ColumnData(KeyCol);
-  CombSortIdx(
-      RowLo, RowHi, Ascending, [key](int r) { return key[r - 1]; },
-      [&](int a, int b) {
-        for (int c = ColLo; c <= ColHi; ++c) std::swap(FData[Idx(c, a)], FData[Idx(c, b)]);
-        if (KeyCol < ColLo || KeyCol > ColHi) std::swap(FData[Idx(KeyCol, a)], FData[Idx(KeyCol, b)]);
-        if (OnSortExchange) OnSortExchange(this, 2, a, b, ColLo, ColHi);
-      });
-  Changed();
-}
-
-void TMatrix::SortCols(int KeyRow, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  if (ColHi - ColLo <= 0 || KeyRow < 1 || KeyRow > FNRows) return;
-  CombSortIdx(
-      ColLo, ColHi, Ascending, [&](int c) { return FData[Idx(c, KeyRow)]; },
-      [&](int a, int b) {
-        for (int r = RowLo; r <= RowHi; ++r) std::swap(FData[Idx(a, r)], FData[Idx(b, r)]);
-        if (KeyRow < RowLo || KeyRow > RowHi) std::swap(FData[Idx(a, KeyRow)], FData[Idx(b, KeyRow)]);
-        if (OnSortExchange) OnSortExchange(this, 1, a, b, RowLo, RowHi);
-      });
   Changed();
 }
 
@@ -1526,44 +1560,52 @@ int TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DistMat) const {
 }
 
 // ---------------------------------------------------------------- storage
-bool TMatrix::SetFromParsed(int NCols, int NRows, const std::vector<double>& Vals, const std::string& ID) {
-  (void)ID;
-  Resize(NCols, NRows);
+// The storage formats of both matrix classes.
+ZOL_MATBASE(void)::SetFromParsed(int NCols, int NRows, const std::vector<E>& Vals, const std::string& ID) {
+  // dense result of the stated size
+  if constexpr (TMatElem<E>::CanBeSparse)
+    if (FSparse) Self().BecomeDense();
+  Self().Resize(NCols, NRows);
   for (int c = 1; c <= NCols; ++c)
     for (int r = 1; r <= NRows; ++r) FData[Idx(c, r)] = Vals[static_cast<size_t>(c - 1) * NRows + (r - 1)];
-  return true;
+  FDataID = ID;
+  Changed();
 }
 
-bool TMatrix::StoreOnFile(int ColLo, int RowLo, int ColHi, int RowHi, const std::string& FileName) const {
+ZOL_MATBASE(bool)::StoreOnFile(int ColLo, int RowLo, int ColHi, int RowHi, const std::string& FileName) const {
   MakeValidColRange(ColLo, ColHi);
   MakeValidRowRange(RowLo, RowHi);
   // an empty matrix is written as a table without rows
   const int nc = (FNCols > 0 && FNRows > 0) ? ColHi - ColLo + 1 : 0, nr = nc > 0 ? RowHi - RowLo + 1 : 0;
   try {
-    WriteTextTable(FileName, nc, nr, FDataID, "matrix",
-                   [&](int c, int r) { return Num(GetVal(ColLo + c - 1, RowLo + r - 1)); });
+    WriteTextTable(FileName, nc, nr, FDataID, TMatElem<E>::Kind, [&](int c, int r) {
+      return TMatElem<E>::Format(Self().GetVal(ColLo + c - 1, RowLo + r - 1));
+    });
     return true;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-bool TMatrix::LoadFromFile(const std::string& FileName, bool AdjustSize) {
+ZOL_MATBASE(bool)::LoadFromFile(const std::string& FileName, bool AdjustSize) {
   int64_t nc, nr;
   std::vector<double> rm;
   std::string id;
   bool haveID;
   if (!ReadTextTable(FileName, nc, nr, rm, id, haveID)) return false;
-  if (AdjustSize) Resize(static_cast<int>(nc), static_cast<int>(nr));
+  std::vector<E> vals(rm.size());
+  for (size_t k = 0; k < rm.size(); ++k)
+    if (!TMatElem<E>::FromDouble(rm[k], vals[k])) return false;
+  if (AdjustSize) Self().Resize(static_cast<int>(nc), static_cast<int>(nr));
   for (int64_t r = 1; r <= nr && r <= FNRows; ++r)
     for (int64_t c = 1; c <= nc && c <= FNCols; ++c)
-      FData[Idx(static_cast<int>(c), static_cast<int>(r))] = rm[static_cast<size_t>((r - 1) * nc + (c - 1))];
+      Self().RawSet(static_cast<int>(c), static_cast<int>(r), vals[static_cast<size_t>((r - 1) * nc + (c - 1))]);
   if (haveID) FDataID = id;
   Changed();
   return true;
 }
 
-void TMatrix::SaveToStream(TStream& Stream, int ColLo, int RowLo, int ColHi, int RowHi) const {
+ZOL_MATBASE(void)::SaveToStream(TStream& Stream, int ColLo, int RowLo, int ColHi, int RowHi) const {
   MakeValidColRange(ColLo, ColHi);
   MakeValidRowRange(RowLo, RowHi);
   WriteExtendedToStream(Stream, ColLo);
@@ -1571,16 +1613,16 @@ void TMatrix::SaveToStream(TStream& Stream, int ColLo, int RowLo, int ColHi, int
   WriteExtendedToStream(Stream, ColHi);
   WriteExtendedToStream(Stream, RowHi);
   for (int c = ColLo; c <= ColHi; ++c)
-    for (int r = RowLo; r <= RowHi; ++r) WriteExtendedToStream(Stream, GetVal(c, r));
+    for (int r = RowLo; r <= RowHi; ++r) WriteExtendedToStream(Stream, Self().GetVal(c, r));
 }
 
-void TMatrix::SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int ColLo, int RowLo, int ColHi,
-                           int RowHi) const {
+ZOL_MATBASE(void)::SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int ColLo, int RowLo, int ColHi,
+                                int RowHi) const {
   if (!Stream) Stream = std::make_unique<TMemoryStream>();
   SaveToStream(*Stream, ColLo, RowLo, ColHi, RowHi);
 }
 
-bool TMatrix::LoadFromStream(TStream* Stream, bool AdjustSize) {
+ZOL_MATBASE(bool)::LoadFromStream(TStream* Stream, bool AdjustSize) {
   if (Stream == nullptr) return false;
   int64_t start = 0;
   try {
@@ -1604,11 +1646,11 @@ bool TMatrix::LoadFromStream(TStream* Stream, bool AdjustSize) {
       Stream->SetPosition(start);
       return false;
     }
-    if (AdjustSize) Resize(static_cast<int>(rg[2]), static_cast<int>(rg[3]));
+    if (AdjustSize) Self().Resize(static_cast<int>(rg[2]), static_cast<int>(rg[3]));
     size_t k = 0;
     for (int64_t c = rg[0]; c <= rg[2]; ++c)
       for (int64_t r = rg[1]; r <= rg[3]; ++r, ++k)
-        FData[Idx(static_cast<int>(c), static_cast<int>(r))] = static_cast<double>(BytesToExtended(&raw[k * 10]));
+        Self().RawSet(static_cast<int>(c), static_cast<int>(r), TMatElem<E>::FromExtended(BytesToExtended(&raw[k * 10])));
     Changed();
     return true;
   } catch (const std::exception&) {
@@ -1616,13 +1658,14 @@ bool TMatrix::LoadFromStream(TStream* Stream, bool AdjustSize) {
   }
 }
 
-bool TMatrix::SaveBinary(const std::string& FileName) const {
+ZOL_MATBASE(bool)::SaveBinary(const std::string& FileName) const {
+  constexpr int es = TMatElem<E>::Size;
   try {
     TFileStream fs(FileName, fmCreate);
-    WriteMatHeader(fs, MatMagicD, FNCols, FNRows, FDataID);
-    std::vector<uint8_t> buf(static_cast<size_t>(std::max(FNRows, 0)) * 8);
+    WriteMatHeader(fs, TMatElem<E>::Magic, FNCols, FNRows, FDataID);
+    std::vector<uint8_t> buf(static_cast<size_t>(std::max(FNRows, 0)) * es);
     for (int c = 1; c <= FNCols; ++c) {
-      for (int r = 1; r <= FNRows; ++r) PutF64(&buf[static_cast<size_t>(r - 1) * 8], FData[Idx(c, r)]);
+      for (int r = 1; r <= FNRows; ++r) TMatElem<E>::Put(&buf[static_cast<size_t>(r - 1) * es], Self().GetVal(c, r));
       fs.WriteBuffer(buf.data(), static_cast<int64_t>(buf.size()));
     }
     return true;
@@ -1631,144 +1674,113 @@ bool TMatrix::SaveBinary(const std::string& FileName) const {
   }
 }
 
-bool TMatrix::ReadBinaryHeader(const std::string& FileName, int& NCols, int& NRows, std::string& DataID) const {
+ZOL_MATBASE(bool)::ReadBinaryHeader(const std::string& FileName, int& NCols, int& NRows, std::string& DataID) const {
   NCols = NRows = 0;
   DataID.clear();
   try {
     TFileStream fs(FileName, fmOpenRead);
-    return ReadMatHeader(fs, MatMagicD, 8, NCols, NRows, DataID);
+    return ReadMatHeader(fs, TMatElem<E>::Magic, TMatElem<E>::Size, NCols, NRows, DataID);
   } catch (const std::exception&) {
     return false;
   }
 }
 
-bool TMatrix::LoadBinary(const std::string& FileName) {
+ZOL_MATBASE(bool)::LoadBinary(const std::string& FileName) {
+  constexpr int es = TMatElem<E>::Size;
   try {
     TFileStream fs(FileName, fmOpenRead);
     int nc, nr;
     std::string id;
-    if (!ReadMatHeader(fs, MatMagicD, 8, nc, nr, id)) return false;
-    std::vector<uint8_t> raw(static_cast<size_t>(nc) * static_cast<size_t>(nr) * 8);
+    if (!ReadMatHeader(fs, TMatElem<E>::Magic, es, nc, nr, id)) return false;
+    std::vector<uint8_t> raw(static_cast<size_t>(nc) * static_cast<size_t>(nr) * es);
     if (fs.Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) return false;
-    Resize(nc, nr);
-    for (int c = 1; c <= nc; ++c)
-      for (int r = 1; r <= nr; ++r)
-        FData[Idx(c, r)] = GetF64(&raw[(static_cast<size_t>(c - 1) * nr + (r - 1)) * 8]);
-    FDataID = id;
-    Changed();
+    std::vector<E> vals(static_cast<size_t>(nc) * nr);
+    for (size_t k = 0; k < vals.size(); ++k) vals[k] = TMatElem<E>::Get(&raw[k * es]);
+    SetFromParsed(nc, nr, vals, id);
     return true;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-static void MatCellsOut(const std::function<void(const std::string&)>& Line, int nc, int nr,
-                        const std::function<std::string(int, int)>& val) {
-  for (int c = 1; c <= nc; ++c)
-    for (int r = 1; r <= nr; ++r)
-      Line("  <cell c=" + std::to_string(c) + " r=" + std::to_string(r) + ">" + val(c, r) + "</cell>");
-}
-
-void TMatrix::WriteToXMLStream(TStream& Stream, bool CreateHeader, const std::string& DataID) const {
-  EmitXmlRecord([&](const std::string& l) { StreamLine(Stream, l); }, CreateHeader, "TMatrix", DataID,
-                {{xmlMatNumCols, FNCols}, {xmlMatNumRows, FNRows}}, [&](const auto& Line) {
-                  MatCellsOut(Line, FNCols, FNRows, [&](int c, int r) { return Num(FData[Idx(c, r)]); });
+ZOL_MATBASE(void)::WriteXml(const std::function<void(const std::string&)>& Line, bool CreateHeader,
+                            const std::string& DataID) const {
+  EmitXmlRecord(Line, CreateHeader, TMatElem<E>::ClassName, DataID, {{xmlMatNumCols, FNCols}, {xmlMatNumRows, FNRows}},
+                [&](const auto& L) {
+                  MatCellsOut(L, FNCols, FNRows, [&](int c, int r) { return TMatElem<E>::Format(Self().GetVal(c, r)); });
                 });
 }
 
-void TMatrix::WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const std::string& DataID) const {
-  EmitXmlRecord([&](const std::string& l) { WriteLn(F, l); }, CreateHeader, "TMatrix", DataID,
-                {{xmlMatNumCols, FNCols}, {xmlMatNumRows, FNRows}}, [&](const auto& Line) {
-                  MatCellsOut(Line, FNCols, FNRows, [&](int c, int r) { return Num(FData[Idx(c, r)]); });
-                });
+ZOL_MATBASE(void)::WriteToXMLStream(TStream& Stream, bool CreateHeader, const std::string& DataID) const {
+  WriteXml([&](const std::string& l) { StreamLine(Stream, l); }, CreateHeader, DataID);
 }
 
-static bool ApplyXmlMat(TMatrix& m, const TXmlMat& x, const std::string& ID) {
-  const int nc = static_cast<int>(x.dims[0]), nr = static_cast<int>(x.dims[1]);
-  m.Resize(nc, nr);
-  for (int c = 1; c <= nc; ++c) std::fill_n(m.ColumnData(c), nr, 0.0);
+ZOL_MATBASE(void)::WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const std::string& DataID) const {
+  WriteXml([&](const std::string& l) { WriteLn(F, l); }, CreateHeader, DataID);
+}
+
+namespace {
+// The elements of a parsed record, column by column; false for a value the
+// element type cannot hold.
+template <typename E>
+bool XmlToVals(const TXmlMat& x, std::vector<E>& vals) {
+  const int64_t nc = x.dims[0], nr = x.dims[1];
+  vals.assign(static_cast<size_t>(nc * nr), E{});
   for (const auto& cell : x.cells)
-    if (cell.idx[0] >= 1 && cell.idx[0] <= nc && cell.idx[1] >= 1 && cell.idx[1] <= nr)
-      m.ColumnData(static_cast<int>(cell.idx[0]))[cell.idx[1] - 1] = cell.v;
-  m.SetDataID(ID);
-  m.Changed();
+    if (cell.idx[0] >= 1 && cell.idx[0] <= nc && cell.idx[1] >= 1 && cell.idx[1] <= nr) {
+      if (!TMatElem<E>::FromDouble(cell.v, vals[static_cast<size_t>((cell.idx[0] - 1) * nr + (cell.idx[1] - 1))]))
+        return false;
+    }
+  return true;
+}
+}  // namespace
+
+ZOL_MATBASE(bool)::ReadFromXMLStream(TStream& Stream, const std::string& DataID) {
+  TXmlMat x;
+  std::vector<E> vals;
+  if (!FindXmlInStream(Stream, DataID, x) || !XmlToVals(x, vals)) return false;
+  SetFromParsed(static_cast<int>(x.dims[0]), static_cast<int>(x.dims[1]), vals, DataID);
   return true;
 }
 
-bool TMatrix::ReadFromXMLStream(TStream& Stream, const std::string& DataID) {
+ZOL_MATBASE(bool)::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
   TXmlMat x;
-  if (!FindXmlInStream(Stream, DataID, x)) return false;
-  return ApplyXmlMat(*this, x, DataID);
+  std::vector<E> vals;
+  if (!FindXmlInFile(F, DataID, x) || !XmlToVals(x, vals)) return false;
+  SetFromParsed(static_cast<int>(x.dims[0]), static_cast<int>(x.dims[1]), vals, DataID);
+  return true;
 }
 
-bool TMatrix::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
-  TXmlMat x;
-  if (!FindXmlInFile(F, DataID, x)) return false;
-  return ApplyXmlMat(*this, x, DataID);
-}
-
-bool TMatrix::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
+ZOL_MATBASE(bool)::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
   return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
 }
 
-bool TMatrix::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
+ZOL_MATBASE(bool)::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
   return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
 }
 
-// ==================================================================== TIntMatrix
-TIntMatrix::TIntMatrix(TComponent* AOwner) : TComponent(AOwner), FData(1, 0) {}
+#undef ZOL_MATBASE
 
-TIntMatrix::TIntMatrix(TComponent* AOwner, int Increment)
-    : TComponent(AOwner), FNCols(0), FNRows(0), FData(), FSparse(true), FIncrement(std::max(Increment, 1)) {
+// ==================================================================== TIntMatrix
+TIntMatrix::TIntMatrix(TComponent* AOwner, int Increment) : TMatrixBase(AOwner), FIncrement(std::max(Increment, 1)) {
+  FNCols = FNRows = 0;
+  FData.clear();
+  FSparse = true;
   FCapacity = static_cast<size_t>(FIncrement);
 }
-
-void TIntMatrix::Changed() {
-  if (OnChange) OnChange(this);
-}
-
-void TIntMatrix::SetDataID(const std::string& v) {
-  if (v == FDataID) return;
-  FDataID = v;
-  Changed();
-}
-
-void TIntMatrix::SetNCols(int n) { Resize(n, FNRows); }
-void TIntMatrix::SetNRows(int n) { Resize(FNCols, n); }
 
 bool TIntMatrix::Resize(int NCols, int NRows) {
   NCols = std::max(NCols, 0);
   NRows = std::max(NRows, 0);
   if (FSparse) {
     std::erase_if(FEntries, [&](const TSparseEntry& e) { return e.Col > NCols || e.Row > NRows; });
-    FMinCol = FMinRow = 2147483647;
-    FMaxCol = FMaxRow = 1;
-    for (const auto& e : FEntries) {
-      FMinCol = std::min(FMinCol, e.Col);
-      FMaxCol = std::max(FMaxCol, e.Col);
-      FMinRow = std::min(FMinRow, e.Row);
-      FMaxRow = std::max(FMaxRow, e.Row);
-    }
+    UpdateSparseBounds();
     FNCols = NCols;
     FNRows = NRows;
     Changed();
     return true;
   }
-  const int ac = std::max(NCols, 1), ar = std::max(NRows, 1);
-  try {
-    std::vector<int32_t> nd(static_cast<size_t>(ac) * static_cast<size_t>(ar), 0);
-    const int oc = std::min(ac, std::max(FNCols, 1)), orows = std::min(ar, FAllocRows);
-    for (int c = 0; c < oc; ++c)
-      std::copy_n(FData.data() + static_cast<size_t>(c) * FAllocRows, orows, nd.data() + static_cast<size_t>(c) * ar);
-    FData.swap(nd);
-  } catch (const std::bad_alloc&) {
-    throw EZOLMatrixError(ComponentMsg("not enough memory on heap"));
-  } catch (const std::length_error&) {
-    throw EZOLMatrixError(ComponentMsg("not enough memory on heap"));
-  }
-  FNCols = NCols;
-  FNRows = NRows;
-  FAllocRows = ar;
+  ResizeDense(NCols, NRows);
   Changed();
   return true;
 }
@@ -1833,14 +1845,7 @@ void TIntMatrix::ArrayToSparse(int Increment) {
   FSparse = true;
   FData.clear();
   FData.shrink_to_fit();
-  FMinCol = FMinRow = 2147483647;
-  FMaxCol = FMaxRow = 1;
-  for (const auto& x : FEntries) {
-    FMinCol = std::min(FMinCol, x.Col);
-    FMaxCol = std::max(FMaxCol, x.Col);
-    FMinRow = std::min(FMinRow, x.Row);
-    FMaxRow = std::max(FMaxRow, x.Row);
-  }
+  UpdateSparseBounds();
   Changed();
 }
 
@@ -1911,43 +1916,6 @@ void TIntMatrix::Clone(const TIntMatrix* Src) {
   Changed();
 }
 
-void TIntMatrix::CopyFrom(const TIntMatrix* Src, int ColLo, int RowLo, int ColHi, int RowHi, int DestCol,
-                          int DestRow) {
-  if (Src == nullptr) return;
-  Src->MakeValidColRange(ColLo, ColHi);
-  Src->MakeValidRowRange(RowLo, RowHi);
-  std::vector<int32_t> tmp;
-  for (int c = ColLo; c <= ColHi; ++c)
-    for (int r = RowLo; r <= RowHi; ++r) tmp.push_back(Src->GetVal(c, r));
-  size_t k = 0;
-  for (int c = ColLo; c <= ColHi; ++c)
-    for (int r = RowLo; r <= RowHi; ++r, ++k) {
-      const int64_t dc = static_cast<int64_t>(DestCol) + (c - ColLo), dr = static_cast<int64_t>(DestRow) + (r - RowLo);
-      if (dc >= 1 && dc <= FNCols && dr >= 1 && dr <= FNRows) RawSet(static_cast<int>(dc), static_cast<int>(dr), tmp[k]);
-    }
-  Changed();
-}
-
-void TIntMatrix::CopyRowToVec(TIntVector* Vec, int Row, int ColLo, int ColHi) const {
-  if (Vec == nullptr) return;
-  std::fill(Vec->Data(), Vec->Data() + Vec->NrOfElem(), 0);
-  MakeValidColRange(ColLo, ColHi);
-  Row = std::clamp(Row, 1, std::max(FNRows, 1));
-  ColHi = std::min(ColHi, ColLo + Vec->NrOfElem() - 1);
-  for (int c = ColLo; c <= ColHi; ++c) Vec->Data()[c - ColLo] = GetVal(c, Row);
-  Vec->Changed();
-}
-
-void TIntMatrix::CopyColToVec(TIntVector* Vec, int Col, int RowLo, int RowHi) const {
-  if (Vec == nullptr) return;
-  std::fill(Vec->Data(), Vec->Data() + Vec->NrOfElem(), 0);
-  MakeValidRowRange(RowLo, RowHi);
-  Col = std::clamp(Col, 1, std::max(FNCols, 1));
-  RowHi = std::min(RowHi, RowLo + Vec->NrOfElem() - 1);
-  for (int r = RowLo; r <= RowHi; ++r) Vec->Data()[r - RowLo] = GetVal(Col, r);
-  Vec->Changed();
-}
-
 void TIntMatrix::Transpose() {
   if (FSparse) {
     for (auto& e : FEntries) std::swap(e.Col, e.Row);
@@ -1956,85 +1924,38 @@ void TIntMatrix::Transpose() {
     std::swap(FMinCol, FMinRow);
     std::swap(FMaxCol, FMaxRow);
   } else {
-    const int ac = std::max(FNCols, 1), ar = std::max(FNRows, 1);
-    std::vector<int32_t> nd;
-    try {
-      nd.resize(FData.size());
-    } catch (const std::bad_alloc&) {
-      throw EZOLMatrixError(ComponentMsg("not enough memory on heap"));
-    }
-    for (int c = 0; c < ac; ++c)
-      for (int r = 0; r < ar; ++r) nd[static_cast<size_t>(r) * ac + c] = FData[static_cast<size_t>(c) * ar + r];
-    FData.swap(nd);
-    FAllocRows = ac;
+    TransposeDense();
   }
   std::swap(FNCols, FNRows);
   Changed();
 }
 
-void TIntMatrix::ExchangeColumns(int c1, int c2) {
-  if (c1 < 1 || c1 > FNCols || c2 < 1 || c2 > FNCols || c1 == c2) return;
-  for (int r = 1; r <= FNRows; ++r) {
-    const int32_t a = GetVal(c1, r), b = GetVal(c2, r);
-    if (a != b) {
-      RawSet(c1, r, b);
-      RawSet(c2, r, a);
-    }
+void TIntMatrix::UpdateSparseBounds() {
+  FMinCol = FMinRow = 2147483647;
+  FMaxCol = FMaxRow = 1;
+  for (const auto& e : FEntries) {
+    FMinCol = std::min(FMinCol, e.Col);
+    FMaxCol = std::max(FMaxCol, e.Col);
+    FMinRow = std::min(FMinRow, e.Row);
+    FMaxRow = std::max(FMaxRow, e.Row);
   }
-  Changed();
 }
 
-void TIntMatrix::ExchangeRows(int r1, int r2) {
-  if (r1 < 1 || r1 > FNRows || r2 < 1 || r2 > FNRows || r1 == r2) return;
-  for (int c = 1; c <= FNCols; ++c) {
-    const int32_t a = GetVal(c, r1), b = GetVal(c, r2);
-    if (a != b) {
-      RawSet(c, r1, b);
-      RawSet(c, r2, a);
-    }
+void TIntMatrix::SwapVals(int c1, int r1, int c2, int r2) {
+  // equal values are left alone (no sparse entry is created for them)
+  const int32_t a = GetVal(c1, r1), b = GetVal(c2, r2);
+  if (a != b) {
+    RawSet(c1, r1, b);
+    RawSet(c2, r2, a);
   }
-  Changed();
 }
 
-void TIntMatrix::MirrorColumns() {
-  for (int c = 1, d = FNCols; c < d; ++c, --d) ExchangeColumns(c, d);
-  Changed();
-}
-
-void TIntMatrix::MirrorRows() {
-  for (int r = 1, d = FNRows; r < d; ++r, --d) ExchangeRows(r, d);
-  Changed();
-}
-
-std::string TIntMatrix::CRCofData() const {
-  vecstat::TCRC32Builder b;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) b.Add(GetVal(c, r));
-  return b.Result();
-}
-
-static int32_t Wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v))); }
-
-bool TIntMatrix::Add(const TIntMatrix* m) {
-  if (m == nullptr || m->FNCols != FNCols || m->FNRows != FNRows) return false;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) {
-      const int32_t b = m->GetVal(c, r);
-      if (b != 0) RawSet(c, r, Wrap32(static_cast<int64_t>(GetVal(c, r)) + b));
-    }
-  Changed();
-  return true;
-}
-
-bool TIntMatrix::Subtract(const TIntMatrix* m) {
-  if (m == nullptr || m->FNCols != FNCols || m->FNRows != FNRows) return false;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) {
-      const int32_t b = m->GetVal(c, r);
-      if (b != 0) RawSet(c, r, Wrap32(static_cast<int64_t>(GetVal(c, r)) - b));
-    }
-  Changed();
-  return true;
+void TIntMatrix::BecomeDense() {
+  FSparse = false;
+  FEntries.clear();
+  FNCols = FNRows = 0;
+  FAllocRows = 1;
+  FData.assign(1, 0);
 }
 
 void TIntMatrix::SMult(int32_t f) {
@@ -2042,12 +1963,6 @@ void TIntMatrix::SMult(int32_t f) {
     for (auto& e : FEntries) e.Value = Wrap32(static_cast<int64_t>(e.Value) * f);
   else
     for (auto& x : FData) x = Wrap32(static_cast<int64_t>(x) * f);
-  Changed();
-}
-
-void TIntMatrix::SAdd(int32_t f) {
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) RawSet(c, r, Wrap32(static_cast<int64_t>(GetVal(c, r)) + f));
   Changed();
 }
 
@@ -2097,366 +2012,7 @@ int64_t TIntMatrix::Trace() const {
   return s;
 }
 
-double TIntMatrix::Correlate(const TIntMatrix* m) const {
-  if (m == nullptr || m->FNCols != FNCols || m->FNRows != FNRows)
-    throw EZOLMatrixError(ComponentMsg("matrices do not match"));
-  const double n = static_cast<double>(FNCols) * FNRows;
-  if (!(n > 2)) return 0.0;
-  double sx = 0, sy = 0;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) {
-      sx += GetVal(c, r);
-      sy += m->GetVal(c, r);
-    }
-  const double mx = sx / n, my = sy / n;
-  double qx = 0, qy = 0, qxy = 0;
-  for (int c = 1; c <= FNCols; ++c)
-    for (int r = 1; r <= FNRows; ++r) {
-      const double dx = GetVal(c, r) - mx, dy = m->GetVal(c, r) - my;
-      qx += dx * dx;
-      qy += dy * dy;
-      qxy += dx * dy;
-    }
-  if (qx == 0.0 || qy == 0.0) return 0.0;
-  return qxy / std::sqrt(std::fabs(qx * qy));
-}
-
-void TIntMatrix::MakeValidColRange(int& Lo, int& Hi) const { NormRangeInt(Lo, Hi, FNCols); }
-void TIntMatrix::MakeValidRowRange(int& Lo, int& Hi) const { NormRangeInt(Lo, Hi, FNRows); }
-
-std::vector<double> TIntMatrix::Region(int ColLo, int RowLo, int ColHi, int RowHi) const {
-  std::vector<double> v;
-  if (FNCols < 1 || FNRows < 1) return v;
-  for (int c = ColLo; c <= ColHi; ++c)
-    for (int r = RowLo; r <= RowHi; ++r) v.push_back(GetVal(c, r));
-  return v;
-}
-
-double TIntMatrix::Sum(int ColLo, int RowLo, int ColHi, int RowHi) const {
-  ZOL_MAT_REGION;
-  return vecstat::Sum(reg);
-}
-
-void TIntMatrix::MinMax(int ColLo, int RowLo, int ColHi, int RowHi, int32_t& Min, int32_t& Max) const {
-  ZOL_MAT_REGION;
-  Min = 2147483647;
-  Max = -2147483647;
-  for (double v : reg) {
-    Min = std::min(Min, static_cast<int32_t>(v));
-    Max = std::max(Max, static_cast<int32_t>(v));
-  }
-}
-
-void TIntMatrix::MeanVar(int ColLo, int RowLo, int ColHi, int RowHi, double& Mean, double& Variance) const {
-  ZOL_MAT_REGION;
-  vecstat::MeanVar(reg, Mean, Variance);
-}
-
-double TIntMatrix::GeometricMean(int ColLo, int RowLo, int ColHi, int RowHi) const {
-  ZOL_MAT_REGION;
-  if (vecstat::HasNegative(reg)) throw EZOLMatrixError(ComponentMsg("negative argument passed to GeometricMean"));
-  return vecstat::GeometricMean(reg);
-}
-
-double TIntMatrix::HarmonicMean(int ColLo, int RowLo, int ColHi, int RowHi) const {
-  ZOL_MAT_REGION;
-  if (vecstat::HasNonPositive(reg))
-    throw EZOLMatrixError(ComponentMsg("negative or zero argument passed to HarmonicMean"));
-  return vecstat::HarmonicMean(reg);
-}
-
-void TIntMatrix::SkewKurt(int ColLo, int RowLo, int ColHi, int RowHi, double& Skewness, double& Kurtosis) const {
-  ZOL_MAT_REGION;
-  vecstat::SkewKurt(reg, Skewness, Kurtosis);
-}
-
-void TIntMatrix::SkewKurtSample(int ColLo, int RowLo, int ColHi, int RowHi, double& Skewness,
-                                double& Kurtosis) const {
-  ZOL_MAT_REGION;
-  vecstat::SkewKurtSample(reg, Skewness, Kurtosis);
-}
-
-bool TIntMatrix::Quartiles(int ColLo, int RowLo, int ColHi, int RowHi, double& Q1, double& Q2, double& Q3) const {
-  ZOL_MAT_REGION;
-  Q1 = Q2 = Q3 = 0.0;
-  if (reg.empty()) return false;
-  vecstat::Quartiles(reg, Q1, Q2, Q3);
-  return true;
-}
-
-double TIntMatrix::Percentile(double p, int ColLo, int RowLo, int ColHi, int RowHi) const {
-  ZOL_MAT_REGION;
-  return vecstat::Percentile(reg, p);
-}
-
-bool TIntMatrix::Histogram(int ColLo, int RowLo, int ColHi, int RowHi, double FirstBin, double LastBin,
-                           double BinWidth, TIntVector* Hist, int& Underflow, int& Overflow, int& MaxCount) const {
-  if (ColLo > ColHi) std::swap(ColLo, ColHi);
-  if (RowLo > RowHi) std::swap(RowLo, RowHi);
-  ColLo = std::max(ColLo, 1);
-  RowLo = std::max(RowLo, 1);
-  ColHi = std::min(ColHi, FNCols);
-  RowHi = std::min(RowHi, FNRows);
-  std::vector<double> reg;
-  if (ColLo <= ColHi && RowLo <= RowHi) reg = Region(ColLo, RowLo, ColHi, RowHi);
-  return vecstat::Histogram(reg, FirstBin, LastBin, BinWidth, Hist, Underflow, Overflow, MaxCount);
-}
-
-void TIntMatrix::Find(int ColLo, int RowLo, int ColHi, int RowHi, int32_t x, int& Col, int& Row) const {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  Col = Row = 0;
-  int64_t bd = 0;
-  for (int c = ColLo; c <= ColHi && FNRows > 0 && FNCols > 0; ++c)
-    for (int r = RowLo; r <= RowHi; ++r) {
-      const int64_t d = std::llabs(static_cast<int64_t>(GetVal(c, r)) - x);
-      if (Col == 0 || d < bd) {
-        bd = d;
-        Col = c;
-        Row = r;
-      }
-    }
-}
-
-int TIntMatrix::FindInSortedColumn(int Col, bool Ascending, int32_t x) const {
-  if (Col < 1 || Col > FNCols || FNRows < 1) return 0;
-  return BisectSorted(FNRows, Ascending, static_cast<double>(x),
-                      [this, Col](int r) { return static_cast<double>(GetVal(Col, r)); });
-}
-
-void TIntMatrix::SortRows(int KeyCol, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  if (RowHi - RowLo <= 0 || KeyCol < 1 || KeyCol > FNCols) return;
-  CombSortIdx(
-      RowLo, RowHi, Ascending, [&](int r) { return GetVal(KeyCol, r); },
-      [&](int a, int b) {
-        auto sw = [&](int c) {
-          const int32_t x = GetVal(c, a), y = GetVal(c, b);
-          if (x != y) {
-            RawSet(c, a, y);
-            RawSet(c, b, x);
-          }
-        };
-        for (int c = ColLo; c <= ColHi; ++c) sw(c);
-        if (KeyCol < ColLo || KeyCol > ColHi) sw(KeyCol);
-        if (OnSortExchange) OnSortExchange(this, 2, a, b, ColLo, ColHi);
-      });
-  Changed();
-}
-
-void TIntMatrix::SortCols(int KeyRow, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi) {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  if (ColHi - ColLo <= 0 || KeyRow < 1 || KeyRow > FNRows) return;
-  CombSortIdx(
-      ColLo, ColHi, Ascending, [&](int c) { return GetVal(c, KeyRow); },
-      [&](int a, int b) {
-        auto sw = [&](int r) {
-          const int32_t x = GetVal(a, r), y = GetVal(b, r);
-          if (x != y) {
-            RawSet(a, r, y);
-            RawSet(b, r, x);
-          }
-        };
-        for (int r = RowLo; r <= RowHi; ++r) sw(r);
-        if (KeyRow < RowLo || KeyRow > RowHi) sw(KeyRow);
-        if (OnSortExchange) OnSortExchange(this, 1, a, b, RowLo, RowHi);
-      });
-  Changed();
-}
-
-// ---------------------------------------------------------------- TIntMatrix storage
-bool TIntMatrix::SetFromParsed(int NCols, int NRows, const std::vector<int32_t>& Vals, const std::string& ID) {
-  // dense result of the stated size
-  FSparse = false;
-  FEntries.clear();
-  FNCols = FNRows = 0;
-  FAllocRows = 1;
-  FData.assign(1, 0);
-  Resize(NCols, NRows);
-  for (int c = 1; c <= NCols; ++c)
-    for (int r = 1; r <= NRows; ++r) FData[Idx(c, r)] = Vals[static_cast<size_t>(c - 1) * NRows + (r - 1)];
-  FDataID = ID;
-  Changed();
-  return true;
-}
-
-bool TIntMatrix::StoreOnFile(int ColLo, int RowLo, int ColHi, int RowHi, const std::string& FileName) const {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  // an empty matrix is written as a table without rows
-  const int nc = (FNCols > 0 && FNRows > 0) ? ColHi - ColLo + 1 : 0, nr = nc > 0 ? RowHi - RowLo + 1 : 0;
-  try {
-    WriteTextTable(FileName, nc, nr, FDataID, "integer matrix",
-                   [&](int c, int r) { return std::to_string(GetVal(ColLo + c - 1, RowLo + r - 1)); });
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-bool TIntMatrix::LoadFromFile(const std::string& FileName, bool AdjustSize) {
-  int64_t nc, nr;
-  std::vector<double> rm;
-  std::string id;
-  bool haveID;
-  if (!ReadTextTable(FileName, nc, nr, rm, id, haveID)) return false;
-  for (double v : rm)
-    if (v != std::floor(v) || v < -2147483648.0 || v > 2147483647.0) return false;
-  if (AdjustSize) Resize(static_cast<int>(nc), static_cast<int>(nr));
-  for (int64_t r = 1; r <= nr && r <= FNRows; ++r)
-    for (int64_t c = 1; c <= nc && c <= FNCols; ++c)
-      RawSet(static_cast<int>(c), static_cast<int>(r), static_cast<int32_t>(rm[static_cast<size_t>((r - 1) * nc + (c - 1))]));
-  if (haveID) FDataID = id;
-  Changed();
-  return true;
-}
-
-void TIntMatrix::SaveToStream(TStream& Stream, int ColLo, int RowLo, int ColHi, int RowHi) const {
-  MakeValidColRange(ColLo, ColHi);
-  MakeValidRowRange(RowLo, RowHi);
-  WriteExtendedToStream(Stream, ColLo);
-  WriteExtendedToStream(Stream, RowLo);
-  WriteExtendedToStream(Stream, ColHi);
-  WriteExtendedToStream(Stream, RowHi);
-  for (int c = ColLo; c <= ColHi; ++c)
-    for (int r = RowLo; r <= RowHi; ++r) WriteExtendedToStream(Stream, GetVal(c, r));
-}
-
-void TIntMatrix::SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int ColLo, int RowLo, int ColHi,
-                              int RowHi) const {
-  if (!Stream) Stream = std::make_unique<TMemoryStream>();
-  SaveToStream(*Stream, ColLo, RowLo, ColHi, RowHi);
-}
-
-bool TIntMatrix::LoadFromStream(TStream* Stream, bool AdjustSize) {
-  if (Stream == nullptr) return false;
-  int64_t start = 0;
-  try {
-    start = Stream->Position();
-    const int64_t avail = Stream->Size() - start;
-    int64_t rg[4];
-    if (avail < 40 || !ReadRegionHeader(*Stream, rg)) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    const int64_t cnt = (rg[2] - rg[0] + 1) * (rg[3] - rg[1] + 1);
-    const int64_t total = rg[2] * rg[3];
-    if (cnt > (avail - 40) / 10 || total > cnt + 16 * 1024 * 1024 ||
-        (!AdjustSize && (rg[2] > FNCols || rg[3] > FNRows))) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    std::vector<uint8_t> raw(static_cast<size_t>(cnt) * 10);
-    if (Stream->Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    if (AdjustSize) Resize(static_cast<int>(rg[2]), static_cast<int>(rg[3]));
-    size_t k = 0;
-    for (int64_t c = rg[0]; c <= rg[2]; ++c)
-      for (int64_t r = rg[1]; r <= rg[3]; ++r, ++k) {
-        const long double x = BytesToExtended(&raw[k * 10]);
-        const int32_t v = (x >= -2147483648.0L && x <= 2147483647.0L) ? static_cast<int32_t>(std::llround(static_cast<double>(x))) : 0;
-        RawSet(static_cast<int>(c), static_cast<int>(r), v);
-      }
-    Changed();
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-bool TIntMatrix::SaveBinary(const std::string& FileName) const {
-  try {
-    TFileStream fs(FileName, fmCreate);
-    WriteMatHeader(fs, MatMagicI, FNCols, FNRows, FDataID);
-    std::vector<uint8_t> buf(static_cast<size_t>(std::max(FNRows, 0)) * 4);
-    for (int c = 1; c <= FNCols; ++c) {
-      for (int r = 1; r <= FNRows; ++r) PutI32(&buf[static_cast<size_t>(r - 1) * 4], GetVal(c, r));
-      fs.WriteBuffer(buf.data(), static_cast<int64_t>(buf.size()));
-    }
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-bool TIntMatrix::ReadBinaryHeader(const std::string& FileName, int& NCols, int& NRows, std::string& DataID) const {
-  NCols = NRows = 0;
-  DataID.clear();
-  try {
-    TFileStream fs(FileName, fmOpenRead);
-    return ReadMatHeader(fs, MatMagicI, 4, NCols, NRows, DataID);
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-bool TIntMatrix::LoadBinary(const std::string& FileName) {
-  try {
-    TFileStream fs(FileName, fmOpenRead);
-    int nc, nr;
-    std::string id;
-    if (!ReadMatHeader(fs, MatMagicI, 4, nc, nr, id)) return false;
-    std::vector<uint8_t> raw(static_cast<size_t>(nc) * static_cast<size_t>(nr) * 4);
-    if (fs.Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) return false;
-    std::vector<int32_t> vals(static_cast<size_t>(nc) * nr);
-    for (size_t k = 0; k < vals.size(); ++k) vals[k] = GetI32(&raw[k * 4]);
-    return SetFromParsed(nc, nr, vals, id);
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-void TIntMatrix::WriteToXMLStream(TStream& Stream, bool CreateHeader, const std::string& DataID) const {
-  EmitXmlRecord([&](const std::string& l) { StreamLine(Stream, l); }, CreateHeader, "TIntMatrix", DataID,
-                {{xmlMatNumCols, FNCols}, {xmlMatNumRows, FNRows}}, [&](const auto& Line) {
-                  MatCellsOut(Line, FNCols, FNRows, [&](int c, int r) { return std::to_string(GetVal(c, r)); });
-                });
-}
-
-void TIntMatrix::WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const std::string& DataID) const {
-  EmitXmlRecord([&](const std::string& l) { WriteLn(F, l); }, CreateHeader, "TIntMatrix", DataID,
-                {{xmlMatNumCols, FNCols}, {xmlMatNumRows, FNRows}}, [&](const auto& Line) {
-                  MatCellsOut(Line, FNCols, FNRows, [&](int c, int r) { return std::to_string(GetVal(c, r)); });
-                });
-}
-
-static bool XmlToIntVals(const TXmlMat& x, std::vector<int32_t>& vals) {
-  const int64_t nc = x.dims[0], nr = x.dims[1];
-  vals.assign(static_cast<size_t>(nc * nr), 0);
-  for (const auto& cell : x.cells)
-    if (cell.idx[0] >= 1 && cell.idx[0] <= nc && cell.idx[1] >= 1 && cell.idx[1] <= nr) {
-      if (cell.v != std::floor(cell.v) || cell.v < -2147483648.0 || cell.v > 2147483647.0) return false;
-      vals[static_cast<size_t>((cell.idx[0] - 1) * nr + (cell.idx[1] - 1))] = static_cast<int32_t>(cell.v);
-    }
-  return true;
-}
-
-bool TIntMatrix::ReadFromXMLStream(TStream& Stream, const std::string& DataID) {
-  TXmlMat x;
-  std::vector<int32_t> vals;
-  if (!FindXmlInStream(Stream, DataID, x) || !XmlToIntVals(x, vals)) return false;
-  return SetFromParsed(static_cast<int>(x.dims[0]), static_cast<int>(x.dims[1]), vals, DataID);
-}
-
-bool TIntMatrix::ReadFromOpenXMLFile(TextFile& F, const std::string& DataID) {
-  TXmlMat x;
-  std::vector<int32_t> vals;
-  if (!FindXmlInFile(F, DataID, x) || !XmlToIntVals(x, vals)) return false;
-  return SetFromParsed(static_cast<int>(x.dims[0]), static_cast<int>(x.dims[1]), vals, DataID);
-}
-
-bool TIntMatrix::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const {
-  return WriteRecordFile(FileName, [&](TextFile& F) { WriteToOpenXMLFile(F, true, DataID); });
-}
-
-bool TIntMatrix::LoadFromXMLFile(const std::string& FileName, const std::string& DataID) {
-  return ReadRecordFile(FileName, [&](TextFile& F) { return ReadFromOpenXMLFile(F, DataID); });
-}
-
+// ---------------------------------------------------------------- TIntMatrix sparse storage
 bool TIntMatrix::StoreSparseMat(const std::string& FileName) const {
   try {
     TextFile F;
@@ -2484,17 +2040,7 @@ bool TIntMatrix::StoreSparseMat(const std::string& FileName) const {
 
 bool TIntMatrix::LoadSparseMat(const std::string& FileName) {
   std::vector<std::string> lines;
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Reset(F);
-    std::string line;
-    while (ReadLn(F, line)) lines.push_back(line);
-    CloseFile(F);
-  } catch (const std::exception&) {
-    return false;
-  }
-  if (lines.empty()) return false;
+  if (!vecmat::ReadAllLines(FileName, lines) || lines.empty()) return false;
   auto banner = SplitFields(lines[0]);
   if (banner.size() < 5 || !SameText(std::string(banner[0]), "%%MatrixMarket") ||
       !SameText(std::string(banner[1]), "matrix") || !SameText(std::string(banner[2]), "coordinate") ||
@@ -2542,18 +2088,14 @@ bool TIntMatrix::LoadSparseMat(const std::string& FileName) {
   FCapacity = std::max(FEntries.size(), static_cast<size_t>(FIncrement));
   FNCols = static_cast<int>(nc);
   FNRows = static_cast<int>(nr);
-  FMinCol = FMinRow = 2147483647;
-  FMaxCol = FMaxRow = 1;
-  for (const auto& x : FEntries) {
-    FMinCol = std::min(FMinCol, x.Col);
-    FMaxCol = std::max(FMaxCol, x.Col);
-    FMinRow = std::min(FMinRow, x.Row);
-    FMaxRow = std::max(FMaxRow, x.Row);
-  }
+  UpdateSparseBounds();
   FDataID = id;
   Changed();
   return true;
 }
+
+template class TMatrixBase<TMatrix, double, TVector>;
+template class TMatrixBase<TIntMatrix, int32_t, TIntVector>;
 
 // ==================================================================== TMat3D
 TMat3D::TMat3D(TComponent* AOwner) : TComponent(AOwner), FData(1, 0.0) {}
@@ -2617,9 +2159,9 @@ void TMat3D::FillRandomGauss(double Mean, double StdDev) {
 
 void TMat3D::Find(int ColLo, int ColHi, int RowLo, int RowHi, int LayerLo, int LayerHi, double x, int& c, int& r,
                   int& l) const {
-  NormRangeInt(ColLo, ColHi, FNC);
-  NormRangeInt(RowLo, RowHi, FNR);
-  NormRangeInt(LayerLo, LayerHi, FNL);
+  vecmat::NormRange(ColLo, ColHi, FNC);
+  vecmat::NormRange(RowLo, RowHi, FNR);
+  vecmat::NormRange(LayerLo, LayerHi, FNL);
   c = r = l = 0;
   double bd = 0.0;
   for (int ic = ColLo; ic <= ColHi; ++ic)
@@ -2764,7 +2306,7 @@ void TMat4D::FillRandomGauss(double Mean, double StdDev) {
   Changed();
 }
 
-void TMat4D::NormRange(int& Lo, int& Hi, int N) const { NormRangeInt(Lo, Hi, N); }
+void TMat4D::NormRange(int& Lo, int& Hi, int N) const { vecmat::NormRange(Lo, Hi, N); }
 
 void TMat4D::Find(int ColLo, int ColHi, int RowLo, int RowHi, int LayerLo, int LayerHi, int SlotLo, int SlotHi,
                   double x, int& c, int& r, int& l, int& t) const {

@@ -78,6 +78,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <functional>
 #include <memory>
 #include <string>
@@ -120,72 +121,51 @@ extern int LUPermSign;
 
 using TOnCalcDistanceEvent = std::function<void(TObject* Sender, int Row1, int Row2, double& Distance)>;
 
+class TMatrix;
 class TIntMatrix;
 
-// ---------------------------------------------------------------- TMatrix
-class TMatrix : public TComponent {
+// ---------------------------------------------------------------- TMatrixBase
+// The code TMatrix (double) and TIntMatrix (int32_t) share: the dimensions,
+// column-major dense storage and its resizing, the element loops (copy,
+// mirror, exchange, arithmetic), the region statistics, search and sorting,
+// every storage format but the sparse one, and the events.  Derived is the
+// matrix class itself, Elem its element type and Vec the vector class of that
+// element type.  Elements are read through Derived::GetVal and written through
+// Derived::RawSet (no Changed), so a sparse TIntMatrix runs the same code.
+// The members are defined in Zol_matrix.cpp for these two instances only.
+template <typename Derived, typename Elem, typename Vec>
+class TMatrixBase : public TComponent {
  public:
-  // A new matrix has 1 column and 1 row holding 0.
-  explicit TMatrix(TComponent* AOwner);
+  explicit TMatrixBase(TComponent* AOwner) : TComponent(AOwner), FData(1, Elem{}) {}
 
   int NrOfColumns() const { return FNCols; }
   int NrOfRows() const { return FNRows; }
   void SetNCols(int n);
   void SetNRows(int n);
-  // Negative sizes count as 0; storage max(NCols,1) × max(NRows,1); values kept
-  // where both indices survive; Changed; "not enough memory on heap" on failure.
-  bool Resize(int NCols, int NRows);
-  double GetVal(int c, int r) const {
-    return (c >= 1 && c <= FNCols && r >= 1 && r <= FNRows) ? FData[Idx(c, r)] : 0.0;
-  }
-  void SetVal(int c, int r, double v);
-  // Column-major storage of (at least) NrOfColumns × NrOfRows values: element
-  // (c, r) at ColumnData(c)[r - 1].  Call Changed after writing.
-  double* ColumnData(int c) { return FData.data() + static_cast<size_t>(c - 1) * FAllocRows; }
-  const double* ColumnData(int c) const { return FData.data() + static_cast<size_t>(c - 1) * FAllocRows; }
 
   const std::string& DataID() const { return FDataID; }
   void SetDataID(const std::string& v);
-  // Index <= 1: first precision (start 15); >= 2: second (start −1); clamped to
-  // −1..25.  Kept for callers formatting values; the writers use exact forms.
-  int GetFPrecis(int i) const { return i <= 1 ? FPrecis[0] : FPrecis[1]; }
-  void SetFPrecis(int i, int v);
 
-  void Fill(double v);
-  void FillRandomUniform(double Low, double High);
-  void FillRandomGauss(double Mean, double StdDev);
-  void Clone(const TMatrix* Src);
-  void CopyFrom(const TMatrix* Src, int ColLo, int RowLo, int ColHi, int RowHi, int DestCol, int DestRow);
-  void CopyFrom(const TIntMatrix* Src, int ColLo, int RowLo, int ColHi, int RowHi, int DestCol, int DestRow);
-  void CopyFromVec(const TVector* Vec, int VecLo, int VecHi, int DestCol, int DestRow);
-  void CopyRowToVec(TVector* Vec, int Row, int ColLo, int ColHi) const;
-  void CopyColToVec(TVector* Vec, int Col, int RowLo, int RowHi) const;
-  void Transpose();
+  void CopyFrom(const Derived* Src, int ColLo, int RowLo, int ColHi, int RowHi, int DestCol, int DestRow);
+  void CopyRowToVec(Vec* V, int Row, int ColLo, int ColHi) const;
+  void CopyColToVec(Vec* V, int Col, int RowLo, int RowHi) const;
   void MirrorColumns();
   void MirrorRows();
   void ExchangeColumns(int c1, int c2);
   void ExchangeRows(int r1, int r2);
   std::string CRCofData() const;
 
-  bool Add(const TMatrix* m);
-  bool Subtract(const TMatrix* m);
-  void SMult(double f);
-  void SAdd(double f);
-  // Prod = self · B.  Prod may be self or B (a working copy is used then).
-  bool Multiply(const TMatrix* B, TMatrix* Prod) const;
-  bool TransposeAndMultiply(const TMatrix* B, TMatrix* Prod) const;
-  bool TransposeAndMultiply(const TVector* v, TVector* Prod) const;
-  double Trace() const;
-  double Correlate(const TMatrix* m) const;  // "matrices do not match"
-  void StandardizeColumns(TVector* Means = nullptr, TVector* StdDevs = nullptr);
-  void StandardizeRows(TVector* Means = nullptr, TVector* StdDevs = nullptr);
-  void MeanCenterColumns(TVector* Means = nullptr);
-  void MeanCenterRows(TVector* Means = nullptr);
+  // False when m is missing or its size differs.  Integer elements wrap around
+  // like 32-bit arithmetic.
+  bool Add(const Derived* m);
+  bool Subtract(const Derived* m);
+  void SAdd(Elem f);
+  double Correlate(const Derived* m) const;  // "matrices do not match"
 
   void MakeValidColRange(int& Lo, int& Hi) const;
   void MakeValidRowRange(int& Lo, int& Hi) const;
   double Sum(int ColLo, int RowLo, int ColHi, int RowHi) const;
-  void MinMax(int ColLo, int RowLo, int ColHi, int RowHi, double& Min, double& Max) const;
+  void MinMax(int ColLo, int RowLo, int ColHi, int RowHi, Elem& Min, Elem& Max) const;
   void MeanVar(int ColLo, int RowLo, int ColHi, int RowHi, double& Mean, double& Variance) const;
   double GeometricMean(int ColLo, int RowLo, int ColHi, int RowHi) const;
   double HarmonicMean(int ColLo, int RowLo, int ColHi, int RowHi) const;
@@ -196,28 +176,10 @@ class TMatrix : public TComponent {
   bool Histogram(int ColLo, int RowLo, int ColHi, int RowHi, double FirstBin, double LastBin, double BinWidth,
                  TIntVector* Hist, int& Underflow, int& Overflow, int& MaxCount) const;
 
-  void Find(int ColLo, int RowLo, int ColHi, int RowHi, double x, int& Col, int& Row) const;
-  int FindInSortedColumn(int Col, bool Ascending, double x) const;
+  void Find(int ColLo, int RowLo, int ColHi, int RowHi, Elem x, int& Col, int& Row) const;
+  int FindInSortedColumn(int Col, bool Ascending, Elem x) const;
   void SortRows(int KeyCol, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi);
   void SortCols(int KeyRow, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi);
-
-  // Linear algebra.
-  bool LUdecomposition(TMatrix* L, TMatrix* U) const;
-  double Determinant() const;
-  bool Invert();
-  // ntColwise: largest column sum of |a|; ntRowwise: largest row sum;
-  // ntFrobenius: √Σa²; ntSpectral: largest singular value ("near singular
-  // covariance matrix" when the decomposition does not converge or is aborted).
-  double Norm(TNormType NormType) const;
-  // Singular value decomposition of a copy: self (n columns × m rows) =
-  // U · diag(W) · Vᵀ with U n × m, W n values, V n × n.  False when the
-  // iteration did not converge (30 iterations for some value) or the matrix is
-  // empty; AbortMathProc stops it (false).
-  bool SingularValueDecomposition(TMatrix* U, TVector* W, TMatrix* V) const;
-  // 0 success, −1 DistMat not square, −2 its size differs from NrOfRows.  The
-  // diagonal holds a row's value with itself: 1 for the similarities
-  // dmJaccard and dmDice, 0 otherwise.
-  int CalcDistMat(TDistMode Mode, TMatrix* DistMat) const;
 
   // Storage (formats above).
   bool StoreOnFile(int ColLo, int RowLo, int ColHi, int RowHi, const std::string& FileName) const;
@@ -238,16 +200,98 @@ class TMatrix : public TComponent {
   void Changed();
   std::function<void(TObject* Sender)> OnChange;
   TSortExchgEvent OnSortExchange;
+
+ protected:
+  const Derived& Self() const { return static_cast<const Derived&>(*this); }
+  Derived& Self() { return static_cast<Derived&>(*this); }
+  size_t Idx(int c, int r) const { return static_cast<size_t>(c - 1) * FAllocRows + static_cast<size_t>(r - 1); }
+  // Dense storage of max(NCols, 1) × max(NRows, 1) elements, values kept where
+  // both indices survive; "not enough memory on heap" on failure.
+  void ResizeDense(int NCols, int NRows);
+  void TransposeDense();
+  // The values of the (valid) region column by column, as doubles.
+  std::vector<double> Region(int ColLo, int RowLo, int ColHi, int RowHi) const;
+  // Makes the matrix dense NCols × NRows with the column-major Vals and the
+  // DataID ID (the result of a reader).
+  void SetFromParsed(int NCols, int NRows, const std::vector<Elem>& Vals, const std::string& ID);
+  void WriteXml(const std::function<void(const std::string&)>& Line, bool CreateHeader,
+                const std::string& DataID) const;
+  int FNCols = 1, FNRows = 1;
+  int FAllocRows = 1;
+  std::vector<Elem> FData;
+  bool FSparse = false;  // TIntMatrix only: the elements are in its entry list
+  std::string FDataID;
+};
+
+// ---------------------------------------------------------------- TMatrix
+class TMatrix : public TMatrixBase<TMatrix, double, TVector> {
+ public:
+  // A new matrix has 1 column and 1 row holding 0.
+  explicit TMatrix(TComponent* AOwner) : TMatrixBase(AOwner) {}
+
+  // Negative sizes count as 0; storage max(NCols,1) × max(NRows,1); values kept
+  // where both indices survive; Changed; "not enough memory on heap" on failure.
+  bool Resize(int NCols, int NRows);
+  double GetVal(int c, int r) const {
+    return (c >= 1 && c <= FNCols && r >= 1 && r <= FNRows) ? FData[Idx(c, r)] : 0.0;
+  }
+  void SetVal(int c, int r, double v);
+  // Column-major storage of (at least) NrOfColumns × NrOfRows values: element
+  // (c, r) at ColumnData(c)[r - 1].  Call Changed after writing.
+  double* ColumnData(int c) { return FData.data() + static_cast<size_t>(c - 1) * FAllocRows; }
+  const double* ColumnData(int c) const { return FData.data() + static_cast<size_t>(c - 1) * FAllocRows; }
+
+  // Index <= 1: first precision (start 15); >= 2: second (start −1); clamped to
+  // −1..25.  Kept for callers formatting values; the writers use exact forms.
+  int GetFPrecis(int i) const { return i <= 1 ? FPrecis[0] : FPrecis[1]; }
+  void SetFPrecis(int i, int v);
+
+  void Fill(double v);
+  void FillRandomUniform(double Low, double High);
+  void FillRandomGauss(double Mean, double StdDev);
+  void Clone(const TMatrix* Src);
+  using TMatrixBase::CopyFrom;
+  void CopyFrom(const TIntMatrix* Src, int ColLo, int RowLo, int ColHi, int RowHi, int DestCol, int DestRow);
+  void CopyFromVec(const TVector* Vec, int VecLo, int VecHi, int DestCol, int DestRow);
+  void Transpose();
+
+  void SMult(double f);
+  // Prod = self · B.  Prod may be self or B (a working copy is used then).
+  bool Multiply(const TMatrix* B, TMatrix* Prod) const;
+  bool TransposeAndMultiply(const TMatrix* B, TMatrix* Prod) const;
+  bool TransposeAndMultiply(const TVector* v, TVector* Prod) const;
+  double Trace() const;
+  void StandardizeColumns(TVector* Means = nullptr, TVector* StdDevs = nullptr);
+  void StandardizeRows(TVector* Means = nullptr, TVector* StdDevs = nullptr);
+  void MeanCenterColumns(TVector* Means = nullptr);
+  void MeanCenterRows(TVector* Means = nullptr);
+
+  // Linear algebra.
+  bool LUdecomposition(TMatrix* L, TMatrix* U) const;
+  double Determinant() const;
+  bool Invert();
+  // ntColwise: largest column sum of |a|; ntRowwise: largest row sum;
+  // ntFrobenius: √Σa²; ntSpectral: largest singular value ("near singular
+  // covariance matrix" when the decomposition does not converge or is aborted).
+  double Norm(TNormType NormType) const;
+  // Singular value decomposition of a copy: self (n columns × m rows) =
+  // U · diag(W) · Vᵀ with U n × m, W n values, V n × n.  False when the
+  // iteration did not converge (30 iterations for some value) or the matrix is
+  // empty; AbortMathProc stops it (false).
+  bool SingularValueDecomposition(TMatrix* U, TVector* W, TMatrix* V) const;
+  // 0 success, −1 DistMat not square, −2 its size differs from NrOfRows.  The
+  // diagonal holds a row's value with itself: 1 for the similarities
+  // dmJaccard and dmDice, 0 otherwise.
+  int CalcDistMat(TDistMode Mode, TMatrix* DistMat) const;
+
   TOnCalcDistanceEvent OnCalcDistance;
 
  private:
-  size_t Idx(int c, int r) const { return static_cast<size_t>(c - 1) * FAllocRows + static_cast<size_t>(r - 1); }
-  std::vector<double> Region(int ColLo, int RowLo, int ColHi, int RowHi) const;
-  bool SetFromParsed(int NCols, int NRows, const std::vector<double>& Vals, const std::string& ID);
-  int FNCols = 1, FNRows = 1;
-  int FAllocRows = 1;
-  std::vector<double> FData;
-  std::string FDataID;
+  friend class TMatrixBase<TMatrix, double, TVector>;
+  void RawSet(int c, int r, double v) {
+    if (c >= 1 && c <= FNCols && r >= 1 && r <= FNRows) FData[Idx(c, r)] = v;
+  }
+  void SwapVals(int c1, int r1, int c2, int r2) { std::swap(FData[Idx(c1, r1)], FData[Idx(c2, r2)]); }
   int FPrecis[2] = {15, -1};
 };
 
@@ -257,17 +301,13 @@ struct TSparseEntry {
   int32_t Col, Row, Value;
 };
 
-class TIntMatrix : public TComponent {
+class TIntMatrix : public TMatrixBase<TIntMatrix, int32_t, TIntVector> {
  public:
   // Dense mode, 1 × 1 holding 0.
-  explicit TIntMatrix(TComponent* AOwner);
+  explicit TIntMatrix(TComponent* AOwner) : TMatrixBase(AOwner) {}
   // Sparse mode: empty, 0 × 0, capacity Increment (at least 1).
   TIntMatrix(TComponent* AOwner, int Increment);
 
-  int NrOfColumns() const { return FNCols; }
-  int NrOfRows() const { return FNRows; }
-  void SetNCols(int n);
-  void SetNRows(int n);
   bool Resize(int NCols, int NRows);
   int32_t GetVal(int c, int r) const;
   void SetVal(int c, int r, int32_t v);
@@ -277,86 +317,33 @@ class TIntMatrix : public TComponent {
   void ArrayToSparse(int Increment);
   void SparseToArray();
 
-  const std::string& DataID() const { return FDataID; }
-  void SetDataID(const std::string& v);
-
   void Fill(int32_t v);
   void FillRandomUniform(int32_t Low, int32_t High);  // integers Low..High
   void Clone(const TIntMatrix* Src);
-  void CopyFrom(const TIntMatrix* Src, int ColLo, int RowLo, int ColHi, int RowHi, int DestCol, int DestRow);
-  void CopyRowToVec(TIntVector* Vec, int Row, int ColLo, int ColHi) const;
-  void CopyColToVec(TIntVector* Vec, int Col, int RowLo, int RowHi) const;
   void Transpose();
-  void MirrorColumns();
-  void MirrorRows();
-  void ExchangeColumns(int c1, int c2);
-  void ExchangeRows(int r1, int r2);
-  std::string CRCofData() const;
 
-  bool Add(const TIntMatrix* m);
-  bool Subtract(const TIntMatrix* m);
   void SMult(int32_t f);
-  void SAdd(int32_t f);
   bool Multiply(const TIntMatrix* B, TIntMatrix* Prod) const;
   bool TransposeAndMultiply(const TIntMatrix* B, TIntMatrix* Prod) const;
   int64_t Trace() const;
-  double Correlate(const TIntMatrix* m) const;
 
-  void MakeValidColRange(int& Lo, int& Hi) const;
-  void MakeValidRowRange(int& Lo, int& Hi) const;
-  double Sum(int ColLo, int RowLo, int ColHi, int RowHi) const;
-  void MinMax(int ColLo, int RowLo, int ColHi, int RowHi, int32_t& Min, int32_t& Max) const;
-  void MeanVar(int ColLo, int RowLo, int ColHi, int RowHi, double& Mean, double& Variance) const;
-  double GeometricMean(int ColLo, int RowLo, int ColHi, int RowHi) const;
-  double HarmonicMean(int ColLo, int RowLo, int ColHi, int RowHi) const;
-  void SkewKurt(int ColLo, int RowLo, int ColHi, int RowHi, double& Skewness, double& Kurtosis) const;
-  void SkewKurtSample(int ColLo, int RowLo, int ColHi, int RowHi, double& Skewness, double& Kurtosis) const;
-  bool Quartiles(int ColLo, int RowLo, int ColHi, int RowHi, double& Q1, double& Q2, double& Q3) const;
-  double Percentile(double p, int ColLo, int RowLo, int ColHi, int RowHi) const;
-  bool Histogram(int ColLo, int RowLo, int ColHi, int RowHi, double FirstBin, double LastBin, double BinWidth,
-                 TIntVector* Hist, int& Underflow, int& Overflow, int& MaxCount) const;
-
-  void Find(int ColLo, int RowLo, int ColHi, int RowHi, int32_t x, int& Col, int& Row) const;
-  int FindInSortedColumn(int Col, bool Ascending, int32_t x) const;
-  void SortRows(int KeyCol, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi);
-  void SortCols(int KeyRow, bool Ascending, int ColLo, int RowLo, int ColHi, int RowHi);
-
-  bool StoreOnFile(int ColLo, int RowLo, int ColHi, int RowHi, const std::string& FileName) const;
-  bool LoadFromFile(const std::string& FileName, bool AdjustSize);
-  void SaveToStream(TStream& Stream, int ColLo, int RowLo, int ColHi, int RowHi) const;
-  void SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int ColLo, int RowLo, int ColHi, int RowHi) const;
-  bool LoadFromStream(TStream* Stream, bool AdjustSize);
-  bool SaveBinary(const std::string& FileName) const;
-  bool LoadBinary(const std::string& FileName);
-  bool ReadBinaryHeader(const std::string& FileName, int& NCols, int& NRows, std::string& DataID) const;
-  void WriteToXMLStream(TStream& Stream, bool CreateHeader, const std::string& DataID) const;
-  bool ReadFromXMLStream(TStream& Stream, const std::string& DataID);
-  void WriteToOpenXMLFile(TextFile& F, bool CreateHeader, const std::string& DataID) const;
-  bool ReadFromOpenXMLFile(TextFile& F, const std::string& DataID);
-  bool SaveAsXMLFile(const std::string& FileName, const std::string& DataID) const;
-  bool LoadFromXMLFile(const std::string& FileName, const std::string& DataID);
   bool StoreSparseMat(const std::string& FileName) const;
   bool LoadSparseMat(const std::string& FileName);
 
-  void Changed();
-  std::function<void(TObject* Sender)> OnChange;
-  TSortExchgEvent OnSortExchange;
-
  private:
-  size_t Idx(int c, int r) const { return static_cast<size_t>(c - 1) * FAllocRows + static_cast<size_t>(r - 1); }
-  std::vector<double> Region(int ColLo, int RowLo, int ColHi, int RowHi) const;
+  friend class TMatrixBase<TIntMatrix, int32_t, TIntVector>;
   void RawSet(int c, int r, int32_t v);  // no Changed
-  bool SetFromParsed(int NCols, int NRows, const std::vector<int32_t>& Vals, const std::string& ID);
-  int FNCols = 1, FNRows = 1;
-  int FAllocRows = 1;
-  std::vector<int32_t> FData;
-  bool FSparse = false;
+  void SwapVals(int c1, int r1, int c2, int r2);
+  void BecomeDense();  // empty dense storage, the entries dropped
+  void UpdateSparseBounds();  // FMinCol..FMaxRow from the entries
   std::vector<TSparseEntry> FEntries;
   int FIncrement = 1;
   size_t FCapacity = 0;
   int FMinCol = 2147483647, FMaxCol = 1, FMinRow = 2147483647, FMaxRow = 1;
-  std::string FDataID;
 };
+
+extern template class TMatrixBase<TMatrix, double, TVector>;
+extern template class TMatrixBase<TIntMatrix, int32_t, TIntVector>;
 
 // ---------------------------------------------------------------- TMat3D
 class TMat3D : public TComponent {

@@ -14,6 +14,7 @@
 #include "base/Zol_streams.h"
 #include "base/platform/Zol_sysutils.h"
 #include "math/Zol_math1.h"
+#include "math/Zol_vecmatbase.h"
 
 namespace zol {
 
@@ -252,22 +253,9 @@ std::string DoubleToRoundTrip(double v) {
 namespace {
 
 // Parses a number filling the whole (trimmed) text; accepts a leading '+'.
-bool ParseDouble(std::string_view s, double& v) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  if (s.empty()) return false;
-  auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-  return res.ec == std::errc() && res.ptr == s.data() + s.size();
-}
-
-bool ParseInt(std::string_view s, int64_t& v) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  if (s.empty()) return false;
-  auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-  return res.ec == std::errc() && res.ptr == s.data() + s.size();
+template <typename T>
+bool ParseNumber(std::string_view s, T& v) {
+  return vecmat::ParseWhole(vecmat::TrimNumber(s, " \t", " \t\r"), v);
 }
 
 // "Lo Hi" of the first line of the text format.
@@ -276,22 +264,7 @@ bool ParseLoHi(const std::string& line, int64_t& Lo, int64_t& Hi) {
   if (p == std::string::npos) return false;
   const size_t q = line.find_first_of(" \t", p);
   if (q == std::string::npos) return false;
-  return ParseInt(std::string_view(line).substr(p, q - p), Lo) && ParseInt(std::string_view(line).substr(q), Hi);
-}
-
-// Reads all lines of a text file; false when it cannot be opened or read.
-bool ReadAllLines(const std::string& FileName, std::vector<std::string>& Lines) {
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Reset(F);
-    std::string line;
-    while (ReadLn(F, line)) Lines.push_back(line);
-    CloseFile(F);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return ParseNumber(std::string_view(line).substr(p, q - p), Lo) && ParseNumber(std::string_view(line).substr(q), Hi);
 }
 
 // Largest gap tolerated in front of the stored range when a reader enlarges a
@@ -304,57 +277,6 @@ bool ValidStoredRange(int64_t Lo, int64_t Hi, int64_t Available) {
   if (Lo < 1 || Hi < Lo || Hi > std::numeric_limits<int32_t>::max()) return false;
   if (Hi - Lo + 1 > Available) return false;
   return Lo - 1 <= MaxLeadingGap;
-}
-
-// Reads the header Lo/Hi (extended values, rounded) from a vector stream.
-bool ReadStreamLoHi(TStream& Stream, int64_t& Lo, int64_t& Hi) {
-  bool err1 = false, err2 = false;
-  const long double lo = ReadExtendedFromStream(Stream, err1);
-  const long double hi = ReadExtendedFromStream(Stream, err2);
-  if (err1 || err2) return false;
-  if (!(std::fabs(lo) < 3e9L) || !(std::fabs(hi) < 3e9L)) return false;
-  Lo = std::llround(static_cast<double>(lo));
-  Hi = std::llround(static_cast<double>(hi));
-  return true;
-}
-
-template <typename T>
-void CombSort(T* a, int Lo, int Hi, bool Ascending, const std::function<void(int, int)>& OnSwap) {
-  // Lo, Hi are 1-based positions of the 0-based array a
-  if (Hi - Lo <= 0) return;
-  int gap = Hi - Lo;
-  bool swapped;
-  do {
-    gap = static_cast<int>(gap / 1.3);
-    if (gap < 1) gap = 1;
-    swapped = false;
-    for (int i = Lo; i + gap <= Hi; ++i) {
-      T& x = a[i - 1];
-      T& y = a[i + gap - 1];
-      const bool out = Ascending ? (x > y) : (x < y);
-      if (out) {
-        std::swap(x, y);
-        swapped = true;
-        if (OnSwap) OnSwap(i, i + gap);
-      }
-    }
-  } while (gap != 1 || swapped);
-}
-
-template <typename T>
-int FindSorted(const T* a, int n, bool Ascending, double x) {
-  // 1-based bisection over the 0-based array a
-  auto at = [a](int i) { return static_cast<double>(a[i - 1]); };
-  int lo = 1, hi = n;
-  while (hi - lo > 1) {
-    const int mid = (lo + hi) / 2;
-    if (at(mid) == x) return mid;
-    if ((Ascending && x >= at(mid)) || (!Ascending && x < at(mid)))
-      lo = mid;
-    else
-      hi = mid;
-  }
-  return std::fabs(at(hi) - x) > std::fabs(at(lo) - x) ? lo : hi;
 }
 
 void ShuffleSpan(auto* a, int n) {
@@ -374,25 +296,72 @@ std::string FormatVectorValue(double v, int Precision) {
   return strf(v, Precision == -1 ? 13 : 26, -2);
 }
 
+// What differs between the element types.
+template <typename Elem>
+struct TVecElem;
+
+template <>
+struct TVecElem<double> {
+  using CRC = vecstat::TCRC64Builder;
+  static constexpr double MinStart = 1.7e308, MaxStart = -1.7e308;
+  static double Plus(double a, double b) { return a + b; }
+  static double Minus(double a, double b) { return a - b; }
+  static double Times(double a, double b) { return a * b; }
+  static double Distance(double a, double b) { return std::fabs(a - b); }
+  static double FromExtended(long double x) { return static_cast<double>(x); }
+  static bool Parse(std::string_view s, double& v) { return ParseNumber(s, v); }
+};
+
+template <>
+struct TVecElem<int32_t> {
+  using CRC = vecstat::TCRC32Builder;
+  static constexpr int32_t MinStart = 2147483647, MaxStart = -2147483647;
+  // 32-bit two's complement arithmetic (wraps instead of overflowing)
+  static int32_t Plus(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+  }
+  static int32_t Minus(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+  }
+  static int32_t Times(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+  }
+  static int64_t Distance(int32_t a, int32_t b) { return std::llabs(static_cast<int64_t>(a) - b); }
+  static int32_t FromExtended(long double x) { return vecmat::ExtendedToInt32(x); }
+  static bool Parse(std::string_view s, int32_t& v) {
+    int64_t w;
+    if (!ParseNumber(s, w) || w < INT32_MIN || w > INT32_MAX) return false;
+    v = static_cast<int32_t>(w);
+    return true;
+  }
+};
+
+// Calls f with the elements Lo..Hi as doubles: a view of double storage, a
+// converted copy of integer storage.
+template <typename Elem, typename F>
+auto WithDoubles(const std::vector<Elem>& Data, int Lo, int Hi, F f) {
+  if constexpr (std::is_same_v<Elem, double>) {
+    return f(std::span<const double>(Data).subspan(Lo - 1, Hi - Lo + 1));
+  } else {
+    const std::vector<double> v(Data.begin() + (Lo - 1), Data.begin() + Hi);
+    return f(std::span<const double>(v));
+  }
+}
+
 }  // namespace
 
-// ==================================================================== TVector
-TVector::TVector(TComponent* AOwner) : TComponent(AOwner), FData(1, 0.0) {}
-
-void TVector::Changed() {
+// ==================================================================== TVectorBase
+template <typename D, typename E>
+void TVectorBase<D, E>::Changed() {
   if (OnChange) OnChange(this);
 }
 
-void TVector::SetNrOfElem(int n) {
-  if (n <= 0 || n == NrOfElem()) return;
-  Resize(n);
-}
-
-bool TVector::Resize(int n) {
+template <typename D, typename E>
+bool TVectorBase<D, E>::Resize(int n) {
   if (n == NrOfElem()) return true;
   if (n <= 0) return false;
   try {
-    FData.resize(static_cast<size_t>(n), 0.0);
+    FData.resize(static_cast<size_t>(n), E{});
   } catch (const std::bad_alloc&) {
     throw EZOLVectorError(ComponentMsg("not enough memory"));
   }
@@ -400,29 +369,47 @@ bool TVector::Resize(int n) {
   return true;
 }
 
-void TVector::SetVal(int i, double v) {
+template <typename D, typename E>
+void TVectorBase<D, E>::SetSize(int n) {
+  if (n <= 0 || n == NrOfElem()) return;
+  Resize(n);
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::RequireSameSize(const D& v) const {
+  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::SetVal(int i, E v) {
   if (i < 1 || i > NrOfElem()) return;
   FData[i - 1] = v;
   Changed();
 }
 
-void TVector::Fill(double v) {
+template <typename D, typename E>
+void TVectorBase<D, E>::Fill(E v) {
   std::fill(FData.begin(), FData.end(), v);
   Changed();
 }
 
-void TVector::Clear() { Fill(0.0); }
+template <typename D, typename E>
+void TVectorBase<D, E>::Clear() {
+  Fill(E{});
+}
 
-void TVector::Clone(const TVector* Src) {
+template <typename D, typename E>
+void TVectorBase<D, E>::Clone(const D* Src) {
   if (Src == nullptr || Src == this) return;
   FData = Src->FData;
   Changed();
 }
 
-void TVector::CopyFrom(const TVector* Src, int SrcLo, int SrcHi, int DestLo) {
+template <typename D, typename E>
+void TVectorBase<D, E>::CopyFrom(const D* Src, int SrcLo, int SrcHi, int DestLo) {
   if (Src == nullptr) return;
   Src->MakeValidElemRange(SrcLo, SrcHi);
-  std::vector<double> tmp(Src->FData.begin() + (SrcLo - 1), Src->FData.begin() + SrcHi);
+  std::vector<E> tmp(Src->FData.begin() + (SrcLo - 1), Src->FData.begin() + SrcHi);
   for (size_t k = 0; k < tmp.size(); ++k) {
     const int64_t d = static_cast<int64_t>(DestLo) + static_cast<int64_t>(k);
     if (d >= 1 && d <= NrOfElem()) FData[d - 1] = tmp[k];
@@ -430,53 +417,273 @@ void TVector::CopyFrom(const TVector* Src, int SrcLo, int SrcHi, int DestLo) {
   Changed();
 }
 
-void TVector::Mirror() {
+template <typename D, typename E>
+void TVectorBase<D, E>::Mirror() {
   std::reverse(FData.begin(), FData.end());
   Changed();
 }
 
-void TVector::ShuffleElems() { ShuffleSpan(FData.data(), NrOfElem()); }
+template <typename D, typename E>
+void TVectorBase<D, E>::ShuffleElems() {
+  ShuffleSpan(FData.data(), NrOfElem());
+}
 
-std::string TVector::CRCofData() const {
-  vecstat::TCRC64Builder b;
-  for (double v : FData) b.Add(v);
+template <typename D, typename E>
+std::string TVectorBase<D, E>::CRCofData() const {
+  typename TVecElem<E>::CRC b;
+  for (E v : FData) b.Add(v);
   return b.Result();
 }
 
-void TVector::Add(const TVector& v) {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
-  for (size_t i = 0; i < FData.size(); ++i) FData[i] += v.FData[i];
+template <typename D, typename E>
+void TVectorBase<D, E>::Add(const D& v) {
+  RequireSameSize(v);
+  for (size_t i = 0; i < FData.size(); ++i) FData[i] = TVecElem<E>::Plus(FData[i], v.FData[i]);
   Changed();
 }
 
-void TVector::Subtract(const TVector& v) {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
-  for (size_t i = 0; i < FData.size(); ++i) FData[i] -= v.FData[i];
+template <typename D, typename E>
+void TVectorBase<D, E>::Subtract(const D& v) {
+  RequireSameSize(v);
+  for (size_t i = 0; i < FData.size(); ++i) FData[i] = TVecElem<E>::Minus(FData[i], v.FData[i]);
   Changed();
 }
 
-void TVector::SMult(double f) {
-  for (double& x : FData) x *= f;
+template <typename D, typename E>
+void TVectorBase<D, E>::SMult(E f) {
+  for (E& x : FData) x = TVecElem<E>::Times(x, f);
   Changed();
 }
+
+template <typename D, typename E>
+double TVectorBase<D, E>::Correlate(const D& v, int Shift) const {
+  double s = 0.0;
+  for (int i = 1; i <= NrOfElem(); ++i)
+    s += static_cast<double>(FData[i - 1]) *
+         v.GetVal(static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(i) + Shift, -1, INT32_MAX)));
+  return s;
+}
+
+template <typename D, typename E>
+double TVectorBase<D, E>::CalcVecLeng() const {
+  double s = 0.0;
+  for (E x : FData) s += static_cast<double>(x) * static_cast<double>(x);
+  return std::sqrt(s);
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::MakeValidElemRange(int& Lo, int& Hi) const {
+  vecmat::NormRange(Lo, Hi, NrOfElem());
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::MinMax(int Lo, int Hi, E& Min, E& Max) const {
+  MakeValidElemRange(Lo, Hi);
+  Min = TVecElem<E>::MinStart;
+  Max = TVecElem<E>::MaxStart;
+  for (int i = Lo; i <= Hi; ++i) {
+    const E v = FData[i - 1];
+    if (v < Min) Min = v;
+    if (v > Max) Max = v;
+  }
+}
+
+template <typename D, typename E>
+int TVectorBase<D, E>::Find(int Lo, int Hi, E x) const {
+  MakeValidElemRange(Lo, Hi);
+  int best = 0;
+  decltype(TVecElem<E>::Distance(x, x)) bd{};
+  for (int i = Lo; i <= Hi; ++i) {
+    const auto d = TVecElem<E>::Distance(FData[i - 1], x);
+    if (best == 0 || d < bd) {
+      bd = d;
+      best = i;
+    }
+  }
+  return best;
+}
+
+template <typename D, typename E>
+int TVectorBase<D, E>::FindInSortedVector(bool Ascending, E x) const {
+  const E* a = FData.data();
+  return vecmat::BisectSorted(NrOfElem(), Ascending, static_cast<double>(x),
+                              [a](int i) { return static_cast<double>(a[i - 1]); });
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::SortElems(bool Ascending, int Lo, int Hi) {
+  vecmat::ClampRange(Lo, Hi, NrOfElem());
+  if (Hi - Lo <= 0) return;
+  E* a = FData.data();
+  vecmat::CombSortIdx(
+      Lo, Hi, Ascending, [a](int i) { return a[i - 1]; },
+      [&](int i, int j) {
+        std::swap(a[i - 1], a[j - 1]);
+        if (OnSortExchange) OnSortExchange(this, 0, i, j, 0, 0);
+      });
+  Changed();
+}
+
+template <typename D, typename E>
+double TVectorBase<D, E>::Sum(int Lo, int Hi) const {
+  vecmat::ClampRange(Lo, Hi, NrOfElem());
+  return WithDoubles(FData, Lo, Hi, [](std::span<const double> x) { return vecstat::Sum(x); });
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::MeanVar(int Lo, int Hi, double& Mean, double& Variance) const {
+  MakeValidElemRange(Lo, Hi);
+  WithDoubles(FData, Lo, Hi, [&](std::span<const double> x) { vecstat::MeanVar(x, Mean, Variance); });
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::SkewKurt(int Lo, int Hi, double& Skewness, double& Kurtosis) const {
+  MakeValidElemRange(Lo, Hi);
+  WithDoubles(FData, Lo, Hi, [&](std::span<const double> x) { vecstat::SkewKurt(x, Skewness, Kurtosis); });
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::SkewKurtSample(int Lo, int Hi, double& Skewness, double& Kurtosis) const {
+  MakeValidElemRange(Lo, Hi);
+  WithDoubles(FData, Lo, Hi, [&](std::span<const double> x) { vecstat::SkewKurtSample(x, Skewness, Kurtosis); });
+}
+
+template <typename D, typename E>
+bool TVectorBase<D, E>::Quartiles(int Lo, int Hi, double& Q1, double& Q2, double& Q3) const {
+  Q1 = Q2 = Q3 = 0.0;
+  vecmat::ClampRange(Lo, Hi, NrOfElem());
+  try {
+    WithDoubles(FData, Lo, Hi, [&](std::span<const double> x) { vecstat::Quartiles(x, Q1, Q2, Q3); });
+  } catch (const std::bad_alloc&) {
+    throw EZOLVectorError(ComponentMsg("not enough memory on heap"));
+  }
+  return true;
+}
+
+template <typename D, typename E>
+double TVectorBase<D, E>::Percentile(double p, int Lo, int Hi) const {
+  vecmat::ClampRange(Lo, Hi, NrOfElem());
+  try {
+    return WithDoubles(FData, Lo, Hi, [p](std::span<const double> x) { return vecstat::Percentile(x, p); });
+  } catch (const std::bad_alloc&) {
+    throw EZOLVectorError(ComponentMsg("not enough memory on heap"));
+  }
+}
+
+template <typename D, typename E>
+E TVectorBase<D, E>::Mode(int Lo, int Hi) const {
+  MakeValidElemRange(Lo, Hi);
+  return static_cast<E>(WithDoubles(FData, Lo, Hi, [](std::span<const double> x) { return vecstat::Mode(x); }));
+}
+
+template <typename D, typename E>
+double TVectorBase<D, E>::GeometricMean(int Lo, int Hi) const {
+  MakeValidElemRange(Lo, Hi);
+  return WithDoubles(FData, Lo, Hi, [this](std::span<const double> x) {
+    if (vecstat::HasNegative(x)) throw EZOLVectorError(ComponentMsg("negative argument passed to GeometricMean"));
+    return vecstat::GeometricMean(x);
+  });
+}
+
+template <typename D, typename E>
+double TVectorBase<D, E>::HarmonicMean(int Lo, int Hi) const {
+  MakeValidElemRange(Lo, Hi);
+  return WithDoubles(FData, Lo, Hi, [this](std::span<const double> x) {
+    if (vecstat::HasNonPositive(x))
+      throw EZOLVectorError(ComponentMsg("negative or zero argument passed to HarmonicMean"));
+    return vecstat::HarmonicMean(x);
+  });
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::SaveToStream(TStream& Stream, int Lo, int Hi) const {
+  MakeValidElemRange(Lo, Hi);
+  WriteExtendedToStream(Stream, Lo);
+  WriteExtendedToStream(Stream, Hi);
+  for (int i = Lo; i <= Hi; ++i) WriteExtendedToStream(Stream, FData[i - 1]);
+}
+
+template <typename D, typename E>
+void TVectorBase<D, E>::SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int Lo, int Hi) const {
+  if (!Stream) Stream = std::make_unique<TMemoryStream>();
+  SaveToStream(*Stream, Lo, Hi);
+}
+
+template <typename D, typename E>
+bool TVectorBase<D, E>::LoadFromStream(TStream* Stream, bool AdjustSize) {
+  if (Stream == nullptr) return false;
+  try {
+    const int64_t start = Stream->Position();
+    const int64_t avail = Stream->Size() - start;
+    int64_t lohi[2];
+    if (avail < 20 || !vecmat::ReadExtendedIndices(*Stream, lohi, 2) ||
+        !ValidStoredRange(lohi[0], lohi[1], (avail - 20) / 10) || (!AdjustSize && lohi[1] > NrOfElem())) {
+      Stream->SetPosition(start);
+      return false;
+    }
+    const int64_t Lo = lohi[0], Hi = lohi[1];
+    std::vector<uint8_t> raw(static_cast<size_t>(Hi - Lo + 1) * 10);
+    if (Stream->Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) {
+      Stream->SetPosition(start);
+      return false;
+    }
+    std::vector<E> vals(static_cast<size_t>(Hi - Lo + 1));
+    for (size_t k = 0; k < vals.size(); ++k) vals[k] = TVecElem<E>::FromExtended(BytesToExtended(&raw[k * 10]));
+    if (AdjustSize && Hi != NrOfElem()) FData.resize(static_cast<size_t>(Hi), E{});
+    std::copy(vals.begin(), vals.end(), FData.begin() + (Lo - 1));
+    Changed();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+template <typename D, typename E>
+bool TVectorBase<D, E>::WriteTextFile(int Lo, int Hi, const std::string& FileName,
+                                      const std::function<std::string(E)>& Format) const {
+  MakeValidElemRange(Lo, Hi);
+  try {
+    TextFile F;
+    AssignFile(F, FileName);
+    Rewrite(F);
+    WriteLn(F, std::to_string(Lo) + " " + std::to_string(Hi));
+    for (int i = Lo; i <= Hi; ++i) WriteLn(F, Format(FData[i - 1]));
+    CloseFile(F);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+template <typename D, typename E>
+bool TVectorBase<D, E>::LoadFromFile(const std::string& FileName, bool AdjustSize) {
+  std::vector<std::string> lines;
+  if (!vecmat::ReadAllLines(FileName, lines) || lines.empty()) return false;
+  int64_t Lo, Hi;
+  if (!ParseLoHi(lines[0], Lo, Hi)) return false;
+  if (!ValidStoredRange(Lo, Hi, static_cast<int64_t>(lines.size()) - 1)) return false;
+  if (!AdjustSize && Hi > NrOfElem()) return false;
+  if (AdjustSize && Hi != NrOfElem()) FData.resize(static_cast<size_t>(Hi), E{});
+  // a line that holds no valid value leaves its element as it was
+  for (int64_t i = Lo; i <= Hi; ++i) {
+    E v;
+    if (TVecElem<E>::Parse(lines[static_cast<size_t>(i - Lo + 1)], v)) FData[static_cast<size_t>(i - 1)] = v;
+  }
+  Changed();
+  return true;
+}
+
+template class TVectorBase<TVector, double>;
+template class TVectorBase<TIntVector, int32_t>;
+
+// ==================================================================== TVector
+void TVector::SetNrOfElem(int n) { SetSize(n); }
 
 double TVector::DotProduct(const TVector& v) const {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
+  RequireSameSize(v);
   double s = 0.0;
   for (size_t i = 0; i < FData.size(); ++i) s += FData[i] * v.FData[i];
   return s;
-}
-
-double TVector::Correlate(const TVector& v, int Shift) const {
-  double s = 0.0;
-  for (int i = 1; i <= NrOfElem(); ++i) s += FData[i - 1] * v.GetVal(static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(i) + Shift, -1, INT32_MAX)));
-  return s;
-}
-
-double TVector::CalcVecLeng() const {
-  double s = 0.0;
-  for (double x : FData) s += x * x;
-  return std::sqrt(s);
 }
 
 void TVector::SetVecLeng(double L) {
@@ -501,127 +708,6 @@ double TVector::MeanCenter() {
   return m;
 }
 
-void TVector::MakeValidElemRange(int& Lo, int& Hi) const {
-  const int n = NrOfElem();
-  if (Lo == 0 && Hi == 0) {
-    Lo = 1;
-    Hi = n;
-    return;
-  }
-  Lo = std::clamp(Lo, 1, std::max(n, 1));
-  Hi = std::clamp(Hi, 1, std::max(n, 1));
-  if (Lo > Hi) std::swap(Lo, Hi);
-}
-
-static void ClampNoZero(int& Lo, int& Hi, int n) {
-  Lo = std::clamp(Lo, 1, std::max(n, 1));
-  Hi = std::clamp(Hi, 1, std::max(n, 1));
-  if (Lo > Hi) std::swap(Lo, Hi);
-}
-
-void TVector::MinMax(int Lo, int Hi, double& Min, double& Max) const {
-  MakeValidElemRange(Lo, Hi);
-  Min = 1.7e308;
-  Max = -1.7e308;
-  for (int i = Lo; i <= Hi; ++i) {
-    const double v = FData[i - 1];
-    if (v < Min) Min = v;
-    if (v > Max) Max = v;
-  }
-}
-
-int TVector::Find(int Lo, int Hi, double x) const {
-  MakeValidElemRange(Lo, Hi);
-  int best = 0;
-  double bd = std::numeric_limits<double>::infinity();
-  for (int i = Lo; i <= Hi; ++i) {
-    const double d = std::fabs(FData[i - 1] - x);
-    if (d < bd || best == 0) {
-      if (best == 0 || d < bd) {
-        bd = d;
-        best = i;
-      }
-    }
-  }
-  return best;
-}
-
-int TVector::FindInSortedVector(bool Ascending, double x) const {
-  return FindSorted(FData.data(), NrOfElem(), Ascending, x);
-}
-
-void TVector::SortElems(bool Ascending, int Lo, int Hi) {
-  ClampNoZero(Lo, Hi, NrOfElem());
-  if (Hi - Lo <= 0) return;
-  std::function<void(int, int)> cb;
-  if (OnSortExchange) cb = [this](int a, int b) { OnSortExchange(this, 0, a, b, 0, 0); };
-  CombSort(FData.data(), Lo, Hi, Ascending, cb);
-  Changed();
-}
-
-double TVector::Sum(int Lo, int Hi) const {
-  if (FData.empty()) return 0.0;
-  ClampNoZero(Lo, Hi, NrOfElem());
-  return vecstat::Sum(std::span<const double>(FData).subspan(Lo - 1, Hi - Lo + 1));
-}
-
-void TVector::MeanVar(int Lo, int Hi, double& Mean, double& Variance) const {
-  MakeValidElemRange(Lo, Hi);
-  vecstat::MeanVar(std::span<const double>(FData).subspan(Lo - 1, Hi - Lo + 1), Mean, Variance);
-}
-
-void TVector::SkewKurt(int Lo, int Hi, double& Skewness, double& Kurtosis) const {
-  MakeValidElemRange(Lo, Hi);
-  vecstat::SkewKurt(std::span<const double>(FData).subspan(Lo - 1, Hi - Lo + 1), Skewness, Kurtosis);
-}
-
-void TVector::SkewKurtSample(int Lo, int Hi, double& Skewness, double& Kurtosis) const {
-  MakeValidElemRange(Lo, Hi);
-  vecstat::SkewKurtSample(std::span<const double>(FData).subspan(Lo - 1, Hi - Lo + 1), Skewness, Kurtosis);
-}
-
-bool TVector::Quartiles(int Lo, int Hi, double& Q1, double& Q2, double& Q3) const {
-  Q1 = Q2 = Q3 = 0.0;
-  if (FData.empty()) return false;
-  ClampNoZero(Lo, Hi, NrOfElem());
-  try {
-    vecstat::Quartiles(std::span<const double>(FData).subspan(Lo - 1, Hi - Lo + 1), Q1, Q2, Q3);
-  } catch (const std::bad_alloc&) {
-    throw EZOLVectorError(ComponentMsg("not enough memory on heap"));
-  }
-  return true;
-}
-
-double TVector::Percentile(double p, int Lo, int Hi) const {
-  if (FData.empty()) return 0.0;
-  ClampNoZero(Lo, Hi, NrOfElem());
-  try {
-    return vecstat::Percentile(std::span<const double>(FData).subspan(Lo - 1, Hi - Lo + 1), p);
-  } catch (const std::bad_alloc&) {
-    throw EZOLVectorError(ComponentMsg("not enough memory on heap"));
-  }
-}
-
-double TVector::Mode(int Lo, int Hi) const {
-  MakeValidElemRange(Lo, Hi);
-  return vecstat::Mode(std::span<const double>(FData).subspan(Lo - 1, Hi - Lo + 1));
-}
-
-double TVector::GeometricMean(int Lo, int Hi) const {
-  MakeValidElemRange(Lo, Hi);
-  auto s = std::span<const double>(FData).subspan(Lo - 1, Hi - Lo + 1);
-  if (vecstat::HasNegative(s)) throw EZOLVectorError(ComponentMsg("negative argument passed to GeometricMean"));
-  return vecstat::GeometricMean(s);
-}
-
-double TVector::HarmonicMean(int Lo, int Hi) const {
-  MakeValidElemRange(Lo, Hi);
-  auto s = std::span<const double>(FData).subspan(Lo - 1, Hi - Lo + 1);
-  if (vecstat::HasNonPositive(s))
-    throw EZOLVectorError(ComponentMsg("negative or zero argument passed to HarmonicMean"));
-  return vecstat::HarmonicMean(s);
-}
-
 bool TVector::Histogram(int Lo, int Hi, double FirstBin, double LastBin, double BinWidth, TIntVector* Hist,
                         int& Underflow, int& Overflow, int& MaxCount) const {
   // The range is taken as given; positions outside the vector are skipped.
@@ -632,365 +718,25 @@ bool TVector::Histogram(int Lo, int Hi, double FirstBin, double LastBin, double 
   return vecstat::Histogram(s, FirstBin, LastBin, BinWidth, Hist, Underflow, Overflow, MaxCount);
 }
 
-void TVector::SaveToStream(TStream& Stream, int Lo, int Hi) const {
-  MakeValidElemRange(Lo, Hi);
-  WriteExtendedToStream(Stream, Lo);
-  WriteExtendedToStream(Stream, Hi);
-  for (int i = Lo; i <= Hi; ++i) WriteExtendedToStream(Stream, FData[i - 1]);
-}
-
-void TVector::SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int Lo, int Hi) const {
-  if (!Stream) Stream = std::make_unique<TMemoryStream>();
-  SaveToStream(*Stream, Lo, Hi);
-}
-
-bool TVector::LoadFromStream(TStream* Stream, bool AdjustSize) {
-  if (Stream == nullptr) return false;
-  try {
-    const int64_t start = Stream->Position();
-    const int64_t avail = Stream->Size() - start;
-    int64_t Lo, Hi;
-    if (avail < 20 || !ReadStreamLoHi(*Stream, Lo, Hi)) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    if (!ValidStoredRange(Lo, Hi, (avail - 20) / 10) || (!AdjustSize && Hi > NrOfElem())) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    std::vector<uint8_t> raw(static_cast<size_t>(Hi - Lo + 1) * 10);
-    if (Stream->Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    std::vector<double> vals(static_cast<size_t>(Hi - Lo + 1));
-    for (size_t k = 0; k < vals.size(); ++k) vals[k] = static_cast<double>(BytesToExtended(&raw[k * 10]));
-    if (AdjustSize && Hi != NrOfElem()) FData.resize(static_cast<size_t>(Hi), 0.0);
-    std::copy(vals.begin(), vals.end(), FData.begin() + (Lo - 1));
-    Changed();
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
 bool TVector::StoreOnFile(int Lo, int Hi, int Precision, const std::string& FileName) const {
-  MakeValidElemRange(Lo, Hi);
   if (Precision < -2) Precision = 2;
   if (Precision > 20) Precision = 20;
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Rewrite(F);
-    WriteLn(F, std::to_string(Lo) + " " + std::to_string(Hi));
-    for (int i = Lo; i <= Hi; ++i) WriteLn(F, FormatVectorValue(FData[i - 1], Precision));
-    CloseFile(F);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-bool TVector::LoadFromFile(const std::string& FileName, bool AdjustSize) {
-  std::vector<std::string> lines;
-  if (!ReadAllLines(FileName, lines) || lines.empty()) return false;
-  int64_t Lo, Hi;
-  if (!ParseLoHi(lines[0], Lo, Hi)) return false;
-  if (!ValidStoredRange(Lo, Hi, static_cast<int64_t>(lines.size()) - 1)) return false;
-  if (!AdjustSize && Hi > NrOfElem()) return false;
-  if (AdjustSize && Hi != NrOfElem()) FData.resize(static_cast<size_t>(Hi), 0.0);
-  for (int64_t i = Lo; i <= Hi; ++i) {
-    double v;
-    if (ParseDouble(lines[static_cast<size_t>(i - Lo + 1)], v)) FData[static_cast<size_t>(i - 1)] = v;
-  }
-  Changed();
-  return true;
+  return WriteTextFile(Lo, Hi, FileName, [Precision](double v) { return FormatVectorValue(v, Precision); });
 }
 
 // ==================================================================== TIntVector
-TIntVector::TIntVector(TComponent* AOwner) : TComponent(AOwner), FData(1, 0) {}
-
-void TIntVector::Changed() {
-  if (OnChange) OnChange(this);
-}
-
-void TIntVector::SetIntVecSize(int n) {
-  if (n <= 0 || n == NrOfElem()) return;
-  Resize(n);
-}
-
-bool TIntVector::Resize(int n) {
-  if (n == NrOfElem()) return true;
-  if (n <= 0) return false;
-  try {
-    FData.resize(static_cast<size_t>(n), 0);
-  } catch (const std::bad_alloc&) {
-    throw EZOLVectorError(ComponentMsg("not enough memory"));
-  }
-  Changed();
-  return true;
-}
-
-void TIntVector::SetVal(int i, int32_t v) {
-  if (i < 1 || i > NrOfElem()) return;
-  FData[i - 1] = v;
-  Changed();
-}
-
-void TIntVector::Fill(int32_t v) {
-  std::fill(FData.begin(), FData.end(), v);
-  Changed();
-}
-
-void TIntVector::Clear() { Fill(0); }
-
-void TIntVector::Clone(const TIntVector* Src) {
-  if (Src == nullptr || Src == this) return;
-  FData = Src->FData;
-  Changed();
-}
-
-void TIntVector::CopyFrom(const TIntVector* Src, int SrcLo, int SrcHi, int DestLo) {
-  if (Src == nullptr) return;
-  Src->MakeValidElemRange(SrcLo, SrcHi);
-  std::vector<int32_t> tmp(Src->FData.begin() + (SrcLo - 1), Src->FData.begin() + SrcHi);
-  for (size_t k = 0; k < tmp.size(); ++k) {
-    const int64_t d = static_cast<int64_t>(DestLo) + static_cast<int64_t>(k);
-    if (d >= 1 && d <= NrOfElem()) FData[d - 1] = tmp[k];
-  }
-  Changed();
-}
-
-void TIntVector::Mirror() {
-  std::reverse(FData.begin(), FData.end());
-  Changed();
-}
-
-void TIntVector::ShuffleElems() { ShuffleSpan(FData.data(), NrOfElem()); }
-
-std::string TIntVector::CRCofData() const {
-  vecstat::TCRC32Builder b;
-  for (int32_t v : FData) b.Add(v);
-  return b.Result();
-}
-
-void TIntVector::Add(const TIntVector& v) {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
-  for (size_t i = 0; i < FData.size(); ++i)
-    FData[i] = static_cast<int32_t>(static_cast<uint32_t>(FData[i]) + static_cast<uint32_t>(v.FData[i]));
-  Changed();
-}
-
-void TIntVector::Subtract(const TIntVector& v) {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
-  for (size_t i = 0; i < FData.size(); ++i)
-    FData[i] = static_cast<int32_t>(static_cast<uint32_t>(FData[i]) - static_cast<uint32_t>(v.FData[i]));
-  Changed();
-}
-
-void TIntVector::SMult(int32_t f) {
-  for (int32_t& x : FData) x = static_cast<int32_t>(static_cast<uint32_t>(x) * static_cast<uint32_t>(f));
-  Changed();
-}
+void TIntVector::SetIntVecSize(int n) { SetSize(n); }
 
 int32_t TIntVector::DotProduct(const TIntVector& v) const {
-  if (v.NrOfElem() != NrOfElem()) throw EZOLVectorError(ComponentMsg("vectors have different dimensions"));
+  RequireSameSize(v);
   uint64_t s = 0;
   for (size_t i = 0; i < FData.size(); ++i)
     s += static_cast<uint64_t>(static_cast<int64_t>(FData[i]) * static_cast<int64_t>(v.FData[i]));
   return static_cast<int32_t>(static_cast<uint32_t>(s));
 }
 
-double TIntVector::Correlate(const TIntVector& v, int Shift) const {
-  double s = 0.0;
-  for (int i = 1; i <= NrOfElem(); ++i)
-    s += static_cast<double>(FData[i - 1]) *
-         v.GetVal(static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(i) + Shift, -1, INT32_MAX)));
-  return s;
-}
-
-double TIntVector::CalcVecLeng() const {
-  double s = 0.0;
-  for (int32_t x : FData) s += static_cast<double>(x) * static_cast<double>(x);
-  return std::sqrt(s);
-}
-
-void TIntVector::MakeValidElemRange(int& Lo, int& Hi) const {
-  const int n = NrOfElem();
-  if (Lo == 0 && Hi == 0) {
-    Lo = 1;
-    Hi = n;
-    return;
-  }
-  ClampNoZero(Lo, Hi, n);
-}
-
-void TIntVector::MinMax(int Lo, int Hi, int32_t& Min, int32_t& Max) const {
-  MakeValidElemRange(Lo, Hi);
-  Min = 2147483647;
-  Max = -2147483647;
-  for (int i = Lo; i <= Hi; ++i) {
-    Min = std::min(Min, FData[i - 1]);
-    Max = std::max(Max, FData[i - 1]);
-  }
-}
-
-int TIntVector::Find(int Lo, int Hi, int32_t x) const {
-  MakeValidElemRange(Lo, Hi);
-  int best = 0;
-  int64_t bd = 0;
-  for (int i = Lo; i <= Hi; ++i) {
-    const int64_t d = std::llabs(static_cast<int64_t>(FData[i - 1]) - x);
-    if (best == 0 || d < bd) {
-      bd = d;
-      best = i;
-    }
-  }
-  return best;
-}
-
-int TIntVector::FindInSortedVector(bool Ascending, int32_t x) const {
-  return FindSorted(FData.data(), NrOfElem(), Ascending, static_cast<double>(x));
-}
-
-void TIntVector::SortElems(bool Ascending, int Lo, int Hi) {
-  ClampNoZero(Lo, Hi, NrOfElem());
-  if (Hi - Lo <= 0) return;
-  std::function<void(int, int)> cb;
-  if (OnSortExchange) cb = [this](int a, int b) { OnSortExchange(this, 0, a, b, 0, 0); };
-  CombSort(FData.data(), Lo, Hi, Ascending, cb);
-  Changed();
-}
-
-std::vector<double> TIntVector::RangeAsDouble(int Lo, int Hi) const {
-  return std::vector<double>(FData.begin() + (Lo - 1), FData.begin() + Hi);
-}
-
-double TIntVector::Sum(int Lo, int Hi) const {
-  ClampNoZero(Lo, Hi, NrOfElem());
-  return vecstat::Sum(RangeAsDouble(Lo, Hi));
-}
-
-void TIntVector::MeanVar(int Lo, int Hi, double& Mean, double& Variance) const {
-  MakeValidElemRange(Lo, Hi);
-  vecstat::MeanVar(RangeAsDouble(Lo, Hi), Mean, Variance);
-}
-
-void TIntVector::SkewKurt(int Lo, int Hi, double& Skewness, double& Kurtosis) const {
-  MakeValidElemRange(Lo, Hi);
-  vecstat::SkewKurt(RangeAsDouble(Lo, Hi), Skewness, Kurtosis);
-}
-
-void TIntVector::SkewKurtSample(int Lo, int Hi, double& Skewness, double& Kurtosis) const {
-  MakeValidElemRange(Lo, Hi);
-  vecstat::SkewKurtSample(RangeAsDouble(Lo, Hi), Skewness, Kurtosis);
-}
-
-bool TIntVector::Quartiles(int Lo, int Hi, double& Q1, double& Q2, double& Q3) const {
-  Q1 = Q2 = Q3 = 0.0;
-  if (FData.empty()) return false;
-  ClampNoZero(Lo, Hi, NrOfElem());
-  vecstat::Quartiles(RangeAsDouble(Lo, Hi), Q1, Q2, Q3);
-  return true;
-}
-
-double TIntVector::Percentile(double p, int Lo, int Hi) const {
-  ClampNoZero(Lo, Hi, NrOfElem());
-  return vecstat::Percentile(RangeAsDouble(Lo, Hi), p);
-}
-
-int32_t TIntVector::Mode(int Lo, int Hi) const {
-  MakeValidElemRange(Lo, Hi);
-  return static_cast<int32_t>(vecstat::Mode(RangeAsDouble(Lo, Hi)));
-}
-
-double TIntVector::GeometricMean(int Lo, int Hi) const {
-  MakeValidElemRange(Lo, Hi);
-  const auto v = RangeAsDouble(Lo, Hi);
-  if (vecstat::HasNegative(v)) throw EZOLVectorError(ComponentMsg("negative argument passed to GeometricMean"));
-  return vecstat::GeometricMean(v);
-}
-
-double TIntVector::HarmonicMean(int Lo, int Hi) const {
-  MakeValidElemRange(Lo, Hi);
-  const auto v = RangeAsDouble(Lo, Hi);
-  if (vecstat::HasNonPositive(v))
-    throw EZOLVectorError(ComponentMsg("negative or zero argument passed to HarmonicMean"));
-  return vecstat::HarmonicMean(v);
-}
-
-void TIntVector::SaveToStream(TStream& Stream, int Lo, int Hi) const {
-  MakeValidElemRange(Lo, Hi);
-  WriteExtendedToStream(Stream, Lo);
-  WriteExtendedToStream(Stream, Hi);
-  for (int i = Lo; i <= Hi; ++i) WriteExtendedToStream(Stream, FData[i - 1]);
-}
-
-void TIntVector::SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int Lo, int Hi) const {
-  if (!Stream) Stream = std::make_unique<TMemoryStream>();
-  SaveToStream(*Stream, Lo, Hi);
-}
-
-bool TIntVector::LoadFromStream(TStream* Stream, bool AdjustSize) {
-  if (Stream == nullptr) return false;
-  try {
-    const int64_t start = Stream->Position();
-    const int64_t avail = Stream->Size() - start;
-    int64_t Lo, Hi;
-    if (avail < 20 || !ReadStreamLoHi(*Stream, Lo, Hi) || !ValidStoredRange(Lo, Hi, (avail - 20) / 10) ||
-        (!AdjustSize && Hi > NrOfElem())) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    std::vector<uint8_t> raw(static_cast<size_t>(Hi - Lo + 1) * 10);
-    if (Stream->Read(raw.data(), static_cast<int64_t>(raw.size())) != static_cast<int64_t>(raw.size())) {
-      Stream->SetPosition(start);
-      return false;
-    }
-    std::vector<int32_t> vals(static_cast<size_t>(Hi - Lo + 1));
-    for (size_t k = 0; k < vals.size(); ++k) {
-      const long double x = BytesToExtended(&raw[k * 10]);
-      vals[k] = (x >= -2147483648.0L && x <= 2147483647.0L) ? static_cast<int32_t>(std::llround(static_cast<double>(x))) : 0;
-    }
-    if (AdjustSize && Hi != NrOfElem()) FData.resize(static_cast<size_t>(Hi), 0);
-    std::copy(vals.begin(), vals.end(), FData.begin() + (Lo - 1));
-    Changed();
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
 bool TIntVector::StoreOnFile(int Lo, int Hi, const std::string& FileName) const {
-  MakeValidElemRange(Lo, Hi);
-  try {
-    TextFile F;
-    AssignFile(F, FileName);
-    Rewrite(F);
-    WriteLn(F, std::to_string(Lo) + " " + std::to_string(Hi));
-    for (int i = Lo; i <= Hi; ++i) WriteLn(F, std::to_string(FData[i - 1]));
-    CloseFile(F);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-bool TIntVector::LoadFromFile(const std::string& FileName, bool AdjustSize) {
-  std::vector<std::string> lines;
-  if (!ReadAllLines(FileName, lines) || lines.empty()) return false;
-  int64_t Lo, Hi;
-  if (!ParseLoHi(lines[0], Lo, Hi)) return false;
-  if (!ValidStoredRange(Lo, Hi, static_cast<int64_t>(lines.size()) - 1)) return false;
-  if (!AdjustSize && Hi > NrOfElem()) return false;
-  if (AdjustSize && Hi != NrOfElem()) FData.resize(static_cast<size_t>(Hi), 0);
-  for (int64_t i = Lo; i <= Hi; ++i) {
-    int64_t v;
-    if (ParseInt(lines[static_cast<size_t>(i - Lo + 1)], v) && v >= INT32_MIN && v <= INT32_MAX)
-      FData[static_cast<size_t>(i - 1)] = static_cast<int32_t>(v);
-  }
-  Changed();
-  return true;
+  return WriteTextFile(Lo, Hi, FileName, [](int32_t v) { return std::to_string(v); });
 }
 
 }  // namespace zol

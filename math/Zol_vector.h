@@ -112,50 +112,52 @@ class TCRC32Builder {
 std::string DoubleToRoundTrip(double v);
 }  // namespace vecstat
 
-// ---------------------------------------------------------------- TVector
-class TVector : public TComponent {
+// ---------------------------------------------------------------- TVectorBase
+// The code TVector (double) and TIntVector (int32_t) share: the elements and
+// their access with range checks, fill/copy/sort/search, the statistics, the
+// stream and text readers and the events.  Derived is the vector class itself
+// (the type of the other operand of Clone, CopyFrom, Add, ...), Elem its
+// element type.  The members are defined in Zol_vector.cpp for these two
+// instances only.
+template <typename Derived, typename Elem>
+class TVectorBase : public TComponent {
  public:
   // A new vector has one element holding 0.
-  explicit TVector(TComponent* AOwner);
+  explicit TVectorBase(TComponent* AOwner) : TComponent(AOwner), FData(1, Elem{}) {}
 
   int NrOfElem() const { return static_cast<int>(FData.size()); }
-  // Values <= 0 or equal to the current size do nothing; others call Resize.
-  void SetNrOfElem(int n);
   // n = size: true; n <= 0: false; otherwise values kept up to the smaller
   // size, new ones 0, Changed.  "not enough memory" when the storage fails.
   bool Resize(int n);
-  double GetVal(int i) const { return (i >= 1 && i <= NrOfElem()) ? FData[i - 1] : 0.0; }
-  void SetVal(int i, double v);
+  Elem GetVal(int i) const { return (i >= 1 && i <= NrOfElem()) ? FData[i - 1] : Elem{}; }
+  void SetVal(int i, Elem v);
   // Direct access to the NrOfElem elements (0-based); call Changed after writing.
-  double* Data() { return FData.data(); }
-  const double* Data() const { return FData.data(); }
-  std::span<const double> Values() const { return FData; }
+  Elem* Data() { return FData.data(); }
+  const Elem* Data() const { return FData.data(); }
+  std::span<const Elem> Values() const { return FData; }
 
-  void Fill(double v);
+  void Fill(Elem v);
   void Clear();
-  void Clone(const TVector* Src);
-  void CopyFrom(const TVector* Src, int SrcLo, int SrcHi, int DestLo);
+  void Clone(const Derived* Src);
+  void CopyFrom(const Derived* Src, int SrcLo, int SrcHi, int DestLo);
   void Mirror();
   // Uniform Fisher–Yates shuffle with the shared generator (not reseeded).
   void ShuffleElems();
   std::string CRCofData() const;
 
   // Arithmetic; "vectors have different dimensions" when the sizes differ.
-  void Add(const TVector& v);
-  void Subtract(const TVector& v);
-  void SMult(double f);
-  double DotProduct(const TVector& v) const;
+  // Integer elements wrap around like 32-bit arithmetic.
+  void Add(const Derived& v);
+  void Subtract(const Derived& v);
+  void SMult(Elem f);
   // Σ over i of self[i]·v[i + Shift]; positions outside v contribute 0.
-  double Correlate(const TVector& v, int Shift) const;
+  double Correlate(const Derived& v, int Shift) const;
   double CalcVecLeng() const;
-  void SetVecLeng(double L);  // "vector has zero length" for a zero vector
-  void Standardize(double& Mean, double& StdDev);
-  double MeanCenter();
 
   void MakeValidElemRange(int& Lo, int& Hi) const;
-  void MinMax(int Lo, int Hi, double& Min, double& Max) const;
-  int Find(int Lo, int Hi, double x) const;
-  int FindInSortedVector(bool Ascending, double x) const;
+  void MinMax(int Lo, int Hi, Elem& Min, Elem& Max) const;
+  int Find(int Lo, int Hi, Elem x) const;
+  int FindInSortedVector(bool Ascending, Elem x) const;
   // Comb sort (shrink 1.3); OnSortExchange(this, 0, i, j, 0, 0) for every swap.
   void SortElems(bool Ascending, int Lo, int Hi);
 
@@ -165,89 +167,64 @@ class TVector : public TComponent {
   void SkewKurtSample(int Lo, int Hi, double& Skewness, double& Kurtosis) const;
   bool Quartiles(int Lo, int Hi, double& Q1, double& Q2, double& Q3) const;
   double Percentile(double p, int Lo, int Hi) const;
-  double Mode(int Lo, int Hi) const;
+  Elem Mode(int Lo, int Hi) const;
   double GeometricMean(int Lo, int Hi) const;
   double HarmonicMean(int Lo, int Hi) const;
-  bool Histogram(int Lo, int Hi, double FirstBin, double LastBin, double BinWidth, TIntVector* Hist,
-                 int& Underflow, int& Overflow, int& MaxCount) const;
 
   // Stream storage (format above).  The unique_ptr form creates a memory
   // stream when it holds none.  Stream write failures propagate.
   void SaveToStream(TStream& Stream, int Lo, int Hi) const;
   void SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int Lo, int Hi) const;
   bool LoadFromStream(TStream* Stream, bool AdjustSize);
+  bool LoadFromFile(const std::string& FileName, bool AdjustSize);
+
+  void Changed();
+  std::function<void(TObject* Sender)> OnChange;
+  TSortExchgEvent OnSortExchange;
+
+ protected:
+  // Values <= 0 or equal to the current size do nothing; others call Resize.
+  void SetSize(int n);
+  // "vectors have different dimensions" unless v has the size of this vector.
+  void RequireSameSize(const Derived& v) const;
+  // The text format with every value written by Format.
+  bool WriteTextFile(int Lo, int Hi, const std::string& FileName,
+                     const std::function<std::string(Elem)>& Format) const;
+  std::vector<Elem> FData;
+};
+
+// ---------------------------------------------------------------- TVector
+class TVector : public TVectorBase<TVector, double> {
+ public:
+  // A new vector has one element holding 0.
+  explicit TVector(TComponent* AOwner) : TVectorBase(AOwner) {}
+
+  // Values <= 0 or equal to the current size do nothing; others call Resize.
+  void SetNrOfElem(int n);
+  double DotProduct(const TVector& v) const;
+  void SetVecLeng(double L);  // "vector has zero length" for a zero vector
+  void Standardize(double& Mean, double& StdDev);
+  double MeanCenter();
+  bool Histogram(int Lo, int Hi, double FirstBin, double LastBin, double BinWidth, TIntVector* Hist,
+                 int& Underflow, int& Overflow, int& MaxCount) const;
   // Precision: below −2 becomes 2, above 20 becomes 20; >= 0 fixed notation with
   // that many decimals, −1 scientific in 13 characters, −2 scientific in 26.
   bool StoreOnFile(int Lo, int Hi, int Precision, const std::string& FileName) const;
-  bool LoadFromFile(const std::string& FileName, bool AdjustSize);
-
-  void Changed();
-  std::function<void(TObject* Sender)> OnChange;
-  TSortExchgEvent OnSortExchange;
-
- private:
-  std::vector<double> FData;
 };
 
 // ---------------------------------------------------------------- TIntVector
-class TIntVector : public TComponent {
+class TIntVector : public TVectorBase<TIntVector, int32_t> {
  public:
-  explicit TIntVector(TComponent* AOwner);
+  explicit TIntVector(TComponent* AOwner) : TVectorBase(AOwner) {}
 
-  int NrOfElem() const { return static_cast<int>(FData.size()); }
+  // Values <= 0 or equal to the current size do nothing; others call Resize.
   void SetIntVecSize(int n);
-  bool Resize(int n);
-  int32_t GetVal(int i) const { return (i >= 1 && i <= NrOfElem()) ? FData[i - 1] : 0; }
-  void SetVal(int i, int32_t v);
-  int32_t* Data() { return FData.data(); }
-  const int32_t* Data() const { return FData.data(); }
-  std::span<const int32_t> Values() const { return FData; }
-
-  void Fill(int32_t v);
-  void Clear();
-  void Clone(const TIntVector* Src);
-  void CopyFrom(const TIntVector* Src, int SrcLo, int SrcHi, int DestLo);
-  void Mirror();
-  void ShuffleElems();
-  std::string CRCofData() const;
-
-  void Add(const TIntVector& v);
-  void Subtract(const TIntVector& v);
-  void SMult(int32_t f);
   // Summed in 64 bits, returned as int (wraps like the 32-bit original beyond).
   int32_t DotProduct(const TIntVector& v) const;
-  double Correlate(const TIntVector& v, int Shift) const;
-  double CalcVecLeng() const;
-
-  void MakeValidElemRange(int& Lo, int& Hi) const;
-  void MinMax(int Lo, int Hi, int32_t& Min, int32_t& Max) const;
-  int Find(int Lo, int Hi, int32_t x) const;
-  int FindInSortedVector(bool Ascending, int32_t x) const;
-  void SortElems(bool Ascending, int Lo, int Hi);
-
-  double Sum(int Lo, int Hi) const;
-  void MeanVar(int Lo, int Hi, double& Mean, double& Variance) const;
-  void SkewKurt(int Lo, int Hi, double& Skewness, double& Kurtosis) const;
-  void SkewKurtSample(int Lo, int Hi, double& Skewness, double& Kurtosis) const;
-  bool Quartiles(int Lo, int Hi, double& Q1, double& Q2, double& Q3) const;
-  double Percentile(double p, int Lo, int Hi) const;
-  int32_t Mode(int Lo, int Hi) const;
-  double GeometricMean(int Lo, int Hi) const;
-  double HarmonicMean(int Lo, int Hi) const;
-
-  void SaveToStream(TStream& Stream, int Lo, int Hi) const;
-  void SaveToStream(std::unique_ptr<TMemoryStream>& Stream, int Lo, int Hi) const;
-  bool LoadFromStream(TStream* Stream, bool AdjustSize);
   bool StoreOnFile(int Lo, int Hi, const std::string& FileName) const;
-  bool LoadFromFile(const std::string& FileName, bool AdjustSize);
-
-  void Changed();
-  std::function<void(TObject* Sender)> OnChange;
-  TSortExchgEvent OnSortExchange;
-
- private:
-  std::vector<double> RangeAsDouble(int Lo, int Hi) const;
-  std::vector<int32_t> FData;
 };
+
+extern template class TVectorBase<TVector, double>;
+extern template class TVectorBase<TIntVector, int32_t>;
 
 }  // namespace zol

@@ -102,6 +102,10 @@ void WriteText(const std::string& path, const std::string& text) {
 
 int main(int argc, char** argv) {
   std::string out = argc > 1 ? argv[1] : "gallery";
+  if (out == "--help" || out == "-h" || (argc > 2) || (!out.empty() && out[0] == '-')) {
+    std::fprintf(stderr, "usage: gallery [output-folder]   (default: ./gallery)\n");
+    return out == "--help" || out == "-h" ? 0 : 2;
+  }
   if (!zol::ForceDirectories(out)) {
     std::fprintf(stderr, "gallery: cannot create %s\n", out.c_str());
     return 1;

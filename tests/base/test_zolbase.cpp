@@ -113,7 +113,7 @@ TEST(ZolBaseTables, EnglishNamesMatchTheCLocale) {
 }
 
 TEST(ZolBaseTables, LanguageTablesKeepTheirCapacitiesAndPlaceholders) {
-  char buf[8];
+  char buf[16];
   for (int lg = 0; lg < NumLanguages; ++lg) {
     for (int m = 1; m <= 12; ++m) {
       EXPECT_LE(Utf8Chars(MonthShort[lg][m]), 4u) << lg << " " << m;
