@@ -188,23 +188,23 @@ struct CplxAvx {
     std::memcpy(&v, p, sizeof v);
     return v;
   }
-  ZOL_FFT_INLINE static void Store(double* p, T a) { std::memcpy(p, &a, sizeof a); }
-  ZOL_FFT_INLINE static T Add(T a, T b) { return a + b; }
-  ZOL_FFT_INLINE static T Sub(T a, T b) { return a - b; }
-  ZOL_FFT_INLINE static T Neg(T a, V4i mask) { return reinterpret_cast<T>(reinterpret_cast<V4i>(a) ^ mask); }
+  ZOL_FFT_INLINE static void Store(double* p, const T& a) { std::memcpy(p, &a, sizeof a); }
+  ZOL_FFT_INLINE static T Add(const T& a, const T& b) { return a + b; }
+  ZOL_FFT_INLINE static T Sub(const T& a, const T& b) { return a - b; }
+  ZOL_FFT_INLINE static T Neg(const T& a, const V4i& mask) { return reinterpret_cast<T>(reinterpret_cast<V4i>(a) ^ mask); }
   static constexpr long long kSign = static_cast<long long>(0x8000000000000000ULL);
-  ZOL_FFT_INLINE static T Mul(T a, T w) {
-    const T wr = __builtin_shuffle(w, V4i{0, 0, 2, 2}), wi = __builtin_shuffle(w, V4i{1, 1, 3, 3});
-    const T as = __builtin_shuffle(a, V4i{1, 0, 3, 2});
+  ZOL_FFT_INLINE static T Mul(const T& a, const T& w) {
+    const T wr = __builtin_shufflevector(w, w, 0, 0, 2, 2), wi = __builtin_shufflevector(w, w, 1, 1, 3, 3);
+    const T as = __builtin_shufflevector(a, a, 1, 0, 3, 2);
     return a * wr + Neg(as * wi, V4i{kSign, 0, kSign, 0});
   }
   template <int S>
-  ZOL_FFT_INLINE static T MulI(T a) {
-    const T as = __builtin_shuffle(a, V4i{1, 0, 3, 2});
+  ZOL_FFT_INLINE static T MulI(const T& a) {
+    const T as = __builtin_shufflevector(a, a, 1, 0, 3, 2);
     return S > 0 ? Neg(as, V4i{kSign, 0, kSign, 0}) : Neg(as, V4i{0, kSign, 0, kSign});
   }
   template <int S>
-  ZOL_FFT_INLINE static T Tw(T w) {
+  ZOL_FFT_INLINE static T Tw(const T& w) {
     return S > 0 ? w : Neg(w, V4i{0, kSign, 0, kSign});
   }
   template <int S>
@@ -212,17 +212,17 @@ struct CplxAvx {
     for (size_t g = 0; g < n; g += 4, x += 8) {
       const T p = Load(x), q = Load(x + 4);  // (a, b), (c, d)
       const T s = p + q, d = p - q;          // (a+c, b+d), (a-c, b-d)
-      const T di = __builtin_shuffle(d, MulI<S>(d), V4i{0, 1, 6, 7});
-      const T u = __builtin_shuffle(s, di, V4i{0, 1, 4, 5}), v = __builtin_shuffle(s, di, V4i{2, 3, 6, 7});
+      const T di = __builtin_shufflevector(d, MulI<S>(d), 0, 1, 6, 7);
+      const T u = __builtin_shufflevector(s, di, 0, 1, 4, 5), v = __builtin_shufflevector(s, di, 2, 3, 6, 7);
       const T e = u + v, f = u - v;  // (out0, out2), (out1, out3)
-      Store(x, __builtin_shuffle(e, f, V4i{0, 1, 4, 5}));
-      Store(x + 4, __builtin_shuffle(e, f, V4i{2, 3, 6, 7}));
+      Store(x, __builtin_shufflevector(e, f, 0, 1, 4, 5));
+      Store(x + 4, __builtin_shufflevector(e, f, 2, 3, 6, 7));
     }
   }
   ZOL_FFT_INLINE static void Leaf2(double* x, size_t n) {
     for (size_t g = 0; g < n; g += 2, x += 4) {
       const T p = Load(x);
-      Store(x, Neg(p, V4i{0, 0, kSign, kSign}) + __builtin_shuffle(p, V4i{2, 3, 0, 1}));
+      Store(x, Neg(p, V4i{0, 0, kSign, kSign}) + __builtin_shufflevector(p, p, 2, 3, 0, 1));
     }
   }
 };
