@@ -82,8 +82,12 @@ class TFastFourier : public TComponent {
   TFastFourierWgtWin FWindow = fwRectangle;
   std::vector<double> FData;  // interleaved re, im of elements 1..N
   std::vector<double> FWeights;
-  std::vector<double> FTwiddle;  // cos, sin of 2πk/N, k < N/2
-  std::vector<uint32_t> FSwaps;  // index pairs of the bit-reversal reordering
+  // Twiddle tables of the transform of N points, of N/2 points (real
+  // signals go through one of half the length) and of the step from the half
+  // transform to the spectrum of a real signal; each is built for the size
+  // in its ...N member on first use.
+  std::vector<double> FTwiddle, FHalfTwiddle, FRealTwiddle;
+  size_t FTwiddleN = 0, FHalfTwiddleN = 0, FRealTwiddleN = 0;
   mutable bool FExtremesValid = false;
   mutable double FMaxPower = 0, FMaxMagni = 0, FMaxReal = 0, FMaxImag = 0, FMinReal = 0, FMinImag = 0;
 };

@@ -2,11 +2,19 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <cmath>
 #include <fstream>
 #include <limits>
 #include <numeric>
 #include <sstream>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "base/Zol_filesys.h"
 #include "base/Zol_stringl.h"
@@ -1138,9 +1146,28 @@ void kMeansClustering(const TMatrix* Data, int /*Unused1*/, int /*Unused2*/, int
   AbortMathProc = false;
   Centers->Resize(nc, nr);
   Assignment->Resize(nr);
-  for (int k = 1; k <= NumClusters; ++k)
-    for (int c = 1; c <= nc; ++c) Centers->ColumnData(c)[k - 1] = Data->GetVal(c, k);
+  // The data row by row and the centres centre by centre, contiguous; every
+  // sum runs over the columns (and the rows) in the same order as before.
+  const size_t stride = static_cast<size_t>(nc);
+  std::vector<double> x(static_cast<size_t>(nr) * stride), ctr(static_cast<size_t>(NumClusters) * stride);
+  for (int c = 1; c <= nc; ++c) {
+    const double* col = Data->ColumnData(c);
+    for (int r = 0; r < nr; ++r) x[r * stride + c - 1] = col[r];
+  }
+  for (int k = 0; k < NumClusters; ++k)
+    for (int c = 0; c < nc; ++c) ctr[k * stride + c] = x[k * stride + c];
+  auto storeCenters = [&] {
+    for (int c = 1; c <= nc; ++c) {
+      double* col = Centers->ColumnData(c);
+      for (int k = 0; k < NumClusters; ++k) col[k] = ctr[k * stride + c - 1];
+    }
+  };
+  storeCenters();
   std::vector<int> assign(nr, 0);
+  std::vector<double> sum(static_cast<size_t>(NumClusters) * stride);
+  std::vector<int> cnt(NumClusters);
+  const size_t kk = static_cast<size_t>(NumClusters);
+  std::vector<double> ctrT(kk * stride), dist(kk);
   bool done = false;
   bool aborted = false;
   for (int iter = 1; iter <= 1000 && !done; ++iter) {
@@ -1152,22 +1179,30 @@ void kMeansClustering(const TMatrix* Data, int /*Unused1*/, int /*Unused2*/, int
       break;
     }
     bool changed = false;
-    for (int r = 1; r <= nr; ++r) {
-      int best = 1;
-      double bd = std::numeric_limits<double>::infinity();
-      for (int k = 1; k <= NumClusters; ++k) {
-        double d = 0;
-        for (int c = 1; c <= nc; ++c) {
-          const double t = Data->GetVal(c, r) - Centers->GetVal(c, k);
-          d += t * t;
-        }
-        if (d < bd) {
-          bd = d;
-          best = k;
+    // The centres column by column: the distances of a row to all centres
+    // are summed side by side (each over the columns in order).
+    for (int k = 0; k < NumClusters; ++k)
+      for (int c = 0; c < nc; ++c) ctrT[c * kk + k] = ctr[k * stride + c];
+    for (int r = 0; r < nr; ++r) {
+      const double* xr = x.data() + r * stride;
+      std::fill(dist.begin(), dist.end(), 0.0);
+      for (int c = 0; c < nc; ++c) {
+        const double xc = xr[c];
+        const double* cc = ctrT.data() + c * kk;
+        for (size_t k = 0; k < kk; ++k) {
+          const double t = xc - cc[k];
+          dist[k] += t * t;
         }
       }
-      if (assign[r - 1] != best) {
-        assign[r - 1] = best;
+      int best = 1;
+      double bd = std::numeric_limits<double>::infinity();
+      for (int k = 0; k < NumClusters; ++k)
+        if (dist[k] < bd) {
+          bd = dist[k];
+          best = k + 1;
+        }
+      if (assign[r] != best) {
+        assign[r] = best;
         changed = true;
       }
     }
@@ -1175,22 +1210,204 @@ void kMeansClustering(const TMatrix* Data, int /*Unused1*/, int /*Unused2*/, int
       done = true;
       break;
     }
-    std::vector<double> sum(static_cast<size_t>(NumClusters) * nc, 0.0);
-    std::vector<int> cnt(NumClusters, 0);
-    for (int r = 1; r <= nr; ++r) {
-      const int k = assign[r - 1] - 1;
+    std::fill(sum.begin(), sum.end(), 0.0);
+    std::fill(cnt.begin(), cnt.end(), 0);
+    for (int r = 0; r < nr; ++r) {
+      const int k = assign[r] - 1;
       ++cnt[k];
-      for (int c = 1; c <= nc; ++c) sum[static_cast<size_t>(k) * nc + c - 1] += Data->GetVal(c, r);
+      const double* xr = x.data() + r * stride;
+      double* sk = sum.data() + k * stride;
+      for (int c = 0; c < nc; ++c) sk[c] += xr[c];
     }
     for (int k = 0; k < NumClusters; ++k)
-      for (int c = 1; c <= nc; ++c)
-        Centers->ColumnData(c)[k] = cnt[k] > 0 ? sum[static_cast<size_t>(k) * nc + c - 1] / cnt[k] : 0.0;
+      for (int c = 0; c < nc; ++c) ctr[k * stride + c] = cnt[k] > 0 ? sum[k * stride + c] / cnt[k] : 0.0;
+    storeCenters();
   }
   Centers->Changed();
   for (int r = 1; r <= nr; ++r) Assignment->Data()[r - 1] = assign[r - 1];
   Assignment->Changed();
   if (!done && !aborted) throw EZOLMath2Error("kMeansClustering: max. number of iterations exceeded");
 }
+
+namespace {
+
+// Storage of doubles (not initialised: the caller fills every entry) that asks
+// the system for large pages: the half distance matrix of a few thousand
+// objects is a hundred megabytes and more, and mapping it page by page costs
+// more than the clustering itself.
+class TPairBuffer {
+ public:
+  explicit TPairBuffer(size_t Count) {
+    const size_t bytes = std::max<size_t>(Count, 1) * sizeof(double);
+#if defined(__linux__)
+    constexpr size_t kLarge = size_t(2) << 20;
+    if (bytes >= kLarge) {
+      void* p = std::aligned_alloc(kLarge, (bytes + kLarge - 1) / kLarge * kLarge);
+      if (p) {
+        madvise(p, bytes, MADV_HUGEPAGE);
+        FData.reset(static_cast<double*>(p));
+        return;
+      }
+    }
+#endif
+    void* p = std::malloc(bytes);
+    if (!p) throw std::bad_alloc();
+    FData.reset(static_cast<double*>(p));
+  }
+  double* Data() const { return FData.get(); }
+
+ private:
+  struct Free {
+    void operator()(double* p) const { std::free(p); }
+  };
+  std::unique_ptr<double, Free> FData;
+};
+
+// The values of TMatrix::CalcDistMat for row i and the rows j0 .. j1-1 of the
+// column-wise data (column k at cols + k·stride): the sums of the rows run
+// side by side, each over the columns in order, as CalcDistMat sums them.
+template <TDistMode Mode>
+void PairValues(const double* cols, size_t stride, int p, size_t i, size_t j0, size_t j1, double* out) {
+  constexpr size_t kBlock = 256;
+  for (; j0 < j1; j0 += kBlock, out += kBlock) {
+    const size_t m = std::min(kBlock, j1 - j0);
+    double sxy[kBlock] = {}, sxx[kBlock] = {}, syy[kBlock] = {};
+    for (int k = 0; k < p; ++k) {
+      const double* col = cols + static_cast<size_t>(k) * stride;
+      const double xk = col[i];
+      const double* y = col + j0;
+      for (size_t j = 0; j < m; ++j) {
+        if constexpr (Mode == dmManhattan) {
+          sxy[j] += std::fabs(xk - y[j]);
+        } else if constexpr (Mode == dmEuclid || Mode == dmEuclidSqr) {
+          const double t = xk - y[j];
+          sxy[j] += t * t;
+        } else {
+          sxy[j] += xk * y[j];
+          sxx[j] += xk * xk;
+          syy[j] += y[j] * y[j];
+        }
+      }
+    }
+    for (size_t j = 0; j < m; ++j) {
+      if constexpr (Mode == dmEuclid) {
+        out[j] = std::sqrt(sxy[j]);
+      } else if constexpr (Mode == dmJaccard) {
+        const double den = sxx[j] + syy[j] - sxy[j];
+        out[j] = den != 0.0 ? sxy[j] / den : 1.0;
+      } else if constexpr (Mode == dmDice) {
+        const double den = sxx[j] + syy[j];
+        out[j] = den != 0.0 ? 2.0 * sxy[j] / den : 1.0;
+      } else {
+        out[j] = sxy[j];
+      }
+    }
+  }
+}
+
+// Single linkage with a built-in distance through the minimum spanning tree
+// (Prim's algorithm on the data, O(n²) time, no distance matrix): when the
+// weights of the tree edges are all different, no two pairs of clusters are
+// ever at the same smallest distance, so the merges are the tree edges in
+// ascending order, each joining the clusters of its ends; the merged cluster
+// lives on in the larger index, which is the largest member of the cluster.
+// False (nothing to rely on) when two tree edges weigh the same or a distance
+// is not a number: then the merges follow the tie rule of the general way.
+bool SingleLinkByTree(const TMatrix* Data, TDistMode Mode, std::vector<int>& m1, std::vector<int>& m2,
+                      std::vector<double>& hts) {
+  const int n = Data->NrOfRows(), p = Data->NrOfColumns();
+  if (n < 2) return true;
+  const size_t nn = static_cast<size_t>(n);
+  // The data column by column, and the objects not yet in the tree likewise
+  // (compacted: slot t holds object obj[t]).
+  std::vector<double> cols(nn * static_cast<size_t>(p)), rest;
+  for (int c = 1; c <= p; ++c) std::copy_n(Data->ColumnData(c), n, cols.data() + (c - 1) * nn);
+  rest = cols;
+  std::vector<int> obj(nn), from(nn, -1);
+  std::iota(obj.begin(), obj.end(), 0);
+  std::vector<double> best(nn, std::numeric_limits<double>::infinity()), acc(nn), xv(static_cast<size_t>(p));
+  struct Edge {
+    double w;
+    int a, b;
+  };
+  std::vector<Edge> edges;
+  edges.reserve(nn - 1);
+  size_t m = nn;
+  auto removeSlot = [&](size_t t) {
+    --m;
+    for (int k = 0; k < p; ++k) rest[k * nn + t] = rest[k * nn + m];
+    obj[t] = obj[m];
+    from[t] = from[m];
+    best[t] = best[m];
+  };
+  int v = 0;
+  removeSlot(0);
+  while (m > 0) {
+    for (int k = 0; k < p; ++k) xv[k] = cols[k * nn + v];
+    std::fill_n(acc.begin(), m, 0.0);
+    for (int k = 0; k < p; ++k) {
+      const double xk = xv[k];
+      const double* r = rest.data() + k * nn;
+      if (Mode == dmManhattan) {
+        for (size_t t = 0; t < m; ++t) acc[t] += std::fabs(xk - r[t]);
+      } else {
+        for (size_t t = 0; t < m; ++t) {
+          const double d = xk - r[t];
+          acc[t] += d * d;
+        }
+      }
+    }
+    // (Euclidean distances are compared squared: the root is monotonic, so
+    // the tree is a tree of the distances as well; its edges get their roots
+    // below.)
+    bool nan = false;
+    for (size_t t = 0; t < m; ++t) {
+      const double a = acc[t];
+      nan |= a != a;
+      const bool closer = a < best[t];
+      best[t] = closer ? a : best[t];
+      from[t] = closer ? v : from[t];
+    }
+    if (nan) return false;
+    size_t next = 0;
+    double bv = best[0];
+    for (size_t t = 1; t < m; ++t)
+      if (best[t] < bv) {
+        bv = best[t];
+        next = t;
+      }
+    if (from[next] < 0) return false;  // infinite distances only
+    edges.push_back({Mode == dmEuclid ? std::sqrt(best[next]) : best[next], from[next], obj[next]});
+    v = obj[next];
+    removeSlot(next);
+  }
+  std::sort(edges.begin(), edges.end(), [](const Edge& x, const Edge& y) { return x.w < y.w; });
+  for (size_t e = 1; e < edges.size(); ++e)
+    if (!(edges[e - 1].w < edges[e].w)) return false;
+  // Union-find over the objects; top[root] is the largest member, where the
+  // cluster lives, id[] the cluster numbers as the general way gives them.
+  std::vector<int> up(nn), top(nn), id(nn);
+  std::iota(up.begin(), up.end(), 0);
+  std::iota(top.begin(), top.end(), 0);
+  std::iota(id.begin(), id.end(), 1);
+  auto find = [&up](int x) {
+    while (up[x] != x) x = up[x] = up[up[x]];
+    return x;
+  };
+  for (size_t e = 0; e < edges.size(); ++e) {
+    const int ra = find(edges[e].a), rb = find(edges[e].b);
+    const int bi = std::min(top[ra], top[rb]), bj = std::max(top[ra], top[rb]);
+    m1[e] = id[bi];
+    m2[e] = id[bj];
+    hts[e] = edges[e].w;
+    id[bj] = n + static_cast<int>(e) + 1;
+    up[rb] = ra;
+    top[ra] = bj;
+  }
+  return true;
+}
+
+}  // namespace
 
 int AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TClusterMethod Method, double FlexAlpha,
                      TIntMatrix* Merges, TVector* Heights, TVector* Positions, TClusterFeedback Feedback,
@@ -1200,25 +1417,6 @@ int AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCluste
   FlexAlpha = std::clamp(FlexAlpha, 0.5, 1.0);
   const int n = Data->NrOfRows();
   AbortMathProc = false;
-  TMatrix dm(nullptr);
-  dm.Resize(n, n);
-  if (DistMode == dmUserDef) {
-    TOnCalcDistanceEvent saved = Data->OnCalcDistance;
-    Data->OnCalcDistance = UserDistance;
-    try {
-      Data->CalcDistMat(DistMode, &dm);
-    } catch (...) {
-      Data->OnCalcDistance = saved;
-      throw;
-    }
-    Data->OnCalcDistance = saved;
-  } else {
-    Data->CalcDistMat(DistMode, &dm);
-  }
-  std::vector<double> d(static_cast<size_t>(n) * n);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j < n; ++j) d[static_cast<size_t>(i) * n + j] = dm.GetVal(j + 1, i + 1);
-  auto D = [&](int i, int j) -> double& { return d[static_cast<size_t>(i) * n + j]; };
   std::vector<int> id(n), size(n, 1);
   std::vector<char> active(n, 1);
   for (int i = 0; i < n; ++i) id[i] = i + 1;
@@ -1231,54 +1429,156 @@ int AgglomClustering(TObject* Sender, TMatrix* Data, TDistMode DistMode, TCluste
   Positions->Fill(0);
   std::vector<int> m1(steps), m2(steps);
   std::vector<double> hts(steps);
-  for (int k = 1; k <= steps; ++k) {
-    if (AbortMathProc) {
-      Merges->Fill(0);
-      Heights->Fill(0);
-      Positions->Fill(0);
-      return -1;
-    }
+  // Every merge step first looks at AbortMathProc, then reports progress.
+  auto beginStep = [&](int k) {
+    if (AbortMathProc) return false;
     ++ProcStat;
     if (MathFeedBackProc) {
       TMathFeedBackProc cb = MathFeedBackProc;
       cb(ProcStat);
     }
     if (Feedback) Feedback(Sender, ProcStat, static_cast<double>(k) / n * 100.0);
-    int bi = -1, bj = -1;
-    double best = 0;
-    for (int i = 0; i < n; ++i) {
-      if (!active[i]) continue;
-      for (int j = i + 1; j < n; ++j) {
-        if (!active[j]) continue;
-        if (bi < 0 || D(i, j) < best) {
-          best = D(i, j);
-          bi = i;
-          bj = j;
+    return true;
+  };
+  auto abandon = [&] {
+    Merges->Fill(0);
+    Heights->Fill(0);
+    Positions->Fill(0);
+    return -1;
+  };
+  if (Method == cmSingleLink && (DistMode == dmEuclid || DistMode == dmEuclidSqr || DistMode == dmManhattan) &&
+      SingleLinkByTree(Data, DistMode, m1, m2, hts)) {
+    for (int k = 1; k <= steps; ++k)
+      if (!beginStep(k)) return abandon();
+  } else {
+    // The distances D(i, j), i < j, row by row: row i holds j = i+1 .. n-1 and
+    // starts at rowOf[i] = pairs + i·n - i·(i+1)/2 with D(i, i+1).
+    const size_t nn = static_cast<size_t>(std::max(n, 0));
+    TPairBuffer pairs(nn * (nn > 0 ? nn - 1 : 0) / 2);
+    std::vector<double*> rowOf(nn);
+    for (size_t i = 0; i < nn; ++i) rowOf[i] = pairs.Data() + (i * nn - i * (i + 1) / 2);
+    if (DistMode == dmUserDef) {
+      TMatrix dm(nullptr);
+      dm.Resize(n, n);
+      TOnCalcDistanceEvent saved = Data->OnCalcDistance;
+      Data->OnCalcDistance = UserDistance;
+      try {
+        Data->CalcDistMat(DistMode, &dm);
+      } catch (...) {
+        Data->OnCalcDistance = saved;
+        throw;
+      }
+      Data->OnCalcDistance = saved;
+      for (size_t i = 0; i < nn; ++i) {
+        const double* col = dm.ColumnData(static_cast<int>(i) + 1);
+        std::copy(col + i + 1, col + nn, rowOf[i]);
+      }
+    } else {
+      const int p = Data->NrOfColumns();
+      std::vector<double> cols(nn * static_cast<size_t>(std::max(p, 1)));
+      for (int c = 1; c <= p; ++c) std::copy_n(Data->ColumnData(c), n, cols.data() + (c - 1) * nn);
+      for (size_t i = 0; i + 1 < nn; ++i) {
+        double* out = rowOf[i];
+        switch (DistMode) {
+          case dmJaccard: PairValues<dmJaccard>(cols.data(), nn, p, i, i + 1, nn, out); break;
+          case dmManhattan: PairValues<dmManhattan>(cols.data(), nn, p, i, i + 1, nn, out); break;
+          case dmEuclid: PairValues<dmEuclid>(cols.data(), nn, p, i, i + 1, nn, out); break;
+          case dmEuclidSqr: PairValues<dmEuclidSqr>(cols.data(), nn, p, i, i + 1, nn, out); break;
+          case dmDice: PairValues<dmDice>(cols.data(), nn, p, i, i + 1, nn, out); break;
+          case dmUserDef: break;
         }
       }
     }
-    const double dij = D(bi, bj);
-    const double ni = size[bi], nj = size[bj];
-    for (int q = 0; q < n; ++q) {
-      if (!active[q] || q == bi || q == bj) continue;
-      const double dik = D(bi, q), djk = D(bj, q), nk = size[q];
-      double v = 0;
-      switch (Method) {
-        case cmSingleLink: v = std::min(dik, djk); break;
-        case cmCompleteLink: v = std::max(dik, djk); break;
-        case cmWard: v = ((ni + nk) * dik + (nj + nk) * djk - nk * dij) / (ni + nj + nk); break;
-        case cmAvgLink: v = (dik + djk) / 2; break;
-        case cmUpgma: v = (ni * dik + nj * djk) / (ni + nj); break;
-        case cmFlexLink: v = FlexAlpha * (dik + djk) + (1 - 2 * FlexAlpha) * dij; break;
+    auto D = [&](int i, int j) -> double& { return i < j ? rowOf[i][j - i - 1] : rowOf[j][i - j - 1]; };
+    std::vector<int> id(n), size(n, 1);
+    std::vector<char> active(n, 1);
+    for (int i = 0; i < n; ++i) id[i] = i + 1;
+    // The pair merged next is the first smallest distance D(i, j), i < j, of
+    // the active clusters in the order i, then j.  Each row i keeps the first
+    // smallest of its entries j > i (rowMin, rowArg; rowArg -1 when it has
+    // none), so that only the rows the last merge touched are scanned again.
+    std::vector<double> rowMin(n, 0.0);
+    std::vector<int> rowArg(n, -1);
+    auto scanRow = [&](int i) {
+      const double* di = rowOf[i];  // di[t] = D(i, i + 1 + t)
+      const char* act = active.data() + i + 1;
+      int arg = -1;
+      double best = 0;
+      for (int t = 0; t < n - i - 1; ++t)
+        if (act[t] && (arg < 0 || di[t] < best)) {
+          best = di[t];
+          arg = i + 1 + t;
+        }
+      rowMin[i] = best;
+      rowArg[i] = arg;
+    };
+    for (int i = 0; i < n; ++i) scanRow(i);
+    std::vector<int> alive(n);  // the active clusters in ascending order
+    std::iota(alive.begin(), alive.end(), 0);
+    for (int k = 1; k <= steps; ++k) {
+      if (!beginStep(k)) return abandon();
+      int bi = -1, bj = -1;
+      double best = 0;
+      for (const int i : alive) {
+        if (rowArg[i] < 0) continue;
+        if (bi < 0 || rowMin[i] < best) {
+          best = rowMin[i];
+          bi = i;
+          bj = rowArg[i];
+        }
       }
-      D(bj, q) = D(q, bj) = v;
+      // bi < bj: the merged cluster lives on in bj.  Its distances to the
+      // others follow the linkage; the rows before bj then see their entry bj
+      // changed, and those before bi lose their entry bi.
+      const double dij = D(bi, bj);
+      const double ni = size[bi], nj = size[bj];
+      m1[k - 1] = id[bi];
+      m2[k - 1] = id[bj];
+      hts[k - 1] = dij;
+      id[bj] = n + k;
+      size[bj] += size[bi];
+      active[bi] = 0;
+      alive.erase(std::lower_bound(alive.begin(), alive.end(), bi));
+      // The entries of the rows before bi and bj are far apart in memory:
+      // they are fetched some rows ahead.
+      constexpr size_t kAhead = 8;
+      const size_t nAlive = alive.size();
+      for (size_t t = 0; t < nAlive; ++t) {
+        const int q = alive[t];
+        if (q == bj) continue;
+        if (t + kAhead < nAlive) {
+          const int r = alive[t + kAhead];
+          if (r < bi) __builtin_prefetch(&D(r, bi));
+          if (r < bj) __builtin_prefetch(&D(r, bj), 1);
+        }
+        const double dik = D(bi, q), nk = size[q];
+        double& djq = D(bj, q);
+        const double djk = djq;
+        double v = 0;
+        switch (Method) {
+          case cmSingleLink: v = std::min(dik, djk); break;
+          case cmCompleteLink: v = std::max(dik, djk); break;
+          case cmWard: v = ((ni + nk) * dik + (nj + nk) * djk - nk * dij) / (ni + nj + nk); break;
+          case cmAvgLink: v = (dik + djk) / 2; break;
+          case cmUpgma: v = (ni * dik + nj * djk) / (ni + nj); break;
+          case cmFlexLink: v = FlexAlpha * (dik + djk) + (1 - 2 * FlexAlpha) * dij; break;
+        }
+        djq = v;
+        if (q > bj) continue;
+        if (rowArg[q] == bi) {
+          scanRow(q);
+        } else if (rowArg[q] == bj) {
+          if (v < rowMin[q])
+            rowMin[q] = v;
+          else if (!(v == rowMin[q]))
+            scanRow(q);
+        } else if (rowArg[q] < 0 || v < rowMin[q] || (v == rowMin[q] && bj < rowArg[q])) {
+          rowMin[q] = v;
+          rowArg[q] = bj;
+        }
+      }
+      scanRow(bj);
     }
-    m1[k - 1] = id[bi];
-    m2[k - 1] = id[bj];
-    hts[k - 1] = dij;
-    id[bj] = n + k;
-    size[bj] += size[bi];
-    active[bi] = 0;
   }
   for (int k = 1; k <= steps; ++k) {
     Merges->SetVal(1, k, m1[k - 1]);

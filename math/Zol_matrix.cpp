@@ -1451,58 +1451,110 @@ double TMatrix::Norm(TNormType NormType) const {
   return 0.0;
 }
 
+// Distances (or similarities) of one row x to the rows j0 .. j1-1 (at most
+// kDistBlock of them) of the column-wise data cols (column k of all rows at
+// cols + k·stride).  The sums of the rows run side by side, each of them over
+// the columns in their order, so every value is summed exactly as for a
+// single pair.
+static constexpr int kDistBlock = 256;
+
+template <TDistMode Mode>
+static void DistOfRowBlock(const double* cols, size_t stride, int p, const double* x, int j0, int j1, double* out) {
+  const int m = j1 - j0;
+  double a[kDistBlock], b[kDistBlock], c[kDistBlock];
+  for (int j = 0; j < m; ++j) a[j] = b[j] = c[j] = 0.0;
+  for (int k = 0; k < p; ++k) {
+    const double xk = x[k];
+    const double* y = cols + static_cast<size_t>(k) * stride + j0;
+    if constexpr (Mode == dmManhattan) {
+      for (int j = 0; j < m; ++j) a[j] += std::fabs(xk - y[j]);
+    } else if constexpr (Mode == dmEuclid || Mode == dmEuclidSqr) {
+      for (int j = 0; j < m; ++j) {
+        const double t = xk - y[j];
+        a[j] += t * t;
+      }
+    } else {
+      for (int j = 0; j < m; ++j) {
+        a[j] += xk * y[j];
+        b[j] += xk * xk;
+        c[j] += y[j] * y[j];
+      }
+    }
+  }
+  for (int j = 0; j < m; ++j) {
+    if constexpr (Mode == dmManhattan || Mode == dmEuclidSqr) {
+      out[j] = a[j];
+    } else if constexpr (Mode == dmEuclid) {
+      out[j] = std::sqrt(a[j]);
+    } else if constexpr (Mode == dmJaccard) {
+      // two all-zero rows are identical: similarity 1 instead of 0/0
+      const double den = b[j] + c[j] - a[j];
+      out[j] = den != 0.0 ? a[j] / den : 1.0;
+    } else {
+      const double den = b[j] + c[j];
+      out[j] = den != 0.0 ? 2.0 * a[j] / den : 1.0;
+    }
+  }
+}
+
+// The lower half of the columns 1..n, rows i > column, of the values computed
+// for the upper half: dist(j, i) = dist(i, j), tile by tile.
+template <class At>
+static void MirrorUpperHalf(int n, At at) {
+  constexpr int kTile = 64;
+  for (int ib = 1; ib <= n; ib += kTile)
+    for (int jb = ib; jb <= n; jb += kTile)
+      for (int i = ib; i < std::min(ib + kTile, n + 1); ++i)
+        for (int j = std::max(jb, i + 1); j < std::min(jb + kTile, n + 1); ++j) at(j, i) = at(i, j);
+}
+
 int TMatrix::CalcDistMat(TDistMode Mode, TMatrix* DistMat) const {
   if (DistMat == nullptr || DistMat->FNCols != DistMat->FNRows) return -1;
   if (DistMat->FNRows != FNRows) return -2;
   const int n = FNRows, p = FNCols;
-  // rows as contiguous arrays
-  std::vector<double> rows(static_cast<size_t>(n) * std::max(p, 1));
-  for (int c = 1; c <= p; ++c)
-    for (int r = 1; r <= n; ++r) rows[static_cast<size_t>(r - 1) * p + (c - 1)] = FData[Idx(c, r)];
+  auto at = [DistMat](int c, int r) -> double& { return DistMat->FData[DistMat->Idx(c, r)]; };
   // The diagonal holds the value of a row with itself: 0 for the distances,
   // 1 for the similarities (as for two identical rows).
   const double self = (Mode == dmJaccard || Mode == dmDice) ? 1.0 : 0.0;
-  for (int i = 1; i <= n; ++i) DistMat->FData[DistMat->Idx(i, i)] = self;
-  for (int i = 1; i <= n; ++i) {
-    const double* x = rows.data() + static_cast<size_t>(i - 1) * p;
-    for (int j = i + 1; j <= n; ++j) {
-      const double* y = rows.data() + static_cast<size_t>(j - 1) * p;
-      double d = 0.0;
-      switch (Mode) {
-        case dmJaccard:
-        case dmDice: {
-          double sxy = 0, sxx = 0, syy = 0;
-          for (int k = 0; k < p; ++k) {
-            sxy += x[k] * y[k];
-            sxx += x[k] * x[k];
-            syy += y[k] * y[k];
-          }
-          // two all-zero rows are identical: similarity 1 instead of 0/0
-          if (Mode == dmJaccard) {
-            const double den = sxx + syy - sxy;
-            d = den != 0.0 ? sxy / den : 1.0;
-          } else {
-            const double den = sxx + syy;
-            d = den != 0.0 ? 2.0 * sxy / den : 1.0;
-          }
-          break;
-        }
-        case dmManhattan:
-          for (int k = 0; k < p; ++k) d += std::fabs(x[k] - y[k]);
-          break;
-        case dmEuclid:
-        case dmEuclidSqr:
-          for (int k = 0; k < p; ++k) d += (x[k] - y[k]) * (x[k] - y[k]);
-          if (Mode == dmEuclid) d = std::sqrt(d);
-          break;
-        case dmUserDef:
-          if (OnCalcDistance) OnCalcDistance(const_cast<TMatrix*>(this), i, j, d);
-          break;
+  if (Mode == dmUserDef) {
+    for (int i = 1; i <= n; ++i) at(i, i) = self;
+    for (int i = 1; i <= n; ++i)
+      for (int j = i + 1; j <= n; ++j) {
+        double d = 0.0;
+        if (OnCalcDistance) OnCalcDistance(const_cast<TMatrix*>(this), i, j, d);
+        at(i, j) = d;
+        at(j, i) = d;
       }
-      DistMat->FData[DistMat->Idx(i, j)] = d;
-      DistMat->FData[DistMat->Idx(j, i)] = d;
-    }
+    DistMat->Changed();
+    return 0;
   }
+  // A copy of the data column by column (DistMat may be this matrix), and row
+  // i of it while its distances are computed.
+  const size_t stride = static_cast<size_t>(n);
+  std::vector<double> cols(stride * static_cast<size_t>(std::max(p, 1)));
+  for (int c = 1; c <= p; ++c) std::copy_n(ColumnData(c), n, cols.data() + static_cast<size_t>(c - 1) * stride);
+  std::vector<double> x(static_cast<size_t>(std::max(p, 1)));
+  auto run = [&](auto kernel) {
+    for (int i = 1; i <= n; ++i) {
+      for (int k = 0; k < p; ++k) x[static_cast<size_t>(k)] = cols[static_cast<size_t>(k) * stride + (i - 1)];
+      // Column i, rows i+1..n: the distances of row i to the later rows.
+      double* out = &at(i, 1);
+      for (int j0 = i; j0 < n; j0 += kDistBlock) {
+        const int j1 = std::min(j0 + kDistBlock, n);
+        kernel(cols.data(), stride, p, x.data(), j0, j1, out + j0);
+      }
+    }
+  };
+  switch (Mode) {
+    case dmJaccard: run(DistOfRowBlock<dmJaccard>); break;
+    case dmManhattan: run(DistOfRowBlock<dmManhattan>); break;
+    case dmEuclid: run(DistOfRowBlock<dmEuclid>); break;
+    case dmEuclidSqr: run(DistOfRowBlock<dmEuclidSqr>); break;
+    case dmDice: run(DistOfRowBlock<dmDice>); break;
+    case dmUserDef: break;
+  }
+  MirrorUpperHalf(n, at);
+  for (int i = 1; i <= n; ++i) at(i, i) = self;
   DistMat->Changed();
   return 0;
 }
