@@ -13,6 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/fuzz"
 jobs=${ZOL_FUZZ_JOBS:-2}
 
+mkdir -p "$build"  # a fresh checkout has no build folder yet
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
