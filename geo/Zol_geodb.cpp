@@ -61,8 +61,26 @@ double GetF64(const uint8_t* p) {
   return v;
 }
 // A length-byte string of capacity cap at p (cap + 1 bytes), unused bytes = fill.
+// The bytes a text is stored as in a field of cap bytes.  A text read from a
+// field that held Latin-1 bytes (not valid UTF-8) can be longer in UTF-8 than
+// the field: it is stored as those Latin-1 bytes again, so that rewriting a
+// file keeps its texts; otherwise the UTF-8 text is cut to the field.
+std::string FieldBytes(const std::string& s, size_t cap) {
+  if (s.size() <= cap) return s;
+  const std::u32string cps = Utf8ToCodePoints(s);
+  if (cps.size() <= cap && IsValidUtf8(s)) {
+    std::string latin1;
+    for (char32_t c : cps) {
+      if (c > 0xFF) return Utf8Truncate(s, cap);
+      latin1 += static_cast<char>(c);
+    }
+    if (!IsValidUtf8(latin1)) return latin1;  // reads back as the same text
+  }
+  return Utf8Truncate(s, cap);
+}
+
 void PutShortString(uint8_t* p, const std::string& s, int cap, uint8_t fill) {
-  const std::string t = Utf8Truncate(s, static_cast<size_t>(cap));
+  const std::string t = FieldBytes(s, static_cast<size_t>(cap));
   p[0] = static_cast<uint8_t>(t.size());
   std::memset(p + 1, fill, static_cast<size_t>(cap));
   std::memcpy(p + 1, t.data(), t.size());

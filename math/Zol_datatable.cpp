@@ -1725,8 +1725,12 @@ void TDataTable::ExportAsASC(const std::string& FileName, int Precision) const {
 void TDataTable::ExportAsCSV(TStream& Stream, int Precision, TCSVDelimiters Delimiter, bool WithColNames,
                              bool WithRowNames) const {
   const char delim = DelimChar(Delimiter);
-  auto field = [delim](const std::string& f) {
-    const bool needs = f.find_first_of(std::string("\"\r\n") + delim) != std::string::npos ||
+  // A file written for a reader that detects the delimiter quotes every field
+  // holding one of the candidates, so that only the commas stand outside quotes.
+  const std::string special =
+      std::string("\"\r\n") + (Delimiter == csvUnknown ? std::string(",:;\t") : std::string(1, delim));
+  auto field = [&special](const std::string& f) {
+    const bool needs = f.find_first_of(special) != std::string::npos ||
                        (!f.empty() && (f.front() == ' ' || f.back() == ' '));
     return needs ? Quoted(f) : f;
   };

@@ -410,8 +410,11 @@ bool TKohonen::ParseRecord(const std::string& Content) {
   }
   if (sx < 1 || sy < 1 || nk < 1) return false;
   // every neuron needs its cell: the map cannot be larger than the record
+  // (sizes up to 2^31 - 1 each: the product of all three is formed only once it
+  // is known to be bounded by the record's length)
+  const int64_t length = static_cast<int64_t>(Content.size());
+  if (sx * sy > length || nk > length / (sx * sy)) return false;
   const int64_t total = sx * sy * nk;
-  if (sx * sy > static_cast<int64_t>(Content.size()) || total > static_cast<int64_t>(Content.size())) return false;
   std::vector<double> w(static_cast<size_t>(total), 0.0);
   std::vector<char> seen(static_cast<size_t>(sx * sy), 0);
   for (const auto& cl : cells) {

@@ -13,6 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/fuzz"
 jobs=${ZOL_FUZZ_JOBS:-2}
 
+mkdir -p "$build"  # a fresh checkout has no build folder yet
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
@@ -32,6 +33,7 @@ cmake --build "$build" -j"$jobs" --target "${targets[@]}" >"$build.build.log" 2>
   { echo "build failed: see $build.build.log"; exit 2; }
 
 failed=0
+nfailed=0
 for t in "${targets[@]}"; do
   reader=${t#fuzz_}
   corpus="$build/corpus/$reader"
@@ -51,8 +53,10 @@ for t in "${targets[@]}"; do
     printf '%-28s ok      %8s runs  cov %6s\n' "$t" "${runs:-?}" "${cov:-?}"
   else
     failed=1
+    nfailed=$((nfailed + 1))
     art=$(ls -t "$artifacts" 2>/dev/null | head -1)
     printf '%-28s FAILED  %8s runs  input %s  log %s\n' "$t" "${runs:-?}" "$artifacts/$art" "$log"
   fi
 done
+echo "fuzz targets: $((${#targets[@]} - nfailed)) ok, $nfailed failing (${secs} s each)"
 exit $failed

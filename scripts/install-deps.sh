@@ -20,6 +20,8 @@ PACKAGES=(
   libfltk1.3-dev xvfb xauth xdotool x11-apps x11-xkb-utils imagemagick
   # the Debian package of the suite (dependencies found by dpkg-shlibdeps)
   dpkg-dev
+  # coverage-guided fuzzing of the readers (scripts/fuzz.sh: clang's libFuzzer)
+  clang libclang-rt-14-dev
 )
 if [[ "${1:-}" == "--bench" ]]; then
   # references the benchmarks compare against

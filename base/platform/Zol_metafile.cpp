@@ -1312,7 +1312,9 @@ bool TMetafile::LoadRecordingFromStream(TStream& s) {
   for (auto& st : states)
     if (!ReadState(r, st)) return false;
   uint32_t nr = r.U32();
-  if (nr > r.Left() / 40) return false;  // a record takes at least 40 bytes
+  // a record takes at least 39 bytes (kind, state, rectangle, point count,
+  // text length, colour, parameter, transparency and image flags)
+  if (nr > r.Left() / 39) return false;
   std::vector<TMetaRecord> recs(nr);
   for (auto& rec : recs) {
     uint8_t kind = r.U8();

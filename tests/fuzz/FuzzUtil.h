@@ -12,6 +12,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace zolfuzz {
 
@@ -28,6 +29,43 @@ inline std::string PutTemp(const char* Stem, const uint8_t* Data, size_t Size) {
     std::fclose(f);
   }
   return fn;
+}
+
+// The input cut at every occurrence of Sep into at most MaxParts pieces (the
+// last piece keeps the rest); for harnesses whose reader takes several files.
+inline std::vector<std::string> SplitInput(const uint8_t* Data, size_t Size, const std::string& Sep,
+                                           size_t MaxParts) {
+  std::vector<std::string> parts;
+  const std::string all(reinterpret_cast<const char*>(Data), Size);
+  size_t from = 0;
+  while (parts.size() + 1 < MaxParts) {
+    const size_t at = all.find(Sep, from);
+    if (at == std::string::npos) break;
+    parts.push_back(all.substr(from, at - from));
+    from = at + Sep.size();
+  }
+  parts.push_back(all.substr(from));
+  return parts;
+}
+
+// Writes Text to the file Name.
+inline void PutFile(const std::string& Name, const std::string& Text) {
+  if (FILE* f = std::fopen(Name.c_str(), "wb")) {
+    if (!Text.empty()) std::fwrite(Text.data(), 1, Text.size(), f);
+    std::fclose(f);
+  }
+}
+
+// The bytes of the file Name (empty when it cannot be read).
+inline std::string GetFile(const std::string& Name) {
+  std::string text;
+  if (FILE* f = std::fopen(Name.c_str(), "rb")) {
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    std::fclose(f);
+  }
+  return text;
 }
 
 // The same number: equal (with the sign of zero) or both not a number.

@@ -2,36 +2,13 @@
 // read again (atoms, mass numbers, charges and bonds must survive; coordinates
 // are written with four decimals), and the clear-text format likewise.
 // fuzz-libs: chemlib
-#include <algorithm>
-#include <utility>
-#include <vector>
-
+#include "ChemCompare.h"
 #include "FuzzUtil.h"
 #include "base/Zol_streams.h"
 #include "chem/Zol_cstruct.h"
 
 using namespace zol;
 using namespace zolfuzz;
-
-namespace {
-
-bool SameTable(const TCTab& a, const TCTab& b) {
-  if (a.NAtoms() != b.NAtoms()) return false;
-  for (int i = 1; i <= a.NAtoms(); ++i) {
-    if (a.AtNum(i) != b.AtNum(i) || a.AtWeight(i) != b.AtWeight(i) || a.Charge(i) != b.Charge(i)) return false;
-    std::vector<std::pair<int, int>> ca, cb;
-    for (int s = 1; s <= MaxConn; ++s) {
-      if (a.ConnTo(i, s) > 0) ca.emplace_back(a.ConnTo(i, s), a.TypConn(i, s));
-      if (b.ConnTo(i, s) > 0) cb.emplace_back(b.ConnTo(i, s), b.TypConn(i, s));
-    }
-    std::sort(ca.begin(), ca.end());
-    std::sort(cb.begin(), cb.end());
-    if (ca != cb) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 ZOL_FUZZ_TARGET(molfile)(const uint8_t* Data, size_t Size) {
   if (Size < 1 || Size > 32768) return 0;

@@ -227,6 +227,51 @@ TEST_F(GeoDBTest, ReadsFileSetAssembledFromTheLayout) {
   EXPECT_EQ(db.Sumdata(3).ItemID, 18);
 }
 
+// A name stored as Latin-1 bytes (not valid UTF-8) reads as UTF-8, where it may
+// be longer than the 59-byte field; rewriting the descriptors (garbage
+// collection, updates of other fields) keeps it whole.
+TEST_F(GeoDBTest, Latin1NamesSurviveRewriting) {
+  {
+    TGeoDB db(nullptr);
+    db.SetDBName(Base);
+    ASSERT_EQ(db.AddTown("x", 0, 0, {46.2f, 6.15f}, 0, 0, 0), 1);
+    ASSERT_EQ(db.AddTown("y", 0, 0, {47.0f, 7.0f}, 0, 0, 0), 2);
+    db.SetDBName("");
+  }
+  std::vector<uint8_t> desc = ReadFile(F(1));
+  ASSERT_EQ(desc.size(), 240u);
+  desc[4] = 59;  // 59 times 0xE9 ("é" in Latin-1)
+  std::memset(&desc[5], 0xE9, 59);
+  desc[124] = 3;  // "Zü" followed by a byte that cannot continue it: Latin-1 as a whole
+  desc[125] = 'Z';
+  desc[126] = 0xFC;
+  desc[127] = 'r';
+  WriteFile(F(1), desc);
+  std::string e59;
+  for (int i = 0; i < 59; ++i) e59 += "\xC3\xA9";
+  TGeoDB db(nullptr);
+  db.SetDBName(Base);
+  ASSERT_EQ(db.NumEntries(), 2);
+  EXPECT_EQ(db.Sumdata(1).Name, e59);
+  EXPECT_EQ(db.Sumdata(2).Name, "Z\xC3\xBCr");
+  db.GarbageCollection();
+  TgdbData d = db.Sumdata(2);
+  d.IntAttrib1 = 5;
+  db.UpdateBasicData(2, d);
+  db.SetDBName("");
+  EXPECT_EQ(ReadFile(F(1))[4], 59);
+  EXPECT_EQ(ReadFile(F(1))[5], 0xE9);
+  db.SetDBName(Base);
+  EXPECT_EQ(db.Sumdata(1).Name, e59);
+  EXPECT_EQ(db.Sumdata(2).Name, "Z\xC3\xBCr");
+  EXPECT_EQ(db.Sumdata(2).IntAttrib1, 5);
+  // a text of characters beyond Latin-1 is still cut to the field at a character boundary
+  std::string euro;
+  for (int i = 0; i < 40; ++i) euro += "\xE2\x82\xAC";  // the euro sign, 3 bytes
+  db.AddTown(euro, 0, 0, {1.0f, 1.0f}, 0, 0, 0);
+  EXPECT_EQ(db.Sumdata(3).Name.size(), 57u);
+}
+
 TEST_F(GeoDBTest, DeletionIDsAndClosestIndex) {
   TGeoDB db(nullptr);
   db.SetDBName(Base);

@@ -922,6 +922,46 @@ TEST(DataTableCSV, RoundTripAllDelimitersAndPrecisions) {
   EXPECT_EQ(back.GetCellState(1, 2), csEmpty);
 }
 
+// Written for a reader that detects the delimiter (commas): fields holding one
+// of the other candidates are quoted, so the detection finds the commas even
+// where the names hold more TABs or semicolons than the record has commas.
+TEST(DataTableCSV, DetectedDelimiterRoundTrip) {
+  TDataTable t(nullptr);
+  t.Resize(2, 2);
+  t.SetColName(1, "a\tb\tc");
+  t.SetColName(2, "x;y");
+  t.SetRowName(1, "r:1");
+  t.SetRowName(2, "two");
+  t.SetElem(1, 1, 1.5);
+  t.SetElem(2, 1, 0);
+  t.SetElem(1, 2, 0);
+  t.SetElem(2, 2, -2);
+  TStringStream s;
+  t.ExportAsCSV(s, -1, csvUnknown, true, true);
+  EXPECT_EQ(s.DataString(), ",\"a\tb\tc\",\"x;y\"\r\n\"r:1\",1.5,0\r\ntwo,0,-2\r\n");
+  s.SetPosition(0);
+  TDataTable u(nullptr);
+  ASSERT_TRUE(u.ImportFromCSV(s, csvUnknown, true, true));
+  EXPECT_EQ(u.NrOfColumns(), 2);
+  EXPECT_EQ(u.GetColName(1), "a\tb\tc");
+  EXPECT_EQ(u.GetRowName(1), "r:1");
+  EXPECT_EQ(u.GetElem(2, 2), -2.0);
+  // one column: no delimiter outside quotes at all
+  TDataTable one(nullptr);
+  one.Resize(1, 2);
+  one.SetColName(1, "p\tq\tr");
+  one.SetElem(1, 1, 0);
+  one.SetElem(1, 2, 3);
+  TStringStream s1;
+  one.ExportAsCSV(s1, -1, csvUnknown, true, false);
+  s1.SetPosition(0);
+  TDataTable back(nullptr);
+  ASSERT_TRUE(back.ImportFromCSV(s1, csvUnknown, true, false));
+  EXPECT_EQ(back.NrOfColumns(), 1);
+  EXPECT_EQ(back.GetColName(1), "p\tq\tr");
+  EXPECT_EQ(back.GetElem(1, 2), 3.0);
+}
+
 TEST(DataTableCSV, DamagedFilesAreRefusedWithoutChange) {
   TDataTable t(nullptr);
   FillCsvTable(t);

@@ -288,6 +288,11 @@ TEST(Kohonen, DamagedRecordsAreRefused) {
   EXPECT_FALSE(Load(k, missing));
   EXPECT_FALSE(Load(k, "<kohonen sig=\"ZOLCSuite\" id=\"t\"><sizex>100000</sizex><sizey>100000</sizey>"
                        "<nrinsens>1000</nrinsens></kohonen>"));
+  // the largest sizes the record allows: their product exceeds 64 bits
+  EXPECT_FALSE(Load(k, "<kohonen sig=\"ZOLCSuite\" id=\"t\"><sizex>2147483647</sizex><sizey>2147483647</sizey>"
+                       "<nrinsens>2147483647</nrinsens></kohonen>"));
+  EXPECT_FALSE(Load(k, "<kohonen sig=\"ZOLCSuite\" id=\"t\"><sizex>1</sizex><sizey>1</sizey>"
+                       "<nrinsens>2147483647</nrinsens></kohonen>"));
   std::string bad = good;
   bad.replace(bad.find(">5 <"), 4, ">5x<");
   EXPECT_FALSE(Load(k, bad));
