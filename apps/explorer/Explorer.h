@@ -39,6 +39,22 @@ struct Property {
   std::function<void(const std::string&)> Set;
 };
 
+// Properties of two common kinds: a flag shown as "true"/"false" (set by
+// "true", "1" or "yes"), and an integer (a text that is no number leaves it).
+inline Property BoolProperty(const std::string& Name, std::function<bool()> Get, std::function<void(bool)> Set) {
+  return {Name, [Get] { return std::string(Get() ? "true" : "false"); },
+          [Set](const std::string& v) { Set(v == "true" || v == "1" || v == "yes"); }};
+}
+inline Property IntProperty(const std::string& Name, std::function<int()> Get, std::function<void(int)> Set) {
+  return {Name, [Get] { return std::to_string(Get()); },
+          [Set](const std::string& v) {
+            try {
+              Set(std::stoi(v));
+            } catch (...) {
+            }
+          }};
+}
+
 struct Demo {
   zol::TControl* Control = nullptr;
   std::vector<Property> Properties;

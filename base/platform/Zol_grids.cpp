@@ -632,6 +632,7 @@ bool TCustomGrid::CanEditShow() const {
 
 TEditStyle TCustomGrid::GetEditStyle(int, int) { return esSimple; }
 void TCustomGrid::GetEditList(int, int, TStringList&) {}
+void TCustomGrid::PrepareEditor(TCustomEdit&, int, int) {}
 
 std::string TCustomGrid::GetEditText(int ACol, int ARow) {
   std::string s;
@@ -685,6 +686,7 @@ void TCustomGrid::ShowEditor() {
   FActiveEditor->SetFont(Font());
   FActiveEditor->SetText(text);
   FEditOriginal = text;
+  PrepareEditor(*FActiveEditor, FCurrent.X, FCurrent.Y);
   FActiveEditor->SetBoundsRect(r);
   FActiveEditor->Show();
   if (FActiveEditor->CanFocus()) FActiveEditor->SetFocus();

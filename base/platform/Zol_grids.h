@@ -221,6 +221,9 @@ class TCustomGrid : public TCustomControl {
   virtual bool CanEditShow() const;
   virtual TEditStyle GetEditStyle(int ACol, int ARow);
   virtual void GetEditList(int ACol, int ARow, TStringList& List);
+  // Called when the in-place editor is about to show for (ACol, ARow), its
+  // text already set; a grid may adjust it here (e.g. a password character).
+  virtual void PrepareEditor(TCustomEdit& Editor, int ACol, int ARow);
   virtual void TopLeftChanged();
   // Called after Return (store) or Escape (cancel) closed the editor; the
   // default does nothing (a grid that advances on Return moves here).

@@ -2,7 +2,10 @@
 // row removal, sorting, clipboard layouts, assignment and the tagged-text record.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
 
 #include "base/Zol_filesys.h"
@@ -349,3 +352,37 @@ TEST(RLData, LinesFromFileAndHTMLExport) {
 }
 
 }  // namespace
+
+// The tab layout is what a spreadsheet or Python's csv module reads back: the
+// expected text was written by csv.writer (tests/gui/ref/replist_tsv.py).
+TEST(RLData, TabLayoutMatchesTheCsvModule) {
+  auto readAll = [](const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  };
+  const std::string dir = std::string(ZOL_TEST_SRC_DIR) + "/data/";
+  std::istringstream cells(readAll(dir + "replist_tsv_cells.txt"));
+  int nc = 0, nr = 0;
+  cells >> nc >> nr;
+  ASSERT_GT(nc, 0);
+  ASSERT_GT(nr, 0);
+  std::string line;
+  std::getline(cells, line);
+  TRLData d(nullptr);
+  d.SetNrCols(nc);
+  d.SetNrRows(nr);
+  for (int c = 1; c <= nc; ++c) {
+    std::getline(cells, line);
+    d.SetColName(c, line);
+  }
+  for (int r = 1; r <= nr; ++r)
+    for (int c = 1; c <= nc; ++c) {
+      std::getline(cells, line);
+      d.SetElem(c, r, line);
+    }
+  const std::string expected = readAll(dir + "replist_tsv_expected.txt");
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(d.ClipboardText(1, 1, nc, nr, true, true), expected);
+  d.CopyToClipBoard(1, 1, nc, nr, true, true);
+  EXPECT_EQ(Clipboard().AsText(), expected);
+}
