@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/Zol_cpuid.h"
+#include "bench/bench_table.h"
 #include "base/Zol_dstruct.h"
 
 namespace {
@@ -184,12 +185,4 @@ BENCHMARK(BM_SHA1_OpenSSL)->Arg(4096)->Arg(1 << 20)->Arg(k100MB);
 BENCHMARK(BM_StringArray_Fill100k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StringArray_Sort100k)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatios(reporter);
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarksWithTable<RatioReporter>(argc, argv, PrintRatios); }

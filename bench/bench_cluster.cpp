@@ -30,29 +30,28 @@ struct Lcg {
   }
 };
 
+// A rows × cols matrix whose entry (r, c) (from 0) is value(r, c, u) with u
+// the next number of the sequence seeded with seed, row by row.
+template <class Value>
+std::unique_ptr<TMatrix> LcgMatrix(int rows, int cols, uint64_t seed, Value value) {
+  auto m = std::make_unique<TMatrix>(nullptr);
+  m->Resize(cols, rows);
+  Lcg g{seed};
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < cols; ++c) m->SetVal(c + 1, r + 1, value(r, c, g.Next()));
+  return m;
+}
+
 // 5000 × 10: eight overlapping clouds, point r around centre r mod 8.
 std::unique_ptr<TMatrix> ClusterData() {
-  constexpr int n = 5000, p = 10;
-  auto m = std::make_unique<TMatrix>(nullptr);
-  m->Resize(p, n);
-  Lcg g{20261208};
-  for (int r = 0; r < n; ++r)
-    for (int c = 0; c < p; ++c) {
-      const double centre = ((r % 8) * 7 + c * 3) % 11 * 4.0 - 20.0;
-      m->SetVal(c + 1, r + 1, centre + 12.0 * (g.Next() - 0.5));
-    }
-  return m;
+  return LcgMatrix(5000, 10, 20261208, [](int r, int c, double u) {
+    return ((r % 8) * 7 + c * 3) % 11 * 4.0 - 20.0 + 12.0 * (u - 0.5);
+  });
 }
 
 // 2000 × 50 uniform in [-5, 5).
 std::unique_ptr<TMatrix> DistanceData() {
-  constexpr int n = 2000, p = 50;
-  auto m = std::make_unique<TMatrix>(nullptr);
-  m->Resize(p, n);
-  Lcg g{4242};
-  for (int r = 0; r < n; ++r)
-    for (int c = 0; c < p; ++c) m->SetVal(c + 1, r + 1, 10.0 * (g.Next() - 0.5));
-  return m;
+  return LcgMatrix(2000, 50, 4242, [](int, int, double u) { return 10.0 * (u - 0.5); });
 }
 
 constexpr int kClusters = 8;

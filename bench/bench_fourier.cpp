@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/Zol_cpuid.h"
+#include "bench/bench_table.h"
 
 #include "math/Zol_fourier.h"
 #include "math/Zol_wavelet.h"
@@ -135,12 +136,4 @@ void PrintRatios(const RatioReporter& rep) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatios(reporter);
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarksWithTable<RatioReporter>(argc, argv, PrintRatios); }
