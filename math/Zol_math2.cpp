@@ -591,13 +591,12 @@ namespace {
 double FitR2(const std::vector<double>& v, const std::vector<double>& y) {
   const size_t n = y.size();
   if (n == 0) return 0;
-  long double sy = 0, sv = 0, syy = 0, svv = 0, svy = 0;
+  long double sy = 0, sv = 0, syy = 0, svv = 0;
   for (size_t i = 0; i < n; ++i) {
     sy += y[i];
     sv += v[i];
     syy += static_cast<long double>(y[i]) * y[i];
     svv += static_cast<long double>(v[i]) * v[i];
-    svy += static_cast<long double>(v[i]) * y[i];
   }
   if (!(syy > 0 && svv > 0)) return 0;
   // Centred sums computed in two passes (stable).
