@@ -25,6 +25,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -156,6 +157,46 @@ long double ReadExtendedFromStream(TStream& Stream, bool& Error);
 // A 32-bit signed integer, little-endian.
 void WriteLongintToStream(TStream& Stream, int32_t value);
 int32_t ReadLongintFromStream(TStream& Stream, bool& Error);
+
+// Little-endian fields in byte buffers (file records), whatever the host's byte order.
+inline void PutLE32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline uint32_t GetLE32(const uint8_t* p) {
+  uint32_t u = 0;
+  for (int i = 0; i < 4; ++i) u |= static_cast<uint32_t>(p[i]) << (8 * i);
+  return u;
+}
+inline void PutLE64(uint8_t* p, uint64_t v) {
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline uint64_t GetLE64(const uint8_t* p) {
+  uint64_t u = 0;
+  for (int i = 0; i < 8; ++i) u |= static_cast<uint64_t>(p[i]) << (8 * i);
+  return u;
+}
+inline void PutLEFloat(uint8_t* p, float v) {
+  uint32_t u;
+  std::memcpy(&u, &v, 4);
+  PutLE32(p, u);
+}
+inline float GetLEFloat(const uint8_t* p) {
+  const uint32_t u = GetLE32(p);
+  float v;
+  std::memcpy(&v, &u, 4);
+  return v;
+}
+inline void PutLEDouble(uint8_t* p, double v) {
+  uint64_t u;
+  std::memcpy(&u, &v, 8);
+  PutLE64(p, u);
+}
+inline double GetLEDouble(const uint8_t* p) {
+  const uint64_t u = GetLE64(p);
+  double v;
+  std::memcpy(&v, &u, 8);
+  return v;
+}
 
 // ---------------------------------------------------------------- text helpers
 // Writes the bytes of s (no terminator) / followed by CR LF.

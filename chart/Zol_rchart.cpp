@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/Zol_streams.h"
 #include "base/platform/Zol_clipbrd.h"
 #include "base/platform/Zol_dialogs.h"
 #include "base/platform/Zol_forms.h"
@@ -43,26 +44,6 @@ int ClampInt(long double v) {
   if (v > 2147483647.0L) return 2147483647;
   if (v < -2147483647.0L) return -2147483647;
   return static_cast<int>(std::llround(static_cast<double>(v)));
-}
-
-void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t GetU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-void PutF64(uint8_t* p, double v) {
-  uint64_t u;
-  std::memcpy(&u, &v, 8);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-double GetF64(const uint8_t* p) {
-  uint64_t u = 0;
-  for (int i = 0; i < 8; ++i) u |= static_cast<uint64_t>(p[i]) << (8 * i);
-  double v;
-  std::memcpy(&v, &u, 8);
-  return v;
 }
 
 std::string Hex8(uint32_t v) {
@@ -111,49 +92,49 @@ void SetItemText(TrcChartItem& Item, const std::string& Text) {
 
 void ChartItemToBytes(const TrcChartItem& it, uint8_t* r) {
   std::memset(r, 0, rcItemRecordSize);
-  PutF64(r + 0, it.x1);
-  PutF64(r + 8, it.y1);
-  PutF64(r + 16, it.x2);
-  PutF64(r + 24, it.y2);
-  PutU32(r + 32, it.Color);
-  PutU32(r + 36, it.FillColor);
-  PutU32(r + 40, it.ColorShadow);
-  PutU32(r + 44, it.ColorHighlight);
+  PutLEDouble(r + 0, it.x1);
+  PutLEDouble(r + 8, it.y1);
+  PutLEDouble(r + 16, it.x2);
+  PutLEDouble(r + 24, it.y2);
+  PutLE32(r + 32, it.Color);
+  PutLE32(r + 36, it.FillColor);
+  PutLE32(r + 40, it.ColorShadow);
+  PutLE32(r + 44, it.ColorHighlight);
   r[48] = it.PenStyle;
-  PutU32(r + 52, static_cast<uint32_t>(it.Tag));
-  PutU32(r + 56, static_cast<uint32_t>(it.LineWidth));
+  PutLE32(r + 52, static_cast<uint32_t>(it.Tag));
+  PutLE32(r + 56, static_cast<uint32_t>(it.LineWidth));
   r[60] = it.ClassNum;
   r[61] = it.ItemKind;
-  PutU32(r + 64, static_cast<uint32_t>(it.Layer));
+  PutLE32(r + 64, static_cast<uint32_t>(it.Layer));
   r[68] = it.Transparent;
   r[69] = it.FrameStyle;
   std::memcpy(r + 70, it.Text, 16);
-  PutU32(r + 88, static_cast<uint32_t>(it.Size));
-  PutU32(r + 92, static_cast<uint32_t>(it.Depth));
+  PutLE32(r + 88, static_cast<uint32_t>(it.Size));
+  PutLE32(r + 92, static_cast<uint32_t>(it.Depth));
   r[96] = it.MarkType;
 }
 
 bool ChartItemFromBytes(const uint8_t* r, TrcChartItem& out) {
   TrcChartItem it;
-  it.x1 = GetF64(r + 0);
-  it.y1 = GetF64(r + 8);
-  it.x2 = GetF64(r + 16);
-  it.y2 = GetF64(r + 24);
-  it.Color = GetU32(r + 32);
-  it.FillColor = GetU32(r + 36);
-  it.ColorShadow = GetU32(r + 40);
-  it.ColorHighlight = GetU32(r + 44);
+  it.x1 = GetLEDouble(r + 0);
+  it.y1 = GetLEDouble(r + 8);
+  it.x2 = GetLEDouble(r + 16);
+  it.y2 = GetLEDouble(r + 24);
+  it.Color = GetLE32(r + 32);
+  it.FillColor = GetLE32(r + 36);
+  it.ColorShadow = GetLE32(r + 40);
+  it.ColorHighlight = GetLE32(r + 44);
   it.PenStyle = r[48];
-  it.Tag = static_cast<int32_t>(GetU32(r + 52));
-  it.LineWidth = static_cast<int32_t>(GetU32(r + 56));
+  it.Tag = static_cast<int32_t>(GetLE32(r + 52));
+  it.LineWidth = static_cast<int32_t>(GetLE32(r + 56));
   it.ClassNum = r[60];
   it.ItemKind = r[61];
-  it.Layer = static_cast<int32_t>(GetU32(r + 64));
+  it.Layer = static_cast<int32_t>(GetLE32(r + 64));
   it.Transparent = r[68];
   it.FrameStyle = r[69];
   std::memcpy(it.Text, r + 70, 16);
-  it.Size = static_cast<int32_t>(GetU32(r + 88));
-  it.Depth = static_cast<int32_t>(GetU32(r + 92));
+  it.Size = static_cast<int32_t>(GetLE32(r + 88));
+  it.Depth = static_cast<int32_t>(GetLE32(r + 92));
   it.MarkType = r[96];
   if (!IsStorableItemKind(it.ItemKind)) return false;
   if (static_cast<uint8_t>(it.Text[0]) > 15) return false;

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "base/Zol_streams.h"
 #include "base/Zol_stringl.h"
 #include "math/Zol_math1.h"
 
@@ -27,39 +28,9 @@ constexpr int kBlock = 16384;
 constexpr int64_t kMaxDataPos = std::numeric_limits<int32_t>::max();
 const int kMetaCap[5] = {255, 127, 127, 255, 255};
 
-// ---- little-endian field access
-void PutI32(uint8_t* p, int32_t v) {
-  const uint32_t u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-int32_t GetI32(const uint8_t* p) {
-  uint32_t u = 0;
-  for (int i = 0; i < 4; ++i) u |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return static_cast<int32_t>(u);
-}
-void PutF32(uint8_t* p, float v) {
-  uint32_t u;
-  std::memcpy(&u, &v, 4);
-  PutI32(p, static_cast<int32_t>(u));
-}
-float GetF32(const uint8_t* p) {
-  const uint32_t u = static_cast<uint32_t>(GetI32(p));
-  float v;
-  std::memcpy(&v, &u, 4);
-  return v;
-}
-void PutF64(uint8_t* p, double v) {
-  uint64_t u;
-  std::memcpy(&u, &v, 8);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-double GetF64(const uint8_t* p) {
-  uint64_t u = 0;
-  for (int i = 0; i < 8; ++i) u |= static_cast<uint64_t>(p[i]) << (8 * i);
-  double v;
-  std::memcpy(&v, &u, 8);
-  return v;
-}
+// Signed 32-bit fields of the records.
+void PutI32(uint8_t* p, int32_t v) { PutLE32(p, static_cast<uint32_t>(v)); }
+int32_t GetI32(const uint8_t* p) { return static_cast<int32_t>(GetLE32(p)); }
 // A length-byte string of capacity cap at p (cap + 1 bytes), unused bytes = fill.
 // The bytes a text is stored as in a field of cap bytes.  A text read from a
 // field that held Latin-1 bytes (not valid UTF-8) can be longer in UTF-8 than
@@ -185,16 +156,16 @@ void EncodeGdbData(const TgdbData& d, uint8_t* b) {
   std::memset(b, 0, gdbDescriptorSize);
   PutI32(b + 0, d.ItemID);
   PutShortString(b + 4, d.Name, gdbNameLength, ' ');
-  PutF32(b + 64, d.FloatAttrib);
+  PutLEFloat(b + 64, d.FloatAttrib);
   b[68] = d.ByteAttrib;
   PutI32(b + 72, d.IntAttrib2);
   PutI32(b + 76, d.DataPos);
-  PutF64(b + 80, d.Date);
+  PutLEDouble(b + 80, d.Date);
   PutI32(b + 88, d.IntAttrib1);
-  PutF32(b + 92, d.LatLow);
-  PutF32(b + 96, d.LatHigh);
-  PutF32(b + 100, d.LongLow);
-  PutF32(b + 104, d.LongHigh);
+  PutLEFloat(b + 92, d.LatLow);
+  PutLEFloat(b + 96, d.LatHigh);
+  PutLEFloat(b + 100, d.LongLow);
+  PutLEFloat(b + 104, d.LongHigh);
   b[108] = static_cast<uint8_t>(d.ItemType);
   PutI32(b + 112, d.NumData);
   b[116] = d.Closed ? 1 : 0;
@@ -204,16 +175,16 @@ TgdbData DecodeGdbData(const uint8_t* b) {
   TgdbData d;
   d.ItemID = GetI32(b + 0);
   d.Name = GetShortString(b + 4, gdbNameLength);
-  d.FloatAttrib = GetF32(b + 64);
+  d.FloatAttrib = GetLEFloat(b + 64);
   d.ByteAttrib = b[68];
   d.IntAttrib2 = GetI32(b + 72);
   d.DataPos = GetI32(b + 76);
-  d.Date = GetF64(b + 80);
+  d.Date = GetLEDouble(b + 80);
   d.IntAttrib1 = GetI32(b + 88);
-  d.LatLow = GetF32(b + 92);
-  d.LatHigh = GetF32(b + 96);
-  d.LongLow = GetF32(b + 100);
-  d.LongHigh = GetF32(b + 104);
+  d.LatLow = GetLEFloat(b + 92);
+  d.LatHigh = GetLEFloat(b + 96);
+  d.LongLow = GetLEFloat(b + 100);
+  d.LongHigh = GetLEFloat(b + 104);
   d.ItemType = b[108] <= gitUndefined ? static_cast<TgdbItem>(b[108]) : gitUndefined;
   d.NumData = GetI32(b + 112);
   d.Closed = b[116] != 0;
@@ -339,7 +310,7 @@ void TGeoDB::OpenDB(const std::string& BaseName) {
       for (size_t k = 0; k < n; ++k) FIxItemID[k] = {GetI32(&raw[8 * k]), GetI32(&raw[8 * k + 4])};
     } else {
       FIxLL[i - 1].resize(n);
-      for (size_t k = 0; k < n; ++k) FIxLL[i - 1][k] = {GetF32(&raw[8 * k]), GetI32(&raw[8 * k + 4])};
+      for (size_t k = 0; k < n; ++k) FIxLL[i - 1][k] = {GetLEFloat(&raw[8 * k]), GetI32(&raw[8 * k + 4])};
     }
   }
   // Descriptors.
@@ -459,7 +430,7 @@ void TGeoDB::SaveIndex(int Index) {
       PutI32(&raw[8 * k], FIxItemID[k].ItemID);
       PutI32(&raw[8 * k + 4], FIxItemID[k].RecIx);
     } else {
-      PutF32(&raw[8 * k], FIxLL[Index - 1][k].Value);
+      PutLEFloat(&raw[8 * k], FIxLL[Index - 1][k].Value);
       PutI32(&raw[8 * k + 4], FIxLL[Index - 1][k].RecIx);
     }
   }
@@ -787,8 +758,8 @@ TgdbData TGeoDB::BuildEntry(const char* Op, const std::string& Name, const TgdbP
     d.DataPos = static_cast<int32_t>(end);
     std::vector<uint8_t> raw(static_cast<size_t>(count) * 8);
     for (int64_t k = 0; k < count; ++k) {
-      PutF32(&raw[8 * k], Polygon[k].Latitude);
-      PutF32(&raw[8 * k + 4], Polygon[k].Longitude);
+      PutLEFloat(&raw[8 * k], Polygon[k].Latitude);
+      PutLEFloat(&raw[8 * k + 4], Polygon[k].Longitude);
     }
     if (!raw.empty()) WriteAt(f.get(), end, raw.data(), raw.size(), FFileNames[fData]);
     for (int64_t k = 1; k <= count; ++k)
@@ -1050,8 +1021,8 @@ int TGeoDB::RetrievePolygon(int Ix, TgdbPolygon& Polygon) {
   Polygon.resize(static_cast<size_t>(d.NumData));
   const int step = d.NumData / 100 + 1;
   for (int k = 0; k < d.NumData; ++k) {
-    Polygon[k].Latitude = GetF32(&raw[8 * k]);
-    Polygon[k].Longitude = GetF32(&raw[8 * k + 4]);
+    Polygon[k].Latitude = GetLEFloat(&raw[8 * k]);
+    Polygon[k].Longitude = GetLEFloat(&raw[8 * k + 4]);
     if ((k + 1) % step == 0 && OnPercentDone)
       Progress(static_cast<int>(std::lround(100.0 * (k + 1) / d.NumData)));
   }
