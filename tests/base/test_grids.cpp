@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/HostFormTest.h"
 #include "base/platform/Zol_forms.h"
 #include "base/platform/Zol_grids.h"
 
@@ -26,29 +27,14 @@ int TextH(TControl* c) {
   return b.Canvas().TextHeight("Ag");
 }
 
-class Grid : public ::testing::Test {
+class Grid : public HostFormTest {
  protected:
+  Grid() : HostFormTest(600, 400) {}
   void SetUp() override {
-    app = Application();
-    app->ResetHeadless();
-    form = std::make_unique<TForm>(nullptr);
-    form->SetBounds(0, 0, 600, 400);
-    form->Show();
+    HostFormTest::SetUp();
     g = new TStringGrid(form.get());
     g->SetParent(form.get());
     g->SetBounds(10, 10, 300, 150);
-  }
-  void TearDown() override {
-    form.reset();
-    app->ResetHeadless();
-  }
-  void Key(uint16_t k, TShiftState s = 0) {
-    app->PressKey(k, s);
-    app->ProcessMessages();
-  }
-  void Type(const std::string& s) {
-    app->PostText(s);
-    app->ProcessMessages();
   }
   // A click at a grid point (control coordinates).
   void ClickAt(int x, int y, TShiftState s = 0) {
@@ -59,8 +45,6 @@ class Grid : public ::testing::Test {
     g->SetFocus();
     app->ProcessMessages();
   }
-  TApplication* app = nullptr;
-  std::unique_ptr<TForm> form;
   TStringGrid* g = nullptr;
 };
 

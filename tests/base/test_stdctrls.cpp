@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/HostFormTest.h"
 #include "base/platform/Zol_clipbrd.h"
 #include "base/platform/Zol_forms.h"
 #include "base/platform/Zol_stdctrls.h"
@@ -33,20 +34,9 @@ int TextW(TControl* c, const std::string& s) {
   return b.Canvas().TextWidth(s);
 }
 
-class StdCtrls : public ::testing::Test {
+class StdCtrls : public HostFormTest {
  protected:
-  void SetUp() override {
-    app = Application();
-    app->ResetHeadless();
-    Clipboard().Clear();
-    form = std::make_unique<TForm>(nullptr);
-    form->SetBounds(0, 0, 400, 300);
-    form->Show();
-  }
-  void TearDown() override {
-    form.reset();
-    app->ResetHeadless();
-  }
+  StdCtrls() : HostFormTest(400, 300) {}
   template <class T>
   T* Make(int x, int y, int w, int h, TWinControl* parent = nullptr) {
     auto* c = new T(form.get());
@@ -54,22 +44,12 @@ class StdCtrls : public ::testing::Test {
     c->SetBounds(x, y, w, h);
     return c;
   }
-  void Type(const std::string& s) {
-    app->PostText(s);
-    app->ProcessMessages();
-  }
-  void Key(uint16_t k, TShiftState s = 0) {
-    app->PressKey(k, s);
-    app->ProcessMessages();
-  }
   // A click at a point of a control (its client coordinates).
   void ClickAt(TControl* c, int x, int y, TShiftState s = 0) {
     TPoint p = c->ClientToParent(Point(x, y), form.get());
     app->Click(form.get(), p.X, p.Y, mbLeft, s);
     app->ProcessMessages();
   }
-  TApplication* app = nullptr;
-  std::unique_ptr<TForm> form;
 };
 
 // ---------------------------------------------------------------- drawing helpers

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/HostFormTest.h"
 #include "base/platform/Zol_clipbrd.h"
 #include "base/platform/Zol_forms.h"
 #include "gui/Zol_ntabed.h"
@@ -21,25 +22,15 @@ using namespace zol;
 
 namespace {
 
-class NTabEd : public ::testing::Test {
+class NTabEd : public HostFormTest {
  protected:
   void SetUp() override {
-    app = Application();
-    app->ResetHeadless();
-    Clipboard().Clear();
-    form = std::make_unique<TForm>(nullptr);
-    form->SetBounds(0, 0, 640, 400);
-    form->Show();
+    HostFormTest::SetUp();
     t = new TNTabEd(form.get());
     t->SetParent(form.get());
     t->SetBounds(10, 10, 420, 200);
     t->SetScrollBars(ssNone);
     app->ProcessMessages();
-  }
-  void TearDown() override {
-    form.reset();
-    Clipboard().Clear();
-    app->ResetHeadless();
   }
   // Centre of the grid cell of data cell (c, r), in form coordinates.
   TPoint DataPt(int c, int r) const { return GridPt(c + t->ColOffset() - 1, r + t->RowOffset() - 1); }
@@ -60,14 +51,6 @@ class NTabEd : public ::testing::Test {
   void RightGrid(int gc, int gr) {
     TPoint p = GridPt(gc, gr);
     app->Click(form.get(), p.X, p.Y, mbRight);
-    app->ProcessMessages();
-  }
-  void Key(uint16_t k, TShiftState s = 0) {
-    app->PressKey(k, s);
-    app->ProcessMessages();
-  }
-  void Type(const std::string& s) {
-    app->PostText(s);
     app->ProcessMessages();
   }
   // Opens the in-place editor on data cell (c, r) with two clicks, replaces its text and presses Key.
@@ -91,8 +74,6 @@ class NTabEd : public ::testing::Test {
   }
   TMenuItem* D(int i) const { return t->DataMenu()->Items()->Items(i - 1); }
   TMenuItem* H(int i) const { return t->HeadingMenu()->Items()->Items(i - 1); }
-  TApplication* app = nullptr;
-  std::unique_ptr<TForm> form;
   TNTabEd* t = nullptr;
 };
 

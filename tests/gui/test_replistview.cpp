@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/HostFormTest.h"
 #include "base/platform/Zol_clipbrd.h"
 #include "base/platform/Zol_forms.h"
 #include "base/platform/Zol_stdctrls.h"
@@ -21,25 +22,15 @@ using namespace zol;
 
 namespace {
 
-class RepListView : public ::testing::Test {
+class RepListView : public HostFormTest {
  protected:
   void SetUp() override {
-    app = Application();
-    app->ResetHeadless();
-    Clipboard().Clear();
-    form = std::make_unique<TForm>(nullptr);
-    form->SetBounds(0, 0, 640, 400);
-    form->Show();
+    HostFormTest::SetUp();
     v = new TReportListView(form.get());
     v->SetParent(form.get());
     v->SetBounds(10, 10, 400, 300);
     v->SetScrollBars(ssNone);
     app->ProcessMessages();
-  }
-  void TearDown() override {
-    form.reset();
-    Clipboard().Clear();
-    app->ResetHeadless();
   }
   // Fills a list of Cols columns and the given rows (texts per row, column 1 first).
   void FillList(const std::vector<std::string>& names, const std::vector<std::vector<std::string>>& rows) {
@@ -68,14 +59,6 @@ class RepListView : public ::testing::Test {
     app->Click(form.get(), 10 + (cr.Left + cr.Right) / 2, 10 + (cr.Top + cr.Bottom) / 2);
     app->ProcessMessages();
   }
-  void Key(uint16_t k, TShiftState s = 0) {
-    app->PressKey(k, s);
-    app->ProcessMessages();
-  }
-  void Type(const std::string& s) {
-    app->PostText(s);
-    app->ProcessMessages();
-  }
   std::vector<int> Selected() const {
     std::vector<int> s;
     for (int r = 1; r <= v->NrOfRows(); ++r)
@@ -95,8 +78,6 @@ class RepListView : public ::testing::Test {
     app->Click(form.get(), p.X, p.Y, mbRight);
     app->ProcessMessages();
   }
-  TApplication* app = nullptr;
-  std::unique_ptr<TForm> form;
   TReportListView* v = nullptr;
 };
 
