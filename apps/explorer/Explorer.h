@@ -41,18 +41,24 @@ struct Property {
 
 // Properties of two common kinds: a flag shown as "true"/"false" (set by
 // "true", "1" or "yes"), and an integer (a text that is no number leaves it).
-inline Property BoolProperty(const std::string& Name, std::function<bool()> Get, std::function<void(bool)> Set) {
-  return {Name, [Get] { return std::string(Get() ? "true" : "false"); },
-          [Set](const std::string& v) { Set(v == "true" || v == "1" || v == "yes"); }};
+// Property texts: "true"/"false" for flags ("1" and "yes" read as true too);
+// an integer text that cannot be read gives the fallback.
+inline std::string BoolText(bool b) { return b ? "true" : "false"; }
+inline bool TextBool(const std::string& s) { return s == "true" || s == "1" || s == "yes"; }
+inline int TextInt(const std::string& s, int fallback) {
+  try {
+    return std::stoi(s);
+  } catch (...) {
+    return fallback;
+  }
 }
+inline Property BoolProperty(const std::string& Name, std::function<bool()> Get, std::function<void(bool)> Set) {
+  return {Name, [Get] { return BoolText(Get()); }, [Set](const std::string& v) { Set(TextBool(v)); }};
+}
+// An unreadable integer text leaves the property as it is.
 inline Property IntProperty(const std::string& Name, std::function<int()> Get, std::function<void(int)> Set) {
   return {Name, [Get] { return std::to_string(Get()); },
-          [Set](const std::string& v) {
-            try {
-              Set(std::stoi(v));
-            } catch (...) {
-            }
-          }};
+          [Get, Set](const std::string& v) { Set(TextInt(v, Get())); }};
 }
 
 struct Demo {

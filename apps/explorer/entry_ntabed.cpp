@@ -4,19 +4,9 @@
 #include "apps/explorer/Explorer.h"
 #include "gui/Zol_ntabed.h"
 
-namespace {
-
-std::string BoolText(bool b) { return b ? "true" : "false"; }
-bool TextBool(const std::string& s) { return s == "true" || s == "1" || s == "yes"; }
-int TextInt(const std::string& s, int fallback) {
-  try {
-    return std::stoi(s);
-  } catch (...) {
-    return fallback;
-  }
-}
-
-}  // namespace
+using explorer::BoolText;
+using explorer::TextBool;
+using explorer::TextInt;
 
 ZOL_EXPLORER_ENTRY("GUI controls", "TNTabEd") {
   auto* t = new zol::TNTabEd(&Parent);

@@ -5,19 +5,9 @@
 #include "base/platform/Zol_grids.h"
 #include "base/platform/Zol_stdctrls.h"
 
-namespace {
-
-std::string BoolText(bool b) { return b ? "true" : "false"; }
-bool TextBool(const std::string& s) { return s == "true" || s == "1" || s == "yes"; }
-int TextInt(const std::string& s, int fallback) {
-  try {
-    return std::stoi(s);
-  } catch (...) {
-    return fallback;
-  }
-}
-
-}  // namespace
+using explorer::BoolText;
+using explorer::TextBool;
+using explorer::TextInt;
 
 ZOL_EXPLORER_ENTRY("Platform", "TEdit") {
   auto* e = new zol::TEdit(&Parent);
