@@ -217,7 +217,6 @@ struct TZoomStackEntry {
 };
 
 using TOnRubberBandActionEvent = std::function<void(TObject* Sender, TPoint Point)>;
-using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
 using TDrawLandMarkEvent =
     std::function<void(TObject* Sender, bool& Handled, TCanvas& Canvas, TPoint Point, const TLandMark& LandMark)>;
 using TLandMarkActionEvent =
@@ -228,6 +227,9 @@ using TDrawEmptyMapEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>
 
 class TGeoMap : public TCustomControl {
  public:
+  // A member type, like the 3D plots': the 2D chart's event of this name also
+  // passes the plotting area's corner.
+  using TRenderEvent = std::function<void(TObject* Sender, TCanvas& Canvas)>;
   explicit TGeoMap(TComponent* AOwner);
   ~TGeoMap() override;
 

@@ -578,18 +578,20 @@ bool TRLData::ReadRecordBody(const std::string& Body, size_t InputSize) {
     if (pos >= Body.size()) return false;  // truncated: the record never closed
     int ix = ReadNextTagInBuffer(Body.data(), Body.size(), pos, tags, content, attrs);
     int col = 0, row = 0;
-    switch (ix) {
+    using enum TRepListXmlTag;
+    const auto tag = static_cast<TRepListXmlTag>(ix);
+    switch (tag) {
       case xmlNumCols:
       case xmlNumRows: {
         int v = 0;
-        if (!ToInt(content, v) || v < (ix == xmlNumCols ? 1 : 0)) return false;
-        (ix == xmlNumCols ? numCols : numRows) = v;
+        if (!ToInt(content, v) || v < (tag == xmlNumCols ? 1 : 0)) return false;
+        (tag == xmlNumCols ? numCols : numRows) = v;
         break;
       }
       case xmlColName:
       case xmlColumnFormat:
         if (!ToInt(ScanForXMLAttrib(attrs, "col"), col)) return false;
-        (ix == xmlColName ? names : formats).emplace_back(col, RecordXmlUnescape(content));
+        (tag == xmlColName ? names : formats).emplace_back(col, RecordXmlUnescape(content));
         break;
       case xmlCheckedColumn: {
         if (!ToInt(ScanForXMLAttrib(attrs, "col"), col)) return false;

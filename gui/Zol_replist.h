@@ -57,7 +57,9 @@ class EZOLRLDataError : public EZOLError {
 
 enum TCheckMode { cmNone, cmBox, cmRadio };
 
-enum TRepListXmlTag {
+// Tags of the record.  A scoped enumeration: the matrix unit already has an
+// unscoped xmlInvalid.
+enum class TRepListXmlTag {
   xmlNumCols,
   xmlNumRows,
   xmlColName,
