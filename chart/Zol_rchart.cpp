@@ -1901,7 +1901,9 @@ void TCustomRChart::DrawItems(TCanvas& c, int X, int Y, bool BW, int FirstItem) 
         break;
       case tkMoveRelPix:
       case tkLineRelPix: {
-        const TPoint to(static_cast<int>(pen.X + std::lround(it.x1)), static_cast<int>(pen.Y + std::lround(it.y1)));
+        // pixel offsets from the file are clamped like mapped points (no overflow)
+        const TPoint to(static_cast<int>(ClampPix(static_cast<long double>(pen.X) + it.x1)),
+                        static_cast<int>(ClampPix(static_cast<long double>(pen.Y) + it.y1)));
         if (it.ItemKind == tkLineRelPix) {
           c.MoveTo(pen.X, pen.Y);
           c.LineTo(to.X, to.Y);
@@ -1952,7 +1954,8 @@ void TCustomRChart::DrawItems(TCanvas& c, int X, int Y, bool BW, int FirstItem) 
       }
       case tkRectRelPix: {
         map2(it.x1, it.y1, px, py);
-        FillBox(c, px, py, px + std::lround(it.x2), py + std::lround(it.y2), col);
+        FillBox(c, px, py, ClampPix(static_cast<long double>(px) + it.x2),
+                ClampPix(static_cast<long double>(py) + it.y2), col);
         break;
       }
       case tkRectFrame: {
@@ -2047,8 +2050,8 @@ void TCustomRChart::DrawItems(TCanvas& c, int X, int Y, bool BW, int FirstItem) 
       case tkTextOfs: {
         map2(it.x1, it.y1, px, py);
         if (it.ItemKind == tkTextOfs) {
-          px += std::lround(it.x2);
-          py += std::lround(it.y2);
+          px = ClampPix(static_cast<long double>(px) + it.x2);
+          py = ClampPix(static_cast<long double>(py) + it.y2);
         }
         c.Font().Assign(Font());
         c.Font().SetColor(col);

@@ -121,32 +121,33 @@ std::string General(double v) {
 
 std::string Lower(const std::string& s) { return LowerCase(s); }
 
-// The value of attribute Name in an opening line: the text between ` name="`
-// (or a line start) and the next double quote; the empty text when missing.
-std::string LineAttr(const std::string& line, const std::string& name) {
+// The position of ` name="` (or `name="` at the line start) in an opening
+// line, outside the quoted values of other attributes; npos when missing.
+size_t FindAttr(const std::string& line, const std::string& name) {
   const std::string low = Lower(line);
   const std::string key = name + "=\"";
-  size_t p = 0;
-  while ((p = low.find(key, p)) != std::string::npos) {
-    if (p == 0 || low[p - 1] == ' ' || low[p - 1] == '\t') {
-      const size_t a = p + key.size();
-      const size_t e = line.find('"', a);
-      return line.substr(a, (e == std::string::npos ? line.size() : e) - a);
-    }
-    p += key.size();
+  bool quoted = false;
+  for (size_t i = 0; i < low.size(); ++i) {
+    if (!quoted && (i == 0 || low[i - 1] == ' ' || low[i - 1] == '\t') && low.compare(i, key.size(), key) == 0)
+      return i;
+    if (low[i] == '"') quoted = !quoted;
   }
-  return {};
+  return std::string::npos;
+}
+
+// The value of attribute Name in an opening line: the text between ` name="`
+// (or a line start) and the next double quote; the empty text when missing.
+// A value holding the text ` name=` of another attribute does not count.
+std::string LineAttr(const std::string& line, const std::string& name) {
+  const size_t p = FindAttr(line, name);
+  if (p == std::string::npos) return {};
+  const size_t a = p + name.size() + 2;
+  const size_t e = line.find('"', a);
+  return line.substr(a, (e == std::string::npos ? line.size() : e) - a);
 }
 
 bool HasAttr(const std::string& line, const std::string& name) {
-  const std::string low = Lower(line);
-  const std::string key = name + "=\"";
-  size_t p = 0;
-  while ((p = low.find(key, p)) != std::string::npos) {
-    if (p == 0 || low[p - 1] == ' ' || low[p - 1] == '\t') return true;
-    p += key.size();
-  }
-  return false;
+  return FindAttr(line, name) != std::string::npos;
 }
 
 // True when the line opens a record with the tag Tag (and, when ID is not

@@ -133,6 +133,34 @@ TEST_F(Draw, RelativePixelMoves) {
   });
 }
 
+// Pixel offsets read from a chart data file may be any double: they are
+// clamped like mapped points, so huge, infinite and undefined offsets do not
+// overflow.
+TEST_F(Draw, HugePixelOffsetsFromFilesAreClamped) {
+  c->SetDataColor(clGreen);
+  c->MoveTo(2, 2);         // (15,37)
+  c->DrawToRelPix(1, 0);   // item 1
+  c->Text(5, 5, 8, "a", 3, 3, taLeftJustify);
+  c->RectangleRelPix(5, 5, 2, 2);
+  const double bad[] = {1e300, -9.3e18, INFINITY, NAN};
+  for (double v : bad) {
+    for (int i = 1; i < c->NumItems(); ++i) {
+      TrcChartItem it = c->GetChartItem(i);
+      if (it.ItemKind == tkLineRelPix) it.x1 = v;
+      else it.x2 = v;
+      c->SetChartitem(i, it);
+    }
+    Render();
+  }
+  // an ordinary offset still draws as before
+  TrcChartItem it = c->GetChartItem(1);
+  it.x1 = 10;
+  it.y1 = 0;
+  c->SetChartitem(1, it);
+  Render();
+  EXPECT_EQ(clGreen, bmp.GetPixel(25, 37));
+}
+
 TEST_F(Draw, RectanglesIncludeBothCorners) {
   c->SetDataColor(clBlue);
   c->SetFillColor(clYellow);

@@ -519,6 +519,33 @@ TEST(GeoMapFiles, FileLayoutAndOlderFilesWithoutEscapes) {
   DeleteFile(old);
 }
 
+// An attribute is found only outside the quoted values of the others: a map
+// name ending in " caption=" or an id holding " map=" leaves the caption alone.
+TEST(GeoMapFiles, AttributeNamesInsideValuesAreText) {
+  const std::string fn = TempName("names.xml");
+  {
+    std::ofstream o(fn);
+    o << "<geomap sig=\"ZOLCSuite\" vers=\"1.0\" id=\"a map=\" model=\"equirect\" map=\"m caption=\" "
+         "caption=\"Right\">\n<calquads npoints=\"1\">\n[1,2,3,4]\n</calquads>\n</geomap>\n";
+  }
+  TCalibData r;
+  TCalibModel m;
+  ASSERT_TRUE(ParseCalibData(fn, "a map=", r, m));
+  EXPECT_EQ(m, cmEquiRect);
+  EXPECT_EQ(r.MapName, "m caption=");
+  EXPECT_EQ(r.Caption, "Right");
+  // and the file written of it reads back the same
+  TGeoMap a(nullptr);
+  a.SetCalibData(r);
+  a.SetCalibModel(cmEquiRect);
+  ASSERT_TRUE(a.SaveCalDataAsXML(fn, "b caption="));
+  TCalibData back;
+  ASSERT_TRUE(ParseCalibData(fn, "b caption=", back, m));
+  EXPECT_EQ(back.MapName, "m caption=");
+  EXPECT_EQ(back.Caption, "Right");
+  DeleteFile(fn);
+}
+
 TEST(GeoMapFiles, CountMismatchAndUnknownLineTypeRaise) {
   const std::string fn = TempName("bad.xml");
   auto write = [&](const std::string& body) {
