@@ -1,4 +1,3 @@
-// The report list harness, built as an ordinary function for the replay; a file
-// of its own, as gui/Zol_replist.h and math/Zol_matrix.h (through the table
-// editor) both declare an enumerator xmlInvalid.
+// The report list harness, built as an ordinary function for the replay (a file
+// of its own, like the other libraries' harnesses).
 #include "tests/fuzz/fuzz_replist.cpp"
